@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: MIT
+#include "core/configmanager.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "core/errors.h"
+#include "core/filereader.h"
+#include "core/filewriter.h"
+
+namespace zabrel {
+
+bool isWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string trim(std::string& text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isWhitespace(text[begin]))
+        ++begin;
+    while (end > begin && isWhitespace(text[end - 1]))
+        --end;
+    text = text.substr(begin, end - begin);
+    return text;
+}
+
+std::string* ConfigManager::fieldFor(const std::string& key) {
+    const std::pair<const char*, std::string*> fields[] = {
+        {"initialize", &initialize},
+        {"wordListFilePath", &wordListFilePath},
+        {"hashTableFilePath", &hashTableFilePath},
+        {"bigramMatrixFilePath", &bigramMatrixFilePath},
+        {"bigramPLFilePath", &bigramPLFilePath},
+        {"unigramListsFilePath", &unigramListsFilePath},
+        {"unigramPLFilePath", &unigramPLFilePath},
+        {"urduAlphabetFilePath", &urduAlphabetFilePath},
+        {"soundexFilePath", &soundexFilePath},
+        {"shapexFilePath", &shapexFilePath},
+    };
+    for (const auto& [name, field] : fields)
+        if (key == name)
+            return field;
+    return nullptr;
+}
+
+bool ConfigManager::read() {
+    FileReader configReader;
+    try {
+        configReader.open(FILE_NAME, true);
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
+        throw;
+    }
+    std::string fieldName;
+    std::string fieldValue;
+    try {
+        while (!configReader.eof()) {
+            if (!configReader.readASCII(fieldName, 64, '='))
+                continue;
+            trim(fieldName);
+            // A key without "=" at the end of the file is dropped.
+            if (configReader.eof())
+                continue;
+            if (!configReader.readASCII(fieldValue, 512, '\n'))
+                continue;
+            trim(fieldValue);
+            if (std::string* field = fieldFor(fieldName))
+                *field = fieldValue;
+        }
+        configReader.close();
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
+        throw;
+    }
+    return true;
+}
+
+bool ConfigManager::write() {
+    const std::string temporary = std::string(FILE_NAME) + ".tmp";
+    const std::pair<const char*, const std::string*> paths[] = {
+        {"wordListFilePath = ", &wordListFilePath},
+        {"hashTableFilePath = ", &hashTableFilePath},
+        {"bigramMatrixFilePath = ", &bigramMatrixFilePath},
+        {"bigramPLFilePath = ", &bigramPLFilePath},
+        {"unigramListsFilePath = ", &unigramListsFilePath},
+        {"unigramPLFilePath = ", &unigramPLFilePath},
+        {"urduAlphabetFilePath = ", &urduAlphabetFilePath},
+        {"soundexFilePath = ", &soundexFilePath},
+        {"shapexFilePath = ", &shapexFilePath},
+    };
+    const char endl[2] = {0x0D, 0x0A};
+
+    FileWriter configWriter;
+    if (!configWriter.open(temporary, true, false))
+        return false;
+    configWriter.writeASCII("initialize = NO");
+    configWriter.writeBytes(endl, 2);
+    for (const auto& [key, value] : paths) {
+        configWriter.writeASCII(key);
+        configWriter.writeASCII(*value);
+        configWriter.writeBytes(endl, 2);
+    }
+    bool written = configWriter.good();
+    if (!configWriter.close() || !written || std::rename(temporary.c_str(), FILE_NAME) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zabrel

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+namespace zabrel {
+
+// True for blank, tab, line feed and carriage return only.
+bool isWhitespace(char c);
+// Strips whitespace from both ends of `text` in place and returns a copy of the result.
+std::string trim(std::string& text);
+
+// The engine's settings, read from `config.ini` in the current directory. Values are
+// kept as read (trimmed), nothing is validated here.
+class ConfigManager {
+public:
+    std::string initialize;
+    std::string wordListFilePath;
+    std::string hashTableFilePath;
+    std::string bigramMatrixFilePath;
+    std::string bigramPLFilePath;
+    std::string unigramListsFilePath;
+    std::string unigramPLFilePath;
+    std::string urduAlphabetFilePath;
+    std::string soundexFilePath;
+    std::string shapexFilePath;
+
+    static constexpr const char* FILE_NAME = "config.ini";
+
+    // Merges the entries of config.ini over the fields; raises IOException when the
+    // file cannot be opened or read.
+    bool read();
+    // Replaces config.ini with "initialize = NO" and the nine paths. The lines go to a
+    // temporary file first and are renamed into place, so a failed write never leaves
+    // a truncated configuration. False when the file could not be written.
+    bool write();
+
+private:
+    std::string* fieldFor(const std::string& key);
+};
+
+}  // namespace zabrel

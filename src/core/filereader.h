@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace zabrel {
+
+// Reads the engine's two file encodings: ASCII files (one byte a character) and
+// Unicode files (FF FE, then UTF-16LE units). Failures raise IOException; "nothing
+// read" and "not open" are false results.
+class FileReader {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool open(const char* fileName, bool asciiMode);
+    bool open(const std::string& fileName, bool asciiMode) { return open(fileName.c_str(), asciiMode); }
+    void close();
+    bool eof() const;
+    bool isOpened() const { return isOpen; }
+
+    bool readASCII(std::string& sString, int32_t maxLength, char delimiter);
+    bool readUnicode(std::u16string& wsString, int32_t maxLength, char16_t delimiter);
+    bool readUnicodeChars(std::u16string& wsString, int32_t count);
+    bool readBytes(void* buffer, int32_t size);
+    bool readBytesAt(void* buffer, int32_t position, int32_t size);
+    bool seek(int32_t position);
+    bool readUnicodeUnits(char16_t* buffer, int32_t count);
+    bool unreadASCII(int32_t count);
+    bool unreadUnicode(int32_t count);
+    int64_t getFileSize();
+
+    // Bytes delivered by the last readBytes, readBytesAt or readUnicodeUnits (units
+    // count two bytes each), so that callers can tell a short read from a full one.
+    std::size_t lastReadSize() const { return lastRead; }
+
+private:
+    bool readUnit(char16_t& unit);
+    void checkRawRead(const void* buffer, int32_t size) const;
+
+    std::FILE* stream = nullptr;
+    bool isOpen = false;
+    bool asciiMode = true;
+    std::size_t lastRead = 0;
+};
+
+}  // namespace zabrel

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+
+using namespace zabrel;
+
+TEST(errors_test, full_message_has_hex_code_location_and_message) {
+    EXPECT_EQ(QuelmException("x", 7, 0x20, "m").getFullMessage(), "Error Code (0x20) in x (7): m");
+    EXPECT_EQ(QuelmException("f", -3, 0, "").getFullMessage(), "Error Code (0x0) in f (-3): ");
+    EXPECT_EQ(IOException("configmanager", 23, ERR_FILE_OPEN,
+                          "Could not open file: config.ini. Config file not opened sucessfully.")
+                  .getFullMessage(),
+              "Error Code (0x10) in configmanager (23): Could not open file: config.ini. Config file not "
+              "opened sucessfully.");
+    EXPECT_EQ(QuelmException("a", 1, 0xab, "z").getFullMessage(), "Error Code (0xab) in a (1): z");
+}
+
+TEST(errors_test, annotate_keeps_class_and_code_and_appends_context) {
+    try {
+        try {
+            throw IOException("reader", 10, ERR_FILE_READ, "End of file encountered.");
+        } catch (IOException& ex) {
+            annotate(ex, "handler", 42, " Config file reading problem occurred.");
+            throw;
+        }
+    } catch (const IOException& ex) {
+        EXPECT_EQ(ex.getFileName(), "handler");
+        EXPECT_EQ(ex.getLineNumber(), 42);
+        EXPECT_EQ(ex.getErrorCode(), ERR_FILE_READ);
+        EXPECT_EQ(ex.getMessage(), "End of file encountered. Config file reading problem occurred.");
+        return;
+    }
+    FAIL() << "the annotated IOException did not arrive";
+}
