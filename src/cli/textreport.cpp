@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#include "cli/textreport.h"
+
+#include <algorithm>
+
+#include "cli/utf8.h"
+
+namespace zabrel::cli {
+
+bool TextReport::checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line,
+                           std::string& out) {
+    std::size_t badOffset = 0;
+    if (!utf8ToUtf16(line, text, badOffset))
+        return false;
+    cutLine(text, lineWords);
+    for (const LineWord& word : lineWords) {
+        ++words;
+        suggestions.clear();
+        if (check(text.substr(word.start, word.length), suggestions)) {
+            ++misspelt;
+            report(fileName, lineNumber, word, out);
+        }
+    }
+    return true;
+}
+
+void TextReport::report(std::string_view fileName, std::size_t lineNumber, const LineWord& word,
+                        std::string& out) {
+    const std::u16string_view token = std::u16string_view(text).substr(word.start, word.length);
+    if (options.listOnly) {
+        appendUtf8(out, token);
+        out += '\n';
+        return;
+    }
+    out += fileName;
+    out += ':' + std::to_string(lineNumber) + ':' + std::to_string(word.column + 1) + ": ";
+    appendUtf8(out, token);
+    // No suggestions leaves the arrow at the end of the line, so that every report line
+    // splits the same way at " ->".
+    out += " ->";
+    std::size_t shown = options.allSuggestions ? suggestions.size()
+                                               : std::min(suggestions.size(), DEFAULT_SUGGESTIONS);
+    for (std::size_t i = 0; i < shown; ++i) {
+        out += i == 0 ? " " : ", ";
+        appendUtf8(out, suggestions[i]);
+    }
+    out += '\n';
+}
+
+}  // namespace zabrel::cli

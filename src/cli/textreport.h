@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/linewords.h"
+#include "cli/wordchecker.h"
+
+namespace zabrel::cli {
+
+// The report modes: one line per misspelt word, either
+//   FILE:LINE:COLUMN: WORD -> s1, s2, s3      (columns in characters, from 1)
+// or, in list mode, the word alone, as `hunspell -l` prints it.
+class TextReport {
+public:
+    static constexpr std::size_t DEFAULT_SUGGESTIONS = 5;
+
+    struct Options {
+        bool listOnly = false;
+        bool allSuggestions = false;
+    };
+
+    TextReport(WordChecker check, Options options) : check(std::move(check)), options(options) {}
+
+    // Checks one line (without its LF) of `fileName`, appending report lines to
+    // `out`. Returns false, appending nothing, when the line is not valid UTF-8.
+    bool checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line, std::string& out);
+
+    std::size_t wordCount() const { return words; }
+    std::size_t misspeltCount() const { return misspelt; }
+
+private:
+    void report(std::string_view fileName, std::size_t lineNumber, const LineWord& word, std::string& out);
+
+    WordChecker check;
+    Options options;
+    std::size_t words = 0;
+    std::size_t misspelt = 0;
+    std::u16string text;
+    std::vector<LineWord> lineWords;
+    std::vector<std::u16string> suggestions;
+};
+
+}  // namespace zabrel::cli
