@@ -1,0 +1,362 @@
+// SPDX-License-Identifier: MIT
+#include "engine/spellchecker.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/errors.h"
+
+namespace zabrel {
+
+namespace {
+
+// Distances past this are never listed: the nearest level is at most 2 and its
+// neighbour at most 3, so bucketing only needs exact values up to here.
+constexpr int32_t FAR_BUCKET = 39;
+constexpr int32_t LENGTH_WINDOW = 3;
+
+[[noreturn]] void notWritten(const std::string& path) {
+    throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not write file: " + path + ".");
+}
+
+// Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of
+// at most 64 units; `peq` holds, per letter index, the positions of that letter.
+int32_t bitParallelDistance(std::size_t patternLength, const uint64_t* peq, const uint16_t* textIndices,
+                            std::size_t textLength) {
+    uint64_t pv = ~uint64_t{0};
+    uint64_t mv = 0;
+    const uint64_t high = uint64_t{1} << (patternLength - 1);
+    int32_t score = static_cast<int32_t>(patternLength);
+    for (std::size_t k = 0; k < textLength; ++k) {
+        const uint64_t eq = peq[textIndices[k]];
+        const uint64_t xv = eq | mv;
+        const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
+        uint64_t ph = mv | ~(xh | pv);
+        uint64_t mh = pv & xh;
+        if (ph & high)
+            ++score;
+        else if (mh & high)
+            --score;
+        ph = (ph << 1) | 1;
+        mh <<= 1;
+        pv = mh | ~(xv | ph);
+        mv = ph & xv;
+    }
+    return score;
+}
+
+}  // namespace
+
+int32_t editDistance(const std::u16string& x, const std::u16string& y) {
+    if (x.empty())
+        return static_cast<int32_t>(y.size());
+    if (y.empty())
+        return static_cast<int32_t>(x.size());
+    std::vector<int32_t> row(x.size() + 1);
+    for (std::size_t j = 0; j <= x.size(); ++j)
+        row[j] = static_cast<int32_t>(j);
+    for (std::size_t i = 1; i <= y.size(); ++i) {
+        int32_t diagonal = row[0];
+        row[0] = static_cast<int32_t>(i);
+        for (std::size_t j = 1; j <= x.size(); ++j) {
+            const int32_t above = row[j];
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (y[i - 1] == x[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[x.size()];
+}
+
+SpellChecker::~SpellChecker() {
+    unigramPLReader.close();
+    bigramPLReader.close();
+}
+
+// ---- set-up ----------------------------------------------------------------------
+
+bool SpellChecker::initialize() {
+    if (!config.read())
+        return false;
+    if (!alphabetMap.load(config.urduAlphabetFilePath))
+        return false;
+    postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
+    if (config.initialize == "YES") {
+        buildDerivedFiles();
+    } else if (config.initialize == "NO") {
+        hashTable.load(config.hashTableFilePath);
+        postLists.load(config);
+    }
+    loadSoundexTable(config.soundexFilePath);
+    loadShapexTable(config.shapexFilePath);
+    try {
+        bigramPLReader.open(config.bigramPLFilePath, false);
+        unigramPLReader.open(config.unigramPLFilePath, false);
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
+        throw;
+    }
+    seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
+    return true;
+}
+
+void SpellChecker::buildDerivedFiles() {
+    hashTable.build(config.wordListFilePath, alphabetMap);
+    postLists.build(hashTable, alphabetMap);
+    if (!hashTable.save(config.hashTableFilePath))
+        notWritten(config.hashTableFilePath);
+    if (!postLists.save(config))
+        notWritten(postLists.failedPath());
+    // Last: a build that failed part-way leaves "initialize = YES", so the next start
+    // builds again.
+    if (!config.write())
+        notWritten(ConfigManager::FILE_NAME);
+}
+
+// ---- code tables -----------------------------------------------------------------
+
+bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
+    table.fill(0);
+    FileReader reader;
+    try {
+        reader.open(path, true);
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
+        throw;
+    }
+    try {
+        // Both fields outlive a line: an empty value field repeats the previous value.
+        std::string unicode;
+        std::string value;
+        while (!reader.eof()) {
+            if (!reader.readASCII(unicode, 10, '='))
+                continue;
+            reader.readASCII(value, 5, '\n');
+            trim(unicode);
+            trim(value);
+            const long codePoint = std::strtol(unicode.c_str(), nullptr, 16);
+            const long digit = std::strtol(value.c_str(), nullptr, 10);
+            // Code points outside the table have no entry.
+            if (codePoint >= CODE_TABLE_FIRST && codePoint < CODE_TABLE_FIRST + CODE_TABLE_SIZE)
+                table[static_cast<std::size_t>(codePoint - CODE_TABLE_FIRST)] =
+                    static_cast<uint8_t>(static_cast<unsigned long>(digit) & 0xFF);
+        }
+        reader.close();
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
+        throw;
+    }
+    return true;
+}
+
+bool SpellChecker::loadSoundexTable(const std::string& path) { return loadCodeTable(path, soundexTable); }
+bool SpellChecker::loadShapexTable(const std::string& path) { return loadCodeTable(path, shapexTable); }
+
+int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
+    // Wraps at 32 bits like the stored codes always have; unsigned to stay defined.
+    uint32_t code = 0;
+    for (char16_t unit : word) {
+        if (unit < CODE_TABLE_FIRST || unit >= CODE_TABLE_FIRST + CODE_TABLE_SIZE)
+            continue;
+        const uint8_t digit = table[unit - CODE_TABLE_FIRST];
+        if (digit != 0)
+            code = code * 10u + digit;
+    }
+    int32_t result = static_cast<int32_t>(code);
+    while (result > 0 && result < 1000)
+        result *= 10;
+    return result;
+}
+
+// ---- checking --------------------------------------------------------------------
+
+bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    const std::u16string errWord = alphabetMap.filterWord(std::move(word));
+    if (errWord.empty() || hashTable.contains(errWord) || errWord.size() == 1)
+        return false;
+
+    // The working state is reset however the check ends.
+    struct Reset {
+        SpellChecker& checker;
+        ~Reset() {
+            for (int32_t slot : checker.seenSlots)
+                checker.seen[static_cast<std::size_t>(slot)] = 0;
+            checker.seenSlots.clear();
+            checker.candidates.clear();
+            for (auto& bucket : checker.buckets)
+                bucket.clear();
+        }
+    } reset{*this};
+
+    gatherCandidates(errWord);
+    bucketCandidates(errWord);
+    rankBuckets(errWord, suggestions);
+    return true;
+}
+
+void SpellChecker::markSeen(int32_t slot, std::vector<int32_t>& into) {
+    // Ids from a damaged posting-list file may point anywhere.
+    if (slot < 0 || static_cast<std::size_t>(slot) >= seen.size())
+        return;
+    uint8_t& flag = seen[static_cast<std::size_t>(slot)];
+    if (flag != 0)
+        return;
+    flag = 1;
+    seenSlots.push_back(slot);
+    into.push_back(slot);
+}
+
+void SpellChecker::gatherCandidates(const std::u16string& errWord) {
+    if (seen.size() != static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)))
+        seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
+    const std::size_t n = errWord.size();
+    if (n >= 3) {
+        gatherTranspositions(errWord);
+        gatherFromLists(errWord, true);
+    }
+    if (n <= 3)
+        gatherFromLists(errWord, false);
+}
+
+void SpellChecker::gatherTranspositions(const std::u16string& errWord) {
+    std::u16string transposeWord = errWord;
+    for (std::size_t i = 0; i + 1 < errWord.size(); ++i) {
+        // Swapping equal neighbours gives the word itself, which the lexicon lacks.
+        if (errWord[i] == errWord[i + 1])
+            continue;
+        std::swap(transposeWord[i], transposeWord[i + 1]);
+        hashTable.find(transposeWord, searchResults);
+        for (const HashNode& hit : searchResults)
+            markSeen(hit.next, buckets[1]);
+        std::swap(transposeWord[i], transposeWord[i + 1]);
+    }
+}
+
+void SpellChecker::gatherFromLists(const std::u16string& errWord, bool bigrams) {
+    if (!postLists.hasIndex())
+        return;
+    const int32_t size = postLists.getAlphabetSize();
+    const std::size_t lists = bigrams ? errWord.size() - 1 : errWord.size();
+    std::vector<PostingEntry> entries(lists);
+    for (std::size_t i = 0; i < lists; ++i) {
+        const uint16_t a = alphabetMap.getIndex(errWord[i]);
+        if (a >= size)
+            continue;
+        if (!bigrams) {
+            entries[i] = postLists.unigramRecord(a);
+            continue;
+        }
+        const uint16_t b = alphabetMap.getIndex(errWord[i + 1]);
+        if (b < size)
+            entries[i] = postLists.bigramRecord(a, b);
+    }
+    // Ascending by count, visited from the end: longest list first and, among equal
+    // counts, the later letter position first.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const PostingEntry& l, const PostingEntry& r) { return l.count < r.count; });
+    FileReader& reader = bigrams ? bigramPLReader : unigramPLReader;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->count == 0)
+            continue;
+        readPostingList(reader, *it);
+        for (int32_t slot : postingList)
+            markSeen(slot, candidates);
+    }
+}
+
+bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry) {
+    postingList.clear();
+    std::vector<unsigned char>& raw = rawList;
+    raw.resize(static_cast<std::size_t>(entry.count) * 4);
+    if (!reader.readBytesAt(raw.data(), entry.offset, static_cast<int32_t>(raw.size())))
+        return false;
+    // A short read yields only the entries that were read.
+    const std::size_t entries = reader.lastReadSize() / 4;
+    postingList.resize(entries);
+    for (std::size_t e = 0; e < entries; ++e)
+        postingList[e] = static_cast<int32_t>(static_cast<uint32_t>(raw[4 * e]) |
+                                              (static_cast<uint32_t>(raw[4 * e + 1]) << 8) |
+                                              (static_cast<uint32_t>(raw[4 * e + 2]) << 16) |
+                                              (static_cast<uint32_t>(raw[4 * e + 3]) << 24));
+    return true;
+}
+
+void SpellChecker::bucketCandidates(const std::u16string& errWord) {
+    const int32_t n = static_cast<int32_t>(errWord.size());
+    const bool bitParallel = n <= 64;
+    if (bitParallel) {
+        // Stored words and the filtered word hold alphabet letters only, so letter
+        // indices address the match masks.
+        peq.assign(static_cast<std::size_t>(alphabetMap.getAlphabetSize()) + 1, 0);
+        for (int32_t j = 0; j < n; ++j)
+            peq[alphabetMap.getIndex(errWord[static_cast<std::size_t>(j)])] |= uint64_t{1} << j;
+    }
+    for (int32_t s : candidates) {
+        const std::u16string& word = hashTable.nodeAt(s).word;
+        const int32_t length = static_cast<int32_t>(word.size());
+        int32_t d = FAR_BUCKET;
+        if (length <= n + LENGTH_WINDOW && length >= n - LENGTH_WINDOW) {
+            if (bitParallel) {
+                indexWord(word);
+                d = bitParallelDistance(errWord.size(), peq.data(), wordIndices.data(), word.size());
+            } else {
+                d = editDistance(errWord, word);
+            }
+            d = std::min(d, FAR_BUCKET);
+        }
+        buckets[static_cast<std::size_t>(d)].push_back(s);
+    }
+}
+
+void SpellChecker::indexWord(const std::u16string& word) {
+    wordIndices.resize(word.size());
+    const std::size_t letters = peq.size() - 1;
+    for (std::size_t k = 0; k < word.size(); ++k) {
+        const uint16_t index = alphabetMap.getIndex(word[k]);
+        // A stored unit that is no letter (a foreign table) matches nothing.
+        wordIndices[k] = index < letters ? index : static_cast<uint16_t>(letters);
+    }
+}
+
+void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions) {
+    const int32_t n = static_cast<int32_t>(errWord.size());
+    int32_t firstLevel = DISTANCE_BUCKETS;
+    for (int32_t d = 0; d < DISTANCE_BUCKETS; ++d)
+        if (!buckets[static_cast<std::size_t>(d)].empty()) {
+            firstLevel = d;
+            break;
+        }
+    const int32_t maxLevel = firstLevel <= 1 ? firstLevel : (n > 5 ? 2 : 1);
+    const int32_t errSoundex = soundexCode(errWord);
+    const int32_t errShapex = shapexCode(errWord);
+
+    // Stable ascending by frequency, then listed from the end: most frequent first
+    // and, among equal frequencies, the later-gathered word first.
+    auto listByFrequency = [&](std::vector<int32_t>& slots) {
+        std::stable_sort(slots.begin(), slots.end(), [&](int32_t l, int32_t r) {
+            return hashTable.nodeAt(l).frequency < hashTable.nodeAt(r).frequency;
+        });
+        for (auto it = slots.rbegin(); it != slots.rend(); ++it)
+            suggestions.push_back(hashTable.nodeAt(*it).word);
+    };
+
+    for (int32_t d = 1; d <= maxLevel; ++d) {
+        for (auto& group : rankResult)
+            group.clear();
+        for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
+            const std::u16string& word = hashTable.nodeAt(slot).word;
+            const int agreeing =
+                (wordCode(word, soundexTable) == errSoundex) + (wordCode(word, shapexTable) == errShapex);
+            rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(slot);
+        }
+        for (auto& group : rankResult)
+            listByFrequency(group);
+    }
+    res.clear();
+    for (int32_t slot : buckets[static_cast<std::size_t>(maxLevel + 1)])
+        if (wordCode(hashTable.nodeAt(slot).word, soundexTable) == errSoundex)
+            res.push_back(slot);
+    listByFrequency(res);
+}
+
+}  // namespace zabrel

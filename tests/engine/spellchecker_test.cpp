@@ -1,0 +1,270 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/configmanager.h"
+#include "core/errors.h"
+#include "engine/spellchecker.h"
+#include "support/dictionary.h"
+#include "support/testsupport.h"
+
+using namespace zabrel;
+using namespace zabrel::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Words = std::vector<std::u16string>;
+
+// Letters named for readability in the ranking cases.
+constexpr char16_t A = u'\u0627', B = u'\u0628', P = u'\u067E', T = u'\u062A', J = u'\u062C', D = u'\u062F',
+                   R = u'\u0631', S = u'\u0633', K = u'\u06A9', L = u'\u0644', M = u'\u0645', N = u'\u0646',
+                   W = u'\u0648', Y = u'\u06CC';
+
+std::u16string w(std::initializer_list<char16_t> letters) { return std::u16string(letters); }
+
+class Engine : public ::testing::Test {
+protected:
+    TempDir dir;
+    CurrentDir here{dir.path()};
+    DictionarySpec spec;
+
+    void SetUp() override { spec.alphabet = urduLetters(); }
+
+    Words suggest(SpellChecker& checker, const std::u16string& word, bool* misspelt = nullptr) {
+        Words out{u"stale"};
+        bool result = checker.checkWord(word, out);
+        if (misspelt)
+            *misspelt = result;
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(Engine, verification_accepts_empty_single_letter_and_lexicon_words) {
+    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    bool misspelt = true;
+    EXPECT_TRUE(suggest(checker, u"", &misspelt).empty());
+    EXPECT_FALSE(misspelt);
+    suggest(checker, u"Latin 123 ,.", &misspelt);
+    EXPECT_FALSE(misspelt);
+    suggest(checker, w({M}), &misspelt);  // a single letter, not in the lexicon
+    EXPECT_FALSE(misspelt);
+    // A lexicon word with a diacritic and a joiner between its letters.
+    suggest(checker, std::u16string{B, u'\u064E', A, u'\u200C', T}, &misspelt);
+    EXPECT_FALSE(misspelt);
+    Words two = suggest(checker, w({B, S}), &misspelt);
+    EXPECT_TRUE(misspelt);
+    EXPECT_NE(two, Words{u"stale"});
+}
+
+TEST_F(Engine, first_run_writes_everything_and_later_runs_load_it) {
+    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}, {w({B, A, T, Y, N}), 1}};
+    writeDictionary(".", spec);
+    Words firstAnswers;
+    {
+        SpellChecker checker;
+        ASSERT_TRUE(checker.initialize());
+        firstAnswers = suggest(checker, w({B, A, D}));
+    }
+    for (const char* file : {"hashtable.dat", "bigram-index.dat", "bigram-lists.dat", "unigram-index.dat",
+                             "unigram-lists.dat"})
+        EXPECT_TRUE(fs::exists(file)) << file;
+    Bytes config = readFile("config.ini");
+    EXPECT_EQ(std::string(config.begin(), config.end()),
+              "initialize = NO\r\nwordListFilePath = wordlist.txt\r\nhashTableFilePath = hashtable.dat\r\n"
+              "bigramMatrixFilePath = bigram-index.dat\r\nbigramPLFilePath = bigram-lists.dat\r\n"
+              "unigramListsFilePath = unigram-index.dat\r\nunigramPLFilePath = unigram-lists.dat\r\n"
+              "urduAlphabetFilePath = alphabet.txt\r\nsoundexFilePath = soundex.txt\r\n"
+              "shapexFilePath = shapex.txt\r\n");
+    // The later run never reads the word list.
+    fs::remove("wordlist.txt");
+    SpellChecker later;
+    ASSERT_TRUE(later.initialize());
+    EXPECT_EQ(suggest(later, w({B, A, D})), firstAnswers);
+    EXPECT_FALSE(firstAnswers.empty());
+}
+
+TEST_F(Engine, set_up_errors_name_their_context) {
+    {
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getErrorCode(), ERR_FILE_OPEN);
+        EXPECT_EQ(ex.getMessage(), "Could not open file: config.ini. Config file not opened sucessfully.");
+    }
+    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    writeDictionary(".", spec);
+    {
+        SpellChecker checker;
+        checker.initialize();
+    }
+    fs::remove("bigram-lists.dat");
+    {
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getMessage(),
+                  "Could not open file: bigram-lists.dat. Config file reading problem occurred.");
+        EXPECT_EQ(ex.getFileName(), "spellchecker.cpp");
+    }
+    writeFile("bigram-lists.dat", std::string("no mark"));
+    {
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getMessage(), "File is not Unicode based. Config file reading problem occurred.");
+    }
+    fs::remove("bigram-index.dat");
+    {
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getMessage(), "Could not open file: bigram-index.dat. Bigram Matrix Index file could not "
+                                   "be opened or read sucessfully.");
+    }
+}
+
+TEST_F(Engine, a_build_that_fails_part_way_keeps_initialize_yes) {
+    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    writeDictionary(".", spec);
+    // A directory where the unigram posting-list file should go cannot be written, even by root.
+    fs::create_directory("unigram-lists.dat");
+    {
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getErrorCode(), ERR_FILE_OPEN);
+        EXPECT_EQ(ex.getMessage(), "Could not write file: unigram-lists.dat.");
+    }
+    Bytes config = readFile("config.ini");
+    EXPECT_TRUE(std::string(config.begin(), config.end()).starts_with("initialize = YES\r\n"));
+    // Once the obstacle is gone the next start builds.
+    fs::remove("unigram-lists.dat");
+    SpellChecker checker;
+    EXPECT_TRUE(checker.initialize());
+    config = readFile("config.ini");
+    EXPECT_TRUE(std::string(config.begin(), config.end()).starts_with("initialize = NO\r\n"));
+}
+
+TEST_F(Engine, neither_yes_nor_no_builds_nothing_and_checks_safely) {
+    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    spec.initialize = "yes";
+    writeDictionary(".", spec);
+    // The posting-list files must still exist and carry their mark.
+    for (const char* file : {"bigram-lists.dat", "unigram-lists.dat"})
+        writeFile(file, Bytes{0xFF, 0xFE});
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    EXPECT_FALSE(fs::exists("hashtable.dat"));
+    bool misspelt = false;
+    EXPECT_TRUE(suggest(checker, w({B, A, T}), &misspelt).empty());
+    EXPECT_TRUE(misspelt);
+}
+
+TEST_F(Engine, nearest_level_in_three_groups_then_neighbours_by_sound) {
+    // Soundex: B and P share class 1; shapex: B, P, T share class 1.
+    spec.soundex = {{B, 1}, {P, 1}, {T, 2}, {R, 8}, {S, 3}};
+    spec.shapex = {{B, 1}, {P, 1}, {T, 1}, {R, 4}, {S, 5}};
+    const std::u16string misspelt = w({B, A, R, S});
+    spec.words = {
+        {w({P, A, R, S}), 10},     // distance 1, both codes agree
+        {w({T, A, R, S}), 500},    // distance 1, shapex only
+        {w({J, A, R, S}), 900},    // distance 1, neither
+        {w({B, A, R, S, A}), 20},  // distance 1, both agree
+        {w({P, W, R, S}), 40},     // distance 2, soundex agrees: listed after level 1
+        {w({J, W, R, S}), 999},    // distance 2, soundex differs: not listed
+        {w({B, J, J, S, A}), 5},   // distance 3: not listed
+    };
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    EXPECT_EQ(suggest(checker, misspelt),
+              (Words{w({B, A, R, S, A}), w({P, A, R, S}), w({T, A, R, S}), w({J, A, R, S}), w({P, W, R, S})}));
+}
+
+TEST_F(Engine, equal_frequencies_list_the_later_gathered_word_first) {
+    // No code tables: every word agrees in both codes and lands in group 0.
+    const std::u16string misspelt = w({B, A, R, S});
+    const Words group = {w({B, A, R, K}), w({B, A, R, M}), w({B, A, R, N})};
+    spec.words = {{group[0], 10}, {group[1], 50}, {group[2], 10}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    // The three share the lists of B-A and A-R, so they are gathered in slot order.
+    std::vector<std::pair<int32_t, std::u16string>> bySlot;
+    for (const auto& word : {group[0], group[2]}) {
+        std::vector<HashNode> found;
+        checker.lexicon().find(word, found);
+        bySlot.emplace_back(found.at(0).next, word);
+    }
+    std::sort(bySlot.begin(), bySlot.end());
+    EXPECT_EQ(suggest(checker, misspelt), (Words{group[1], bySlot[1].second, bySlot[0].second}));
+}
+
+TEST_F(Engine, short_words_need_a_near_match_long_words_get_a_second_level) {
+    spec.soundex = {{B, 1}, {P, 1}, {T, 2}, {D, 2}, {L, 8}, {R, 8}, {M, 9}, {N, 9}, {K, 7}};
+    // Five letters, nearest at distance 2: only the soundex-agreeing ones.
+    const std::u16string five = w({B, A, L, A, M});
+    const std::u16string fiveSound = w({P, A, R, A, M});  // two substitutions, same sound classes
+    const std::u16string fiveOther = w({K, A, L, A, N});  // two substitutions, other classes
+    // Six letters, nearest at distance 2: all of them, then distance 3 by sound.
+    const std::u16string six = w({T, A, R, A, B, A});
+    const std::u16string sixNear = w({T, A, R, Y, B, W});    // distance 2
+    const std::u16string sixSound = w({D, W, R, A, B, Y});   // distance 3, same sound classes
+    const std::u16string sixOther = w({T, W, K, A, B, Y});   // distance 3, other classes
+    // Four letters, nearest at distance 3: nothing.
+    const std::u16string four = w({S, A, S, A});
+    const std::u16string fourFar = w({S, W, K, Y});
+    spec.words = {{fiveSound, 1}, {fiveOther, 9}, {sixNear, 1}, {sixSound, 1}, {sixOther, 5}, {fourFar, 1}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    EXPECT_EQ(suggest(checker, five), (Words{fiveSound}));
+    EXPECT_EQ(suggest(checker, six), (Words{sixNear, sixSound}));
+    bool misspelt = false;
+    EXPECT_TRUE(suggest(checker, four, &misspelt).empty());
+    EXPECT_TRUE(misspelt);
+}
+
+TEST_F(Engine, a_transposition_is_offered_at_the_first_level) {
+    // Swapping R and S gives a lexicon word at Levenshtein distance 2; it is listed at
+    // the first level, before the more frequent word at distance 2, and only once
+    // although the letter-pair lists reach it too.
+    spec.words = {{w({B, A, S, R, M}), 3}, {w({B, A, R, S, K, Y}), 7}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    EXPECT_EQ(suggest(checker, w({B, A, R, S, M})), (Words{w({B, A, S, R, M}), w({B, A, R, S, K, Y})}));
+}
+
+TEST_F(Engine, two_letter_words_use_the_letter_lists) {
+    spec.words = {{w({B, A}), 3}, {w({A, B, T}), 9}, {w({B, A, T, A}), 50}, {w({M, N}), 1}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    // B-T: both two- and three-letter words sharing a letter; the four-letter one is
+    // in no letter list, and M-N shares no letter.
+    EXPECT_EQ(suggest(checker, w({B, T})), (Words{w({A, B, T}), w({B, A})}));
+}
+
+TEST_F(Engine, damaged_posting_lists_are_read_safely) {
+    spec.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}, {w({B, A, N}), 2}};
+    writeDictionary(".", spec);
+    {
+        SpellChecker checker;
+        checker.initialize();
+    }
+    // Overwrite every id with values outside the table and cut the file short.
+    Bytes lists = readFile("bigram-lists.dat");
+    for (std::size_t k = 2; k + 4 <= lists.size(); k += 4) {
+        Bytes id = littleEndian32(k % 8 == 2 ? -5 : 1 << 20);
+        std::copy(id.begin(), id.end(), lists.begin() + static_cast<long>(k));
+    }
+    lists.resize(lists.size() - 5);
+    writeFile("bigram-lists.dat", lists);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    // The letter lists are intact and still find all three words.
+    EXPECT_EQ(suggest(checker, w({B, A, S})), (Words{w({B, A, T}), w({B, A, M}), w({B, A, N})}));
+}

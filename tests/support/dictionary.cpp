@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+#include "support/dictionary.h"
+
+#include <cstdio>
+
+#include "support/testsupport.h"
+
+namespace zabrel::test {
+
+std::u16string urduLetters() {
+    return u"\u0627\u0628\u067E\u062A\u0679\u062B\u062C\u0686\u062D\u062E\u062F\u0688\u0630\u0631\u0691\u0632"
+           u"\u0633\u0634\u0635\u0636\u0637\u0638\u0639\u063A\u0641\u0642\u06A9\u06AF\u0644\u0645\u0646\u0648"
+           u"\u06C1\u06CC\u06D2";
+}
+
+namespace {
+
+std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+std::string codeLines(const std::vector<std::pair<char16_t, int>>& codes) {
+    std::string text;
+    for (const auto& [letter, digit] : codes) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%04X=%d\r\n", static_cast<unsigned>(letter), digit);
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace
+
+void writeDictionary(const std::string& folder, const DictionarySpec& spec) {
+    std::u16string alphabet;
+    for (char16_t letter : spec.alphabet) {
+        alphabet += letter;
+        alphabet += u"\r\n";
+    }
+    writeFile(folder + "/alphabet.txt", unicodeFile(alphabet));
+
+    std::u16string list = widen(std::to_string(spec.words.size() + 1)) + u"\r\n";
+    for (const WordEntry& entry : spec.words)
+        list += entry.word + u"\t" + widen(std::to_string(entry.frequency)) + u"\r\n";
+    if (!spec.words.empty())
+        list += spec.words.back().word + u"\t" + widen(std::to_string(spec.words.back().frequency)) + u"\r\n";
+    writeFile(folder + "/wordlist.txt", unicodeFile(list));
+
+    writeFile(folder + "/soundex.txt", codeLines(spec.soundex));
+    writeFile(folder + "/shapex.txt", codeLines(spec.shapex));
+    writeFile(folder + "/config.ini",
+              "initialize = " + spec.initialize +
+                  "\r\n"
+                  "wordListFilePath = wordlist.txt\r\n"
+                  "hashTableFilePath = hashtable.dat\r\n"
+                  "bigramMatrixFilePath = bigram-index.dat\r\n"
+                  "bigramPLFilePath = bigram-lists.dat\r\n"
+                  "unigramListsFilePath = unigram-index.dat\r\n"
+                  "unigramPLFilePath = unigram-lists.dat\r\n"
+                  "urduAlphabetFilePath = alphabet.txt\r\n"
+                  "soundexFilePath = soundex.txt\r\n"
+                  "shapexFilePath = shapex.txt\r\n");
+}
+
+}  // namespace zabrel::test

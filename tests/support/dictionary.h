@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zabrel::test {
+
+struct WordEntry {
+    std::u16string word;
+    int frequency;
+};
+
+// A small dictionary folder in the engine's formats, written into `folder`.
+struct DictionarySpec {
+    std::u16string alphabet;  // one letter per unit, in index order
+    std::vector<WordEntry> words;
+    std::vector<std::pair<char16_t, int>> soundex;
+    std::vector<std::pair<char16_t, int>> shapex;
+    std::string initialize = "YES";
+};
+
+// Urdu letters used by the tests: ا ب پ ت ٹ ث ج چ ح خ د ڈ ذ ر ڑ ز س ش ص ض ط ظ ع غ ف ق ک گ ل م ن و ہ ی ے
+std::u16string urduLetters();
+
+// Writes alphabet.txt, wordlist.txt (count line of words + 1, the last record twice,
+// so every word is in the lexicon), soundex.txt, shapex.txt and config.ini.
+void writeDictionary(const std::string& folder, const DictionarySpec& spec);
+
+}  // namespace zabrel::test
