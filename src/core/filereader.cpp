@@ -59,13 +59,19 @@ bool FileReader::readUnit(char16_t& unit) {
     return true;
 }
 
-bool FileReader::readASCII(std::string& sString, int32_t maxLength, char delimiter) {
+bool FileReader::readyFor(bool wantAscii, const char* wrongMode) const {
     if (!isOpen)
         return false;
     if (eof())
         throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
-    if (!asciiMode)
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "File not openned as ASCII initially.");
+    if (asciiMode != wantAscii)
+        throw IOException(ZABREL_HERE, ERR_FILE_READ, wrongMode);
+    return true;
+}
+
+bool FileReader::readASCII(std::string& sString, int32_t maxLength, char delimiter) {
+    if (!readyFor(true, "File not openned as ASCII initially."))
+        return false;
     std::string token;
     for (int32_t i = 0; i < maxLength; ++i) {
         int c = getc_unlocked(stream);
@@ -80,12 +86,8 @@ bool FileReader::readASCII(std::string& sString, int32_t maxLength, char delimit
 }
 
 bool FileReader::readUnicode(std::u16string& wsString, int32_t maxLength, char16_t delimiter) {
-    if (!isOpen)
+    if (!readyFor(false, "File not openned as UNICODE initially."))
         return false;
-    if (eof())
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
-    if (asciiMode)
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "File not openned as UNICODE initially.");
     std::u16string token;
     for (int32_t i = 0; i < maxLength; ++i) {
         char16_t unit;
@@ -100,12 +102,8 @@ bool FileReader::readUnicode(std::u16string& wsString, int32_t maxLength, char16
 }
 
 bool FileReader::readUnicodeChars(std::u16string& wsString, int32_t count) {
-    if (!isOpen)
+    if (!readyFor(false, "File not openned as Unicode initially."))
         return false;
-    if (eof())
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
-    if (asciiMode)
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "File not openned as Unicode initially.");
     std::u16string field;
     for (int32_t i = 0; i < count; ++i) {
         char16_t unit;
@@ -119,29 +117,28 @@ bool FileReader::readUnicodeChars(std::u16string& wsString, int32_t count) {
     return true;
 }
 
-void FileReader::checkRawRead(const void* buffer, int32_t size) const {
+bool FileReader::rawReady(const void* buffer, int32_t size) {
+    // The buffer test comes first, even on a reader that is not open.
     if (buffer == nullptr || size < 1)
         throw IOException(ZABREL_HERE, ERR_FILE_READ, "Null buffer or zero size specified.");
-}
-
-bool FileReader::readBytes(void* buffer, int32_t size) {
-    checkRawRead(buffer, size);
     lastRead = 0;
     if (!isOpen)
         return false;
     if (eof())
         throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
+    return true;
+}
+
+bool FileReader::readBytes(void* buffer, int32_t size) {
+    if (!rawReady(buffer, size))
+        return false;
     lastRead = std::fread(buffer, 1, static_cast<std::size_t>(size), stream);
     return lastRead > 0;
 }
 
 bool FileReader::readBytesAt(void* buffer, int32_t position, int32_t size) {
-    checkRawRead(buffer, size);
-    lastRead = 0;
-    if (!isOpen)
+    if (!rawReady(buffer, size))
         return false;
-    if (eof())
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
     std::clearerr(stream);
     seek(position);
     lastRead = std::fread(buffer, 1, static_cast<std::size_t>(size), stream);
@@ -157,12 +154,8 @@ bool FileReader::seek(int32_t position) {
 }
 
 bool FileReader::readUnicodeUnits(char16_t* buffer, int32_t count) {
-    checkRawRead(buffer, count);
-    lastRead = 0;
-    if (!isOpen)
+    if (!rawReady(buffer, count))
         return false;
-    if (eof())
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
     buffer[0] = 0;
     int32_t units = 0;
     while (units < count && readUnit(buffer[units]))

@@ -41,7 +41,8 @@ public:
 
 private:
     bool readUnit(char16_t& unit);
-    void checkRawRead(const void* buffer, int32_t size) const;
+    bool readyFor(bool wantAscii, const char* wrongMode) const;
+    bool rawReady(const void* buffer, int32_t size);
 
     std::FILE* stream = nullptr;
     bool isOpen = false;

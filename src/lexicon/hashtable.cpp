@@ -142,41 +142,36 @@ bool HashTable::isListed(const HashNode& node, const std::u16string& word) {
     return !node.word.empty() && node.word[0] != u'@' && node.word == word;
 }
 
-bool HashTable::contains(const std::u16string& word) const {
+template <typename OnMatch>
+HashTable::WalkEnd HashTable::walkChain(const std::u16string& word, OnMatch onMatch) const {
     if (nodes.empty())
-        return false;
+        return WalkEnd::Broken;
     int32_t s = static_cast<int32_t>(hash(word));
     if (nodes[static_cast<std::size_t>(s)].next == EMPTY_SLOT)
-        return false;
+        return WalkEnd::Broken;
     while (true) {
         if (s == CHAIN_END)
-            return false;
+            return WalkEnd::ChainEnd;
         const HashNode& node = nodes[static_cast<std::size_t>(s)];
-        if (isListed(node, word))
-            return true;
+        if (isListed(node, word) && onMatch(s, node))
+            return WalkEnd::Matched;
         s = node.next;
         if (s == EMPTY_SLOT)
-            return false;
+            return WalkEnd::Broken;
     }
+}
+
+bool HashTable::contains(const std::u16string& word) const {
+    return walkChain(word, [](int32_t, const HashNode&) { return true; }) == WalkEnd::Matched;
 }
 
 bool HashTable::find(const std::u16string& word, std::vector<HashNode>& results) const {
     results.clear();
-    if (nodes.empty())
+    const WalkEnd end = walkChain(word, [&](int32_t slot, const HashNode& node) {
+        results.push_back(HashNode{node.word, node.frequency, slot});
         return false;
-    int32_t s = static_cast<int32_t>(hash(word));
-    if (nodes[static_cast<std::size_t>(s)].next == EMPTY_SLOT)
-        return false;
-    while (true) {
-        if (s == CHAIN_END)
-            return !results.empty();
-        const HashNode& node = nodes[static_cast<std::size_t>(s)];
-        if (isListed(node, word))
-            results.push_back(HashNode{node.word, node.frequency, s});
-        s = node.next;
-        if (s == EMPTY_SLOT)
-            return false;
-    }
+    });
+    return end == WalkEnd::ChainEnd && !results.empty();
 }
 
 bool HashTable::getNode(int32_t slot, HashNode& node) const {

@@ -60,6 +60,11 @@ public:
     bool load(const std::string& fileName) { return load(fileName.c_str()); }
 
 private:
+    enum class WalkEnd { Matched, ChainEnd, Broken };
+    // Follows the chain through the word's home slot, calling onMatch(slot, node) for
+    // each stored copy of the word until it returns true.
+    template <typename OnMatch>
+    WalkEnd walkChain(const std::u16string& word, OnMatch onMatch) const;
     static bool isListed(const HashNode& node, const std::u16string& word);
     bool chainsAreSound() const;
 
