@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "app/zabrelapp.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/zabreldlg.h"
+#include "engine/dictionaryfolder.h"
+
+CZabrelApp::CZabrelApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // The settings location keeps its historical name; nothing is stored there.
+    setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    setApplicationName(CZabrelDlg::APP_NAME);
+    setApplicationVersion(QStringLiteral(ZABREL_VERSION));
+    setWindowIcon(CZabrelDlg::applicationIcon());
+}
+
+int CZabrelApp::initInstance() {
+    std::string error;
+    const std::filesystem::path folder = zabrel::DictionaryFolder::locate({}, error);
+    std::error_code ec;
+    if (!folder.empty())
+        std::filesystem::current_path(folder, ec);
+    if (folder.empty() || ec) {
+        if (ec)
+            error = "cannot change to " + folder.string() + ": " + ec.message();
+        CZabrelDlg::showMessageBox(nullptr, CZabrelDlg::APP_NAME, QString::fromStdString(error));
+        return 1;
+    }
+
+    CZabrelDlg dialog;
+    dialog.exec();
+    return 0;
+}
