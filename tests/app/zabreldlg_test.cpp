@@ -1,0 +1,408 @@
+// SPDX-License-Identifier: MIT
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <memory>
+
+#include "app/dialogunits.h"
+#include "app/textboxtext.h"
+#include "app/zabreldlg.h"
+#include "engine/spellchecker.h"
+#include "support/dictionary.h"
+
+namespace {
+
+const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئی ہے۔");
+
+// Words of the test dictionary; misspellings below are one edit away from them.
+const QString KITAB = QStringLiteral(u"کتاب");
+const QString DOST = QStringLiteral(u"دوست");
+const QString SHEHAR = QStringLiteral(u"شہر");
+const QString BAZAR = QStringLiteral(u"بازار");
+const QString JAWAB = QStringLiteral(u"جواب");
+const QString KITAB_SWAPPED = QStringLiteral(u"کتبا");
+const QString JAWAB_SWAPPED = QStringLiteral(u"جاوب");
+const QString BAZAR_SHORT = QStringLiteral(u"بزار");
+
+zabrel::test::DictionarySpec testDictionary() {
+    zabrel::test::DictionarySpec spec;
+    spec.alphabet = zabrel::test::urduLetters();
+    int frequency = 900;
+    for (const char16_t* word : {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے",
+                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات"})
+        spec.words.push_back({word, frequency -= 50});
+    // Same-sounding and same-shaped letters share a class; the rest get one each.
+    int next = 1;
+    for (char16_t letter : spec.alphabet) {
+        spec.soundex.push_back({letter, next % 9 + 1});
+        spec.shapex.push_back({letter, (next / 2) % 9 + 1});
+        ++next;
+    }
+    return spec;
+}
+
+struct Range {
+    int start;
+    int end;
+    bool operator==(const Range&) const = default;
+};
+
+// The ranges of the document whose text is red, merged where they touch.
+QList<Range> redRanges(const QTextDocument& document) {
+    QList<Range> ranges;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().foreground().color() != QColor(255, 0, 0))
+                continue;
+            const int start = fragment.position();
+            const int end = start + fragment.length();
+            if (!ranges.isEmpty() && ranges.back().end == start)
+                ranges.back().end = end;
+            else
+                ranges.push_back({start, end});
+        }
+    }
+    return ranges;
+}
+
+// QTest::keyClicks only types Latin-1; Urdu goes in as the text of one key event.
+void typeText(QWidget* widget, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+}
+
+QStringList itemsOf(const QListWidget& list) {
+    QStringList items;
+    for (int row = 0; row < list.count(); ++row)
+        items << list.item(row)->text();
+    return items;
+}
+
+// A dialog whose message boxes are recorded instead of shown.
+struct Harness {
+    QStringList messages;
+    std::unique_ptr<CZabrelDlg> dialog;
+    QTextEdit* box = nullptr;
+    QListWidget* list = nullptr;
+    QPushButton* check = nullptr;
+    QPushButton* change = nullptr;
+    QPushButton* leave = nullptr;
+
+    Harness() {
+        dialog = std::make_unique<CZabrelDlg>(
+            [this](QWidget*, const QString& title, const QString& text) { messages << title + u'|' + text; });
+        box = dialog->findChild<QTextEdit*>(QStringLiteral("inputBox"));
+        list = dialog->findChild<QListWidget*>(QStringLiteral("suggestionList"));
+        check = dialog->findChild<QPushButton*>(QStringLiteral("checkButton"));
+        change = dialog->findChild<QPushButton*>(QStringLiteral("changeButton"));
+        leave = dialog->findChild<QPushButton*>(QStringLiteral("leaveButton"));
+    }
+
+    void checkText(const QString& text) {
+        box->setPlainText(text);
+        check->click();
+    }
+
+    bool paused() const { return !check->isEnabled() && leave->isEnabled() && box->isReadOnly(); }
+    bool idle() const {
+        return check->isEnabled() && !change->isEnabled() && !leave->isEnabled() && !box->isReadOnly() &&
+               list->count() == 0;
+    }
+};
+
+QStringList engineSuggestions(const QString& word) {
+    zabrel::SpellChecker reference;
+    reference.initialize();
+    std::vector<std::u16string> suggestions;
+    reference.checkWord(word.toStdU16String(), suggestions);
+    QStringList list;
+    for (const auto& s : suggestions)
+        list << QString::fromStdU16String(s);
+    return list;
+}
+
+}  // namespace
+
+class DialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startState();
+    void layoutIsTheMirroredTemplate();
+    void passStopsAtEachMisspeltWord();
+    void positionsAcrossALineBreak();
+    void changeShiftsLaterHighlights();
+    void leaveReportsTheSameWordAgain();
+    void asciiCommaStaysInTheToken();
+    void emptyTextCompletesAtOnce();
+    void setUpFailureIsReportedAndSurvived();
+    void aboutBoxFromContextMenuAndF1();
+
+private:
+    QTemporaryDir dictionary;
+};
+
+void DialogTest::initTestCase() {
+    QVERIFY(dictionary.isValid());
+    zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
+    QVERIFY(QDir::setCurrent(dictionary.path()));
+    // The first set-up builds the derived files; every dialog after it loads them.
+    QCOMPARE(engineSuggestions(KITAB_SWAPPED).value(0), KITAB);
+}
+
+void DialogTest::startState() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    QCOMPARE(d.windowTitle(), QStringLiteral(u"Tesmara-ہجے پڑتال کار"));
+    QCOMPARE(h.check->text(), QStringLiteral(u"ہجے پڑتال کریں"));
+    QCOMPARE(h.change->text(), QStringLiteral(u"تبدیل کریں"));
+    QCOMPARE(h.leave->text(), QStringLiteral(u"نظرانداز کریں"));
+    auto* prompt = d.findChild<QLineEdit*>(QStringLiteral("promptEdit"));
+    auto* caption = d.findChild<QLineEdit*>(QStringLiteral("captionEdit"));
+    QCOMPARE(prompt->text(), QStringLiteral(u"ہجے پڑتال کرنے کے لیے متن داخل کریں"));
+    QCOMPARE(caption->text(), QStringLiteral(u"دستیاب تجاویز"));
+    QVERIFY(prompt->isReadOnly() && caption->isReadOnly());
+    QCOMPARE(prompt->property("controlId").toInt(), 1003);
+    QCOMPARE(caption->property("controlId").toInt(), 1004);
+    QCOMPARE(h.box->property("controlId").toInt(), 1012);
+    QCOMPARE(h.list->property("controlId").toInt(), 1001);
+    QCOMPARE(h.check->property("controlId").toInt(), 1000);
+    QCOMPARE(h.change->property("controlId").toInt(), 1013);
+    QCOMPARE(h.leave->property("controlId").toInt(), 1014);
+
+    QVERIFY(h.box->toPlainText().isEmpty());
+    QVERIFY(!h.box->isReadOnly());
+    QCOMPARE(h.list->count(), 0);
+    QCOMPARE(h.list->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(!h.list->isSortingEnabled());
+    QVERIFY(h.check->isEnabled());
+    QVERIFY(!h.change->isEnabled() && !h.leave->isEnabled());
+    QVERIFY(!d.windowIcon().isNull());
+    QVERIFY(d.font().family().contains(QStringLiteral("Naskh")));
+    QCOMPARE(d.font().pointSize(), 14);
+    QVERIFY(h.messages.isEmpty());
+
+    // Return in the text box is a line break, not the end of the dialog.
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    h.box->setFocus();
+    typeText(h.box, KITAB);
+    QTest::keyClick(h.box, Qt::Key_Return);
+    typeText(h.box, DOST);
+    QVERIFY(d.isVisible());
+    QCOMPARE(h.box->document()->blockCount(), 2);
+    QCOMPARE(textboxtext::snapshot(*h.box->document()), KITAB + QStringLiteral(u"\r\n") + DOST);
+    QCOMPARE(h.box->document()->defaultTextOption().textDirection(), Qt::RightToLeft);
+}
+
+void DialogTest::layoutIsTheMirroredTemplate() {
+    // 7 units from the right edge of a 286-unit dialog, 154 wide, with 2 px per unit.
+    const DialogUnits units(8, 16);
+    QCOMPARE(units.mirroredRect(7, 21, 154, 72, 286), QRect(2 * 125, 42, 308, 144));
+    QCOMPARE(units.toPixels(286, 100), QSize(572, 200));
+    // Edges round one by one, so a control's width is the difference of rounded edges.
+    const DialogUnits odd(9, 48);
+    QCOMPARE(odd.toPixelsX(7), 16);  // 15.75
+    QCOMPARE(odd.toPixelsY(21), 126);
+    const QRect rounded = odd.mirroredRect(166, 21, 51, 11, 286);
+    QCOMPARE(rounded.left(), odd.toPixelsX(286) - odd.toPixelsX(217));
+    QCOMPARE(rounded.width(), odd.toPixelsX(217) - odd.toPixelsX(166));
+
+    Harness h;
+    const DialogUnits real(h.dialog->font());
+    QCOMPARE(h.dialog->size(), real.toPixels(286, 100));
+    const QRect box = h.box->geometry();
+    const QRect list = h.list->geometry();
+    const QRect check = h.check->geometry();
+    // Mirrored: the text box on the right, the list on the left, both 7 units in.
+    QVERIFY(list.right() < check.left() && check.right() < box.left());
+    QCOMPARE(list.left(), real.toPixelsX(7));
+    QCOMPARE(h.dialog->width() - (box.left() + box.width()), real.toPixelsX(7));
+    QCOMPARE(box.top(), list.top());
+    QVERIFY(h.change->geometry().top() > check.bottom());
+}
+
+void DialogTest::passStopsAtEachMisspeltWord() {
+    Harness h;
+    // Arabic comma and space in a row make an empty token on the way.
+    h.checkText(SHEHAR + u' ' + KITAB_SWAPPED + QStringLiteral(u"\u060C ") + DOST + u' ' + JAWAB_SWAPPED + u'\u06D4');
+
+    QVERIFY(h.paused());
+    const int first = SHEHAR.size() + 1;
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{first, first + 4}}));
+    QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
+    QCOMPARE(h.list->item(0)->text(), KITAB);
+    QVERIFY(h.list->item(0)->isSelected());
+    QVERIFY(h.change->isEnabled());
+
+    h.leave->click();
+    QVERIFY(h.paused());
+    const int second = first + 4 + 2 + DOST.size() + 1;
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{second, second + 4}}));
+    QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
+    QCOMPARE(h.list->currentRow(), 0);
+    QVERIFY(h.messages.isEmpty());
+
+    h.leave->click();
+    QVERIFY(h.idle());
+    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
+    // Left words are left alone.
+    QVERIFY(h.box->toPlainText().contains(KITAB_SWAPPED));
+}
+
+void DialogTest::positionsAcrossALineBreak() {
+    // W1 (3) space W2 (4) break W3 (2): W3 is units 10-11 of the snapshot and
+    // characters 9-10 of the text box.
+    const QString w3 = QStringLiteral(u"صخ");
+    Harness h;
+    h.checkText(SHEHAR + u' ' + DOST + u'\n' + w3);
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 11}}));
+    QCOMPARE(h.box->document()->characterAt(9), w3[0]);
+
+    // A line separator (Shift+Return) is a break too, one character on screen.
+    QCOMPARE(textboxtext::snapshot(*h.box->document()), SHEHAR + u' ' + DOST + QStringLiteral(u"\r\n") + w3);
+    QTextDocument shifted;
+    shifted.setPlainText(QStringLiteral(u"ا\u2028ب\u00A0ت"));
+    QCOMPARE(textboxtext::snapshot(shifted), QStringLiteral(u"ا\r\nب\u00A0ت"));
+    QCOMPARE(textboxtext::forTextBox(QStringLiteral(u"ا\r\nب")), QStringLiteral(u"ا\nب"));
+}
+
+void DialogTest::changeShiftsLaterHighlights() {
+    const QStringList longer = engineSuggestions(BAZAR_SHORT);
+    QCOMPARE(longer.value(0), BAZAR);
+    const int shift = BAZAR.size() - BAZAR_SHORT.size();
+
+    Harness h;
+    const QString text = BAZAR_SHORT + u' ' + DOST + QStringLiteral(u"\n") + KITAB_SWAPPED + u' ' + JAWAB_SWAPPED;
+    h.checkText(text);
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+
+    // Change without touching the list takes the first suggestion.
+    h.change->click();
+    QVERIFY(h.paused());
+    QVERIFY(h.box->toPlainText().startsWith(BAZAR + u' ' + DOST + u'\n'));
+    const int kitab = 4 + 1 + 4 + 1 + shift;
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{kitab, kitab + 4}}));
+
+    h.change->click();
+    const int jawab = kitab + 4 + 1;  // same length: no further shift
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{jawab, jawab + 4}}));
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), BAZAR + u' ' + DOST + u'\n' + KITAB + u' ' + JAWAB);
+    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
+
+    // Another choice in the list is what Change uses; a new pass finds nothing left.
+    h.checkText(KITAB_SWAPPED);
+    QVERIFY(h.list->count() >= 1);
+    const int last = h.list->count() - 1;
+    const QString chosen = h.list->item(last)->text();
+    h.list->setCurrentRow(last);
+    h.change->click();
+    QCOMPARE(h.box->toPlainText(), chosen);
+}
+
+void DialogTest::leaveReportsTheSameWordAgain() {
+    Harness h;
+    h.checkText(JAWAB_SWAPPED + u' ' + SHEHAR + u' ' + JAWAB_SWAPPED);
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    h.leave->click();
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 13}}));
+    QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
+    h.leave->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.messages.size(), 1);
+}
+
+void DialogTest::asciiCommaStaysInTheToken() {
+    Harness h;
+    h.checkText(KITAB_SWAPPED + QStringLiteral(u", ") + DOST);
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 5}}));
+    QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
+    h.change->click();
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QVERIFY(h.idle());
+
+    // A correct word with a comma attached is accepted as the word.
+    h.messages.clear();
+    h.checkText(KITAB + u',');
+    QVERIFY(h.idle());
+    QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
+}
+
+void DialogTest::emptyTextCompletesAtOnce() {
+    Harness h;
+    for (const QString& text : {QString(), QStringLiteral(u" \u060C\u06D4\n\t")}) {
+        h.messages.clear();
+        h.checkText(text);
+        QVERIFY(h.idle());
+        QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
+        QCOMPARE(h.box->toPlainText(), text);
+    }
+}
+
+void DialogTest::setUpFailureIsReportedAndSurvived() {
+    QTemporaryDir empty;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(empty.path()));
+    Harness h;
+    QVERIFY(QDir::setCurrent(previous));
+
+    QCOMPARE(h.messages.size(), 1);
+    QVERIFY2(h.messages[0].startsWith(QStringLiteral("Zabrel|Error Code (0x10) in ")), qPrintable(h.messages[0]));
+    QVERIFY(h.messages[0].contains(QStringLiteral("config.ini")));
+    QVERIFY(!h.check->isEnabled());
+    QVERIFY(!h.change->isEnabled() && !h.leave->isEnabled());
+    auto* prompt = h.dialog->findChild<QLineEdit*>(QStringLiteral("promptEdit"));
+    QCOMPARE(prompt->text(), QStringLiteral(u"لغت لوڈ نہیں ہو سکی۔"));
+    // Still a working window: text can be typed, and the check stays off.
+    h.box->setPlainText(KITAB_SWAPPED);
+    h.check->click();
+    QVERIFY(!h.box->isReadOnly());
+    QCOMPARE(h.messages.size(), 1);
+}
+
+void DialogTest::aboutBoxFromContextMenuAndF1() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    QCOMPARE(d.contextMenuPolicy(), Qt::ActionsContextMenu);
+    const QList<QAction*> actions = d.actions();
+    QCOMPARE(actions.size(), 2);
+    QVERIFY(actions[0]->isSeparator());
+    QCOMPARE(actions[1]->text(), QStringLiteral("&About Zabrel..."));
+
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        if (about == nullptr || about == &d)
+            return;
+        for (auto* label : about->findChildren<QLabel*>())
+            shown += label->text() + u'\n';
+        about->close();
+    });
+    QTest::keyClick(&d, Qt::Key_F1);
+    QVERIFY2(shown.contains(QStringLiteral("Zabrel Version 0.")), qPrintable(shown));
+    QVERIFY(d.isVisible());
+}
+
+QTEST_MAIN(DialogTest)
+#include "zabreldlg_test.moc"
