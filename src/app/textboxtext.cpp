@@ -8,15 +8,9 @@ namespace textboxtext {
 QString snapshot(const QTextDocument& document) {
     // toRawText, unlike toPlainText, leaves no-break spaces alone: they are not
     // delimiters, so they must stay inside their token.
-    const QString raw = document.toRawText();
-    QString text;
-    text.reserve(raw.size() + raw.size() / 8);
-    for (QChar c : raw) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            text += QStringLiteral("\r\n");
-        else
-            text += c;
-    }
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     return text;
 }
 

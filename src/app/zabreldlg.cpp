@@ -148,6 +148,11 @@ void CZabrelDlg::createControls() {
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
 
+    // Colouring also reports a change of contents; only real edits count.
+    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] {
+        if (!recolouring)
+            boxEdited = true;
+    });
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
@@ -314,16 +319,21 @@ void CZabrelDlg::refreshControls() {
     if (captionEdit->text() != suggestionsCaption)
         captionEdit->setText(suggestionsCaption);
     // Rewriting the box would also drop the colouring; when the text is already there,
-    // dropping the colouring is all that is left to do.
-    if (textboxtext::snapshot(*inputBox->document()) != inputText) {
+    // dropping the colouring is all that is left to do. Comparing only after an edit
+    // keeps a pass linear: the walk refreshes once per word.
+    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText) {
         inputBox->setPlainText(textboxtext::forTextBox(inputText));
         coloured = false;
     } else if (coloured) {
         clearColouring();
     }
+    boxEdited = false;
 }
 
-void CZabrelDlg::refreshMembers() { inputText = textboxtext::snapshot(*inputBox->document()); }
+void CZabrelDlg::refreshMembers() {
+    inputText = textboxtext::snapshot(*inputBox->document());
+    boxEdited = false;
+}
 
 void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
     QTextCursor cursor(inputBox->document());
@@ -331,7 +341,9 @@ void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
     cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     QTextCharFormat format;
     format.setForeground(colour);
+    recolouring = true;
     cursor.mergeCharFormat(format);
+    recolouring = false;
     // Bring the word into view in a long text.
     QTextCursor caret(inputBox->document());
     caret.setPosition(start);
@@ -344,6 +356,8 @@ void CZabrelDlg::clearColouring() {
     cursor.select(QTextCursor::Document);
     QTextCharFormat format;
     format.setForeground(NORMAL);
+    recolouring = true;
     cursor.mergeCharFormat(format);
+    recolouring = false;
     coloured = false;
 }

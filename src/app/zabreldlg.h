@@ -92,4 +92,7 @@ private:
     // Something in the text box may be red; clearing the colouring of a long text on
     // every word would make a pass quadratic.
     bool coloured = false;
+    // The text box was edited since inputText was last exchanged with it.
+    bool boxEdited = false;
+    bool recolouring = false;
 };
