@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+#include "benchsupport.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <unordered_set>
+
+namespace zabrel::bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+Workspace::Workspace(const fs::path& shipped) : shippedFolder(shipped) {
+    std::string pattern = (fs::temp_directory_path() / "zabrel-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    dir = pattern;
+    for (const auto& entry : fs::directory_iterator(shipped))
+        if (entry.is_regular_file())
+            fs::copy_file(entry.path(), dir / entry.path().filename());
+}
+
+Workspace::~Workspace() {
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+
+void Workspace::resetToFirstRun() const {
+    fs::copy_file(shippedFolder / "config.ini", dir / "config.ini", fs::copy_options::overwrite_existing);
+}
+
+ScopedCurrentDir::ScopedCurrentDir(const fs::path& dir) : previous(fs::current_path()) {
+    fs::current_path(dir);
+}
+
+ScopedCurrentDir::~ScopedCurrentDir() {
+    std::error_code ignored;
+    fs::current_path(previous, ignored);
+}
+
+fs::path shippedDictionary() {
+    return fs::path(ZABREL_SOURCE_DIR) / "data" / "urdu";
+}
+
+fs::path misspellingSet() {
+    return fs::path(ZABREL_SOURCE_DIR) / "bench" / "data" / "misspellings.tsv";
+}
+
+// Urdu lies in the Basic Multilingual Plane; anything beyond it is not expected here.
+std::u16string fromUtf8(const std::string& text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        char32_t cp;
+        std::size_t len;
+        if (c < 0x80) {
+            cp = c;
+            len = 1;
+        } else if ((c >> 5) == 0x6) {
+            cp = c & 0x1F;
+            len = 2;
+        } else if ((c >> 4) == 0xE) {
+            cp = c & 0x0F;
+            len = 3;
+        } else {
+            throw std::runtime_error("unexpected UTF-8 sequence");
+        }
+        if (i + len > text.size())
+            throw std::runtime_error("truncated UTF-8 sequence");
+        for (std::size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back(static_cast<char16_t>(cp));
+        i += len;
+    }
+    return out;
+}
+
+std::string toUtf8(const std::u16string& text) {
+    std::string out;
+    for (char16_t u : text) {
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+        } else if (u < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::vector<Misspelling> readMisspellings(const fs::path& path) {
+    std::istringstream in(readFile(path));
+    std::vector<Misspelling> set;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        const auto tab1 = line.find('\t');
+        const auto tab2 = line.find('\t', tab1 + 1);
+        if (tab1 == std::string::npos || tab2 == std::string::npos)
+            continue;
+        Misspelling m;
+        m.misspeltUtf8 = line.substr(0, tab1);
+        m.intendedUtf8 = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        m.kind = line.substr(tab2 + 1);
+        m.misspelt = fromUtf8(m.misspeltUtf8);
+        m.intended = fromUtf8(m.intendedUtf8);
+        set.push_back(std::move(m));
+    }
+    if (set.empty())
+        throw std::runtime_error("no misspellings in " + path.string());
+    return set;
+}
+
+std::vector<LexiconWord> readLexiconSample(const fs::path& wordlist, std::size_t step) {
+    const std::string bytes = readFile(wordlist);
+    std::u16string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    std::vector<LexiconWord> sample;
+    std::unordered_set<std::u16string> taken;
+    std::size_t record = 0;
+    std::size_t start = text.find(u"\r\n");
+    while (start != std::u16string::npos) {
+        start += 2;
+        const auto tab = text.find(u'\t', start);
+        if (tab == std::u16string::npos)
+            break;
+        std::u16string word = text.substr(start, tab - start);
+        if (taken.insert(word).second && record++ % step == 0)
+            sample.push_back({word, toUtf8(word)});
+        start = text.find(u"\r\n", tab);
+    }
+    return sample;
+}
+
+int lengthGroup(std::size_t letters) {
+    if (letters <= 2)
+        return 0;
+    if (letters == 3)
+        return 1;
+    if (letters <= 5)
+        return 2;
+    if (letters <= 8)
+        return 3;
+    return 4;
+}
+
+const char* lengthGroupName(int group) {
+    static const char* const NAMES[LENGTH_GROUPS] = {"2", "3", "4-5", "6-8", "9+"};
+    return NAMES[group];
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+}  // namespace zabrel::bench
