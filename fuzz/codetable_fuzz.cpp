@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// The soundex and shapex files (one format, one loader) and the codes they give.
+#include "core/errors.h"
+#include "engine/spellchecker.h"
+#include "fixture.h"
+
+using namespace zabrel;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    fuzz::enterScratch();
+    fuzz::writeBytes("codes.txt", data, size);
+    SpellChecker checker;
+    try {
+        checker.loadSoundexTable("codes.txt");
+        checker.loadShapexTable("codes.txt");
+    } catch (const QuelmException&) {
+        return 0;
+    }
+    // Every unit, in range of the tables or not, must stay inside them.
+    std::u16string all;
+    for (uint32_t unit = 0; unit <= 0xFFFF; unit += 7)
+        all.push_back(static_cast<char16_t>(unit));
+    checker.soundexCode(all);
+    checker.shapexCode(fuzz::units(data, size));
+    for (const std::u16string& word : fuzz::sampleWords())
+        checker.soundexCode(word);
+    return 0;
+}
