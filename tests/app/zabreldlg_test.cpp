@@ -328,6 +328,19 @@ void DialogTest::leaveReportsTheSameWordAgain() {
     h.leave->click();
     QVERIFY(h.idle());
     QCOMPARE(h.messages.size(), 1);
+
+    // Nothing near it in the lexicon: paused with an empty list, only Leave goes on.
+    const QString stranger = QStringLiteral(u"ظظظظظظ");
+    QVERIFY(engineSuggestions(stranger).isEmpty());
+    h.checkText(stranger + u' ' + JAWAB_SWAPPED);
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 6}}));
+    QCOMPARE(h.list->count(), 0);
+    QVERIFY(!h.change->isEnabled());
+    h.leave->click();
+    QVERIFY(h.paused());
+    QVERIFY(h.change->isEnabled());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{7, 11}}));
 }
 
 void DialogTest::asciiCommaStaysInTheToken() {
