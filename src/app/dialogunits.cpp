@@ -16,14 +16,19 @@ int scaled(int value, int base, int divisor) {
 
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int alphabet = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int alphabet =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseWidth = (alphabet / 26 + 1) / 2;
     baseHeight = metrics.height();
 }
 
-int DialogUnits::toPixelsX(int units) const { return scaled(units, baseWidth, 4); }
+int DialogUnits::toPixelsX(int units) const {
+    return scaled(units, baseWidth, 4);
+}
 
-int DialogUnits::toPixelsY(int units) const { return scaled(units, baseHeight, 8); }
+int DialogUnits::toPixelsY(int units) const {
+    return scaled(units, baseHeight, 8);
+}
 
 QRect DialogUnits::mirroredRect(int x, int y, int width, int height, int dialogWidth) const {
     // Edges are converted one by one, so neighbouring controls never overlap by rounding.

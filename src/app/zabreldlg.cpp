@@ -20,7 +20,9 @@
 #include "core/errors.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
-static void initResources() { Q_INIT_RESOURCE(zabrel); }
+static void initResources() {
+    Q_INIT_RESOURCE(zabrel);
+}
 
 namespace {
 
@@ -49,9 +51,12 @@ struct Placement {
 
 // The dialog template, in tab order.
 constexpr Placement PLACEMENTS[] = {
-    {CZabrelDlg::IDC_INPUT, 7, 21, 154, 72},   {CZabrelDlg::IDC_CHECK, 166, 21, 51, 11},
-    {CZabrelDlg::IDC_SUGGESTIONS, 222, 21, 57, 72}, {CZabrelDlg::IDC_CHANGE, 167, 36, 51, 11},
-    {CZabrelDlg::IDC_LEAVE, 167, 51, 51, 11},  {CZabrelDlg::IDC_PROMPT, 7, 7, 154, 12},
+    {CZabrelDlg::IDC_INPUT, 7, 21, 154, 72},
+    {CZabrelDlg::IDC_CHECK, 166, 21, 51, 11},
+    {CZabrelDlg::IDC_SUGGESTIONS, 222, 21, 57, 72},
+    {CZabrelDlg::IDC_CHANGE, 167, 36, 51, 11},
+    {CZabrelDlg::IDC_LEAVE, 167, 51, 51, 11},
+    {CZabrelDlg::IDC_PROMPT, 7, 7, 154, 12},
     {CZabrelDlg::IDC_SUGGESTIONS_CAPTION, 222, 7, 57, 12},
 };
 
@@ -109,7 +114,8 @@ void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QSt
 }
 
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       messages(std::move(messageHandler)) {
     icon = applicationIcon();
     setModal(true);
@@ -311,7 +317,9 @@ void CZabrelDlg::returnToIdle() {
     inputBox->setReadOnly(false);
 }
 
-void CZabrelDlg::reportError(const QString& text) { messages(this, APP_NAME, text); }
+void CZabrelDlg::reportError(const QString& text) {
+    messages(this, APP_NAME, text);
+}
 
 void CZabrelDlg::refreshControls() {
     if (promptEdit->text() != promptText)

@@ -5,20 +5,20 @@ namespace zabrel {
 
 bool isWordDelimiter(char16_t unit) {
     switch (unit) {
-    case u' ':
-    case u'\t':
-    case u'\u060C':
-    case u'\u06D4':
-    case u':':
-    case u';':
-    case u'\u061B':
-    case u'\'':
-    case u'\u061F':
-    case u'\n':
-    case u'\r':
-        return true;
-    default:
-        return false;
+        case u' ':
+        case u'\t':
+        case u'\u060C':
+        case u'\u06D4':
+        case u':':
+        case u';':
+        case u'\u061B':
+        case u'\'':
+        case u'\u061F':
+        case u'\n':
+        case u'\r':
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -47,7 +47,8 @@ std::u16string WordWalk::nextWord() {
         ++scanPos;
         ++displayPos;
     }
-    if (wordStart > 0 && wordStart <= textLength && scanText[static_cast<std::size_t>(wordStart - 1)] == u'\n') {
+    if (wordStart > 0 && wordStart <= textLength &&
+        scanText[static_cast<std::size_t>(wordStart - 1)] == u'\n') {
         ++displayStart;
         ++displayPos;
     }
