@@ -79,9 +79,7 @@ struct Quality {
 
 class Table {
 public:
-    void header() {
-        std::printf("%-46s %12s %12s %16s\n", "", "Zabrel", "hunspell", "Zabrel/hunspell");
-    }
+    void header() { std::printf("%-46s %12s %12s %16s\n", "", "Zabrel", "hunspell", "Zabrel/hunspell"); }
     void row(const std::string& label, double zabrel, double hunspell, const char* format = "%12.2f") {
         std::printf("%-46s ", label.c_str());
         std::printf(format, zabrel);
@@ -149,9 +147,8 @@ int main(int argc, char** argv) {
         zabrel::SpellChecker checker;
         checker.initialize();
     });
-    const double hunspellLoad = medianSeconds(std::max(3, options.reps / 4), [&] {
-        Hunspell h(aff.c_str(), dic.c_str());
-    });
+    const double hunspellLoad =
+        medianSeconds(std::max(3, options.reps / 4), [&] { Hunspell h(aff.c_str(), dic.c_str()); });
 
     zabrel::SpellChecker zabrel;
     zabrel.initialize();
@@ -235,10 +232,11 @@ int main(int argc, char** argv) {
     const std::time_t now = std::time(nullptr);
     std::strftime(date, sizeof date, "%Y-%m-%d", std::localtime(&now));
     std::printf("Zabrel vs hunspell %s, default Urdu dictionary (%zu words), %s, %u cores, %s\n",
-                ZABREL_HUNSPELL_VERSION, readLexiconSample(shippedDictionary() / "wordlist.txt", 1).size(), date,
-                std::thread::hardware_concurrency(), ZABREL_COMPILER);
-    std::printf("CPU times, medians of %d runs (hunspell suggest: %d runs); ratio < 1 means Zabrel is faster.\n\n",
-                options.reps, options.hunspellReps);
+                ZABREL_HUNSPELL_VERSION, readLexiconSample(shippedDictionary() / "wordlist.txt", 1).size(),
+                date, std::thread::hardware_concurrency(), ZABREL_COMPILER);
+    std::printf(
+        "CPU times, medians of %d runs (hunspell suggest: %d runs); ratio < 1 means Zabrel is faster.\n\n",
+        options.reps, options.hunspellReps);
     Table t;
     t.header();
     const double us = 1e6;
@@ -251,15 +249,17 @@ int main(int argc, char** argv) {
     for (int g = 0; g < LENGTH_GROUPS; ++g)
         if (groupWords[g])
             t.row(std::string("  ") + lengthGroupName(g) + " letters (" + std::to_string(groupWords[g]) + ")",
-              zabrelGroup[g] * us / groupWords[g], hunspellGroup[g] * us / groupWords[g], "%12.1f");
+                  zabrelGroup[g] * us / groupWords[g], hunspellGroup[g] * us / groupWords[g], "%12.1f");
     t.row("misspelt word, us (all " + std::to_string(misspellings.size()) + "; hunspell 1 run)",
-          zabrelAllSeconds * us / misspellings.size(), hunspellAllSeconds * us / misspellings.size(), "%12.1f");
+          zabrelAllSeconds * us / misspellings.size(), hunspellAllSeconds * us / misspellings.size(),
+          "%12.1f");
     std::printf("\n");
     t.row("top-1 % (" + std::to_string(zabrelQuality.words) + " misspellings)",
           zabrelQuality.rate(zabrelQuality.top1), hunspellQuality.rate(hunspellQuality.top1), "%12.1f");
-    t.row("top-5 %", zabrelQuality.rate(zabrelQuality.top5), hunspellQuality.rate(hunspellQuality.top5), "%12.1f");
-    t.row("found at all %", zabrelQuality.rate(zabrelQuality.found), hunspellQuality.rate(hunspellQuality.found),
+    t.row("top-5 %", zabrelQuality.rate(zabrelQuality.top5), hunspellQuality.rate(hunspellQuality.top5),
           "%12.1f");
+    t.row("found at all %", zabrelQuality.rate(zabrelQuality.found),
+          hunspellQuality.rate(hunspellQuality.found), "%12.1f");
     t.row("suggestions per word (mean)", static_cast<double>(zabrelQuality.listed) / zabrelQuality.words,
           static_cast<double>(hunspellQuality.listed) / hunspellQuality.words, "%12.1f");
     for (const auto& [kind, q] : byKind) {
@@ -270,8 +270,9 @@ int main(int argc, char** argv) {
         t.row(label + " found %", z.rate(z.found), h.rate(h.found), "%12.1f");
     }
     if (zabrelRejected || hunspellRejected || zabrelAccepted || hunspellAccepted)
-        std::printf("\nWARNING: lexicon words rejected: Zabrel %d, hunspell %d; misspellings accepted: "
-                    "Zabrel %d, hunspell %d\n",
-                    zabrelRejected, hunspellRejected, zabrelAccepted, hunspellAccepted);
+        std::printf(
+            "\nWARNING: lexicon words rejected: Zabrel %d, hunspell %d; misspellings accepted: "
+            "Zabrel %d, hunspell %d\n",
+            zabrelRejected, hunspellRejected, zabrelAccepted, hunspellAccepted);
     return sink == 0xFFFFFFFF ? 1 : 0;
 }
