@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/enginechecker.h"
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
@@ -167,8 +168,9 @@ class Run {
 public:
     Run(const Settings& settings, SpellChecker& engine)
         : mode(settings.mode),
-          pipe(checker(engine)),
-          report(checker(engine), {settings.mode == Mode::List, settings.allSuggestions}),
+          engine(engine),
+          pipe(checker()),
+          report(checker(), {settings.mode == Mode::List, settings.allSuggestions}),
           stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
 
     void start() {
@@ -203,9 +205,9 @@ public:
     }
 
 private:
-    static WordChecker checker(SpellChecker& engine) {
-        return [&engine](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-            return engine.checkWord(word, suggestions);
+    WordChecker checker() {
+        return [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+            return engine(word, suggestions);
         };
     }
 
@@ -264,6 +266,7 @@ private:
     }
 
     Mode mode;
+    EngineChecker engine;
     PipeSession pipe;
     TextReport report;
     bool stdoutIsTerminal;

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+// Editors are written against hunspell -a; our answers must read the same to them.
+#include <gtest/gtest.h>
+
+#include "cli/subprocess.h"
+#include "cli/testdictionary.h"
+#include "cli/utf8.h"
+#include "support/testsupport.h"
+
+namespace zabrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Suggestions are each checker's own; the rest must match byte for byte. Both
+// "& WORD COUNT OFFSET: ..." and "# WORD OFFSET" become "? WORD OFFSET", and the banner
+// keeps only the part clients parse.
+std::string withoutSuggestions(const std::string& answer) {
+    std::string result;
+    std::size_t start = 0;
+    for (std::size_t end; (end = answer.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = answer.substr(start, end - start);
+        if (line.starts_with("@(#) ")) {
+            line = line.substr(0, line.find("(but really "));
+        } else if (line.starts_with("& ")) {
+            const std::size_t wordEnd = line.find(' ', 2);
+            const std::size_t countEnd = line.find(' ', wordEnd + 1);
+            const std::size_t colon = line.find(':', countEnd);
+            line = "? " + line.substr(2, wordEnd - 2) + line.substr(countEnd, colon - countEnd);
+        } else if (line.starts_with("# ")) {
+            line[0] = '?';
+        }
+        result += line + "\n";
+    }
+    return result + answer.substr(start);
+}
+
+TEST(hunspell_test, pipe_mode_reads_like_hunspell) {
+    const std::string hunspell = HUNSPELL_PROGRAM;
+    if (hunspell.empty())
+        GTEST_SKIP() << "hunspell is not installed";
+
+    TempDir dir;
+    fs::create_directories(dir.path() / "dict");
+    makeDictionary(dir.path() / "dict", sampleWords());
+    std::string dic = std::to_string(sampleWords().size()) + "\n";
+    for (const ListedWord& word : sampleWords())
+        dic += cli::utf16ToUtf8(word.first) + "\n";
+    writeFile(dir.file("urdu.dic"), dic);
+    writeFile(dir.file("urdu.aff"), "SET UTF-8\n");
+
+    // Only inputs where both cut the same words: Urdu words between spaces and the
+    // Arabic comma, and the commands both understand.
+    writeFile(dir.file("in.txt"),
+              "سخت بازار\n"
+              "بزار سخت صخت\n"
+              "\n"
+              "   \n"
+              "کتاب، کتب  شہر\n"
+              "*بزار\n"
+              "بزار صخت\n"
+              "@صخت\n"
+              "صخت بزار کتب\n"
+              "^سخت کتب\n"
+              "^\n"
+              "!\n"
+              "سخت کتب شہر\n"
+              "\n"
+              "%\n"
+              "شہر کتب ہزار\n"
+              "*سخت کتب\n"
+              "کتب\n");
+
+    Outcome ours = runProgram({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict"}, dir.path(), dir.file("in.txt"));
+    // -p keeps hunspell's personal dictionary out of the home folder.
+    Outcome theirs = runProgram({hunspell, "-a", "-d", dir.file("urdu"), "-p", dir.file("personal")},
+                                dir.path(), dir.file("in.txt"), {{"LC_ALL", "C.UTF-8"}});
+    ASSERT_EQ(theirs.status, 0) << theirs.err;
+    ASSERT_EQ(ours.status, 0) << ours.err;
+    EXPECT_EQ(withoutSuggestions(ours.out), withoutSuggestions(theirs.out));
+    // Guard against a comparison of two empty answers.
+    EXPECT_NE(withoutSuggestions(theirs.out).find("? صخت 9"), std::string::npos) << theirs.out;
+}
+
+}  // namespace
+}  // namespace zabrel::test

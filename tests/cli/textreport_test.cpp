@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include "cli/textreport.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/fakechecker.h"
+
+namespace zabrel::cli {
+namespace {
+
+using zabrel::test::FakeChecker;
+
+std::string reportOf(TextReport& report, std::initializer_list<std::string> lines) {
+    std::string out;
+    std::size_t number = 0;
+    for (const std::string& line : lines)
+        EXPECT_TRUE(report.checkLine("notes.txt", ++number, line, out)) << line;
+    return out;
+}
+
+TEST(textreport_test, reports_file_line_and_character_column_with_five_suggestions) {
+    FakeChecker fake;
+    TextReport report(fake.checker(), {});
+    EXPECT_EQ(reportOf(report, {"سخت بزار", "", "\xF0\x9F\x98\x80 صخت،ہوا\r"}),
+              "notes.txt:1:5: بزار -> بازار, بزر, ہزار\n"
+              "notes.txt:3:3: صخت -> سخت, صحت, تخت, صفت, لخت\n"
+              "notes.txt:3:7: ہوا ->\n");
+    EXPECT_EQ(report.wordCount(), 5u);
+    EXPECT_EQ(report.misspeltCount(), 3u);
+}
+
+TEST(textreport_test, all_shows_every_suggestion) {
+    FakeChecker fake;
+    TextReport report(fake.checker(), {.listOnly = false, .allSuggestions = true});
+    EXPECT_EQ(reportOf(report, {"صخت"}), "notes.txt:1:1: صخت -> سخت, صحت, تخت, صفت, لخت, بخت, صوت\n");
+}
+
+TEST(textreport_test, list_mode_prints_each_occurrence_as_cut) {
+    FakeChecker fake;
+    TextReport report(fake.checker(), {.listOnly = true, .allSuggestions = false});
+    EXPECT_EQ(reportOf(report, {"بزار سخت بزار", "(ہوا), شہر"}), "بزار\nبزار\n(ہوا),\n");
+    EXPECT_EQ(report.misspeltCount(), 3u);
+}
+
+TEST(textreport_test, refuses_invalid_utf8_without_counting_it) {
+    FakeChecker fake;
+    TextReport report(fake.checker(), {});
+    std::string out;
+    EXPECT_FALSE(report.checkLine("x", 1, "بزار \xED\xA0\x80", out));
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(report.wordCount(), 0u);
+    EXPECT_TRUE(fake.asked.empty());
+}
+
+}  // namespace
+}  // namespace zabrel::cli

@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: MIT
+// The built zabrel-check, run as a program over dictionaries and files made here.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli/subprocess.h"
+#include "cli/testdictionary.h"
+#include "support/testsupport.h"
+
+namespace zabrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ZabrelCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dictionary());
+        makeDictionary(dictionary(), sampleWords());
+    }
+
+    fs::path dictionary() const { return dir.path() / "dict"; }
+
+    std::string text(const std::string& name, const std::string& content) const {
+        writeFile(dir.file(name), content);
+        return name;
+    }
+
+    // Runs with -d dict from the temp dir, so file names stay relative to where the
+    // program was started although it moves into the dictionary folder.
+    Outcome check(std::vector<std::string> args, const std::string& input = "") const {
+        args.insert(args.begin(), {ZABREL_CHECK_PROGRAM, "-d", "dict"});
+        return runProgram(args, dir.path(), input.empty() ? "" : dir.file(input));
+    }
+
+    TempDir dir;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        result.push_back(text.substr(start, end - start));
+    if (start < text.size())
+        result.push_back(text.substr(start));
+    return result;
+}
+
+TEST_F(ZabrelCheck, report_mode_names_file_line_and_column_and_sets_the_status) {
+    text("a.txt", "سخت بازار\nکتاب، بزار شہر\n");
+    text("clean.txt", "سخت بازار\n\nشہر\n");
+    Outcome got = check({"a.txt", "clean.txt"});
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.err, "");
+    std::vector<std::string> report = lines(got.out);
+    ASSERT_EQ(report.size(), 1u) << got.out;
+    EXPECT_TRUE(report[0].starts_with("a.txt:2:7: بزار -> ")) << report[0];
+    EXPECT_NE(report[0].find("بازار"), std::string::npos) << report[0];
+
+    got = check({"clean.txt"});
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out, "");
+}
+
+TEST_F(ZabrelCheck, reads_standard_input_without_files_or_for_a_dash) {
+    text("in.txt", "صخت\n");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"-"}}) {
+        Outcome got = check(args, "in.txt");
+        EXPECT_EQ(got.status, 1);
+        EXPECT_TRUE(got.out.starts_with("<stdin>:1:1: صخت ->")) << got.out;
+    }
+}
+
+TEST_F(ZabrelCheck, limits_suggestions_to_five_unless_all) {
+    // Eight words one edit from بزار.
+    makeDictionary(dictionary(), {{u"بازار", 90}, {u"ہزار", 80}, {u"نزار", 70}, {u"مزار", 60},
+                                  {u"گزار", 50}, {u"بیزار", 40}, {u"ابزار", 30}, {u"بزاز", 20}});
+    text("a.txt", "بزار\n");
+    const auto suggestions = [](const std::string& out) {
+        const std::size_t arrow = out.find(" -> ");
+        std::size_t count = arrow == std::string::npos ? 0 : 1;
+        for (std::size_t i = arrow; count > 0 && (i = out.find(", ", i)) != std::string::npos; ++i)
+            ++count;
+        return count;
+    };
+    Outcome all = check({"--all", "a.txt"});
+    Outcome some = check({"a.txt"});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(suggestions(all.out), 8u) << all.out;
+    EXPECT_EQ(suggestions(some.out), 5u) << some.out;
+    // The same ranking, cut after the fifth.
+    EXPECT_TRUE(all.out.starts_with(some.out.substr(0, some.out.size() - 1) + ", ")) << all.out << some.out;
+}
+
+TEST_F(ZabrelCheck, list_mode_prints_every_occurrence) {
+    text("a.txt", "بزار سخت بزار\n\nصخت۔ شہر\n");
+    Outcome got = check({"-l", "a.txt"});
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.out, "بزار\nبزار\nصخت\n");
+    text("clean.txt", "شہر\n");
+    EXPECT_EQ(check({"-l", "clean.txt"}).status, 0);
+}
+
+TEST_F(ZabrelCheck, pipe_mode_speaks_the_ispell_protocol) {
+    text("in.txt", "سخت بزار\n\n*بزار\nبزار ژژژژ\n!\nسخت\n");
+    Outcome got = check({"-a"}, "in.txt");
+    EXPECT_EQ(got.status, 0) << got.err;
+    std::vector<std::string> answer = lines(got.out);
+    ASSERT_EQ(answer.size(), 9u) << got.out;
+    EXPECT_EQ(answer[0], "@(#) International Ispell Version 3.2.06 (but really Zabrel " ZABREL_VERSION ")");
+    EXPECT_EQ(answer[1], "*");
+    EXPECT_TRUE(answer[2].starts_with("& بزار ")) << answer[2];
+    EXPECT_NE(answer[2].find(" 4: بازار"), std::string::npos) << answer[2];
+    EXPECT_EQ(answer[3], "");
+    EXPECT_EQ(answer[4], "");
+    EXPECT_EQ(answer[5], "*");
+    // No letter pair of this word occurs in the lexicon: nothing to offer.
+    EXPECT_EQ(answer[6], "# ژژژژ 5");
+    EXPECT_EQ(answer[7], "");
+    EXPECT_EQ(answer[8], "");  // terse: the correct word leaves only the end of the answer
+}
+
+TEST_F(ZabrelCheck, pipe_mode_answers_each_line_before_the_next_arrives) {
+    Conversation editor({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict"}, dir.path());
+    EXPECT_TRUE(editor.receiveLines(1).starts_with("@(#) International Ispell"));
+    editor.send("سخت");
+    EXPECT_EQ(editor.receiveLines(2), "*\n\n");
+    editor.send("صخت");
+    EXPECT_TRUE(editor.receiveLines(2).starts_with("& صخت "));
+    editor.send("\xC0\xAF");  // refused, but the editor still gets its empty line
+    EXPECT_EQ(editor.receiveLines(1), "\n");
+    editor.send("@صخت");
+    editor.send("صخت");
+    EXPECT_EQ(editor.receiveLines(2), "*\n\n");
+    EXPECT_EQ(editor.finish(), 2);
+}
+
+TEST_F(ZabrelCheck, invalid_utf8_skips_the_line_goes_on_and_exits_2) {
+    text("bad.txt", "بزار\nسخت \xD8\xB3\xED\xA0\x80 بزار\nصخت\n");
+    Outcome got = check({"-l", "bad.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, "بزار\nصخت\n");
+    EXPECT_EQ(got.err, "zabrel-check: bad.txt:2: invalid UTF-8 at byte 10, line skipped\n");
+
+    text("in.txt", "\xFF\n");
+    got = check({}, "in.txt");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err, "zabrel-check: <stdin>:1: invalid UTF-8 at byte 1, line skipped\n");
+}
+
+TEST_F(ZabrelCheck, survives_binary_input_empty_files_and_a_ten_megabyte_line) {
+    std::string binary;
+    for (int i = 0; i < 200000; ++i)
+        binary.push_back(static_cast<char>((i * 7919 + i / 13) & 0xFF));
+    text("binary.dat", binary);
+    Outcome got = check({"binary.dat"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_NE(got.err.find("invalid UTF-8"), std::string::npos);
+
+    text("empty.txt", "");
+    got = check({"empty.txt"});
+    EXPECT_EQ(got.status, 0);
+    EXPECT_EQ(got.out, "");
+    EXPECT_EQ(check({"-a"}, "empty.txt").out,
+              "@(#) International Ispell Version 3.2.06 (but really Zabrel " ZABREL_VERSION ")\n");
+
+    // One line of 10 MB: words, and then a single token of 10 MB (no delimiter at all).
+    std::string words;
+    while (words.size() < 10 * 1024 * 1024)
+        words += "سخت بزار ";
+    std::string token;
+    while (token.size() < 10 * 1024 * 1024)
+        token += "بازار";
+    text("long.txt", words + "\n" + token + "\n");
+    got = check({"-l", "long.txt"});
+    EXPECT_EQ(got.status, 1);
+    const std::vector<std::string> listed = lines(got.out);
+    ASSERT_EQ(listed.size(), words.size() / std::string("سخت بزار ").size() + 1);
+    EXPECT_EQ(listed.front(), "بزار");
+    EXPECT_EQ(listed.back(), token);
+}
+
+TEST_F(ZabrelCheck, a_dictionary_that_cannot_load_gives_the_engine_message_and_2) {
+    fs::create_directories(dir.path() / "nothing");
+    text("a.txt", "سخت\n");
+    Outcome got = runProgram({ZABREL_CHECK_PROGRAM, "-d", "nothing", "a.txt"}, dir.path());
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err, "zabrel-check: no config.ini in nothing\n");
+
+    fs::remove(dictionary() / "wordlist.txt");
+    got = check({"a.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, "");
+    EXPECT_TRUE(got.err.starts_with("zabrel-check: Error Code (0x")) << got.err;
+    EXPECT_EQ(lines(got.err).size(), 1u) << got.err;
+}
+
+TEST_F(ZabrelCheck, a_missing_file_is_reported_and_the_others_are_still_checked) {
+    text("a.txt", "بزار\n");
+    fs::create_directories(dir.path() / "folder");
+    Outcome got = check({"-l", "gone.txt", "folder", "a.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, "بزار\n");
+    EXPECT_EQ(got.err,
+              "zabrel-check: gone.txt: No such file or directory\n"
+              "zabrel-check: folder: Is a directory\n");
+}
+
+TEST_F(ZabrelCheck, finds_the_dictionary_without_d) {
+    text("a.txt", "بزار\n");
+    // In the current directory...
+    Outcome got = runProgram({ZABREL_CHECK_PROGRAM, "-l", "../a.txt"}, dictionary());
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.out, "بزار\n");
+
+    // ...else in the user's copy of the shipped one, which stays untouched.
+    TempDir shipped;
+    makeDictionary(shipped.path(), sampleWords());
+    got = runProgram({ZABREL_CHECK_PROGRAM, "-l", "a.txt"}, dir.path(), "",
+                     {{"ZABREL_SHIPPED_DICTIONARY", shipped.path().string()}});
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.out, "بزار\n");
+    const fs::path copy = dir.path() / "home" / "share" / "zabrel" / "urdu";
+    EXPECT_TRUE(fs::exists(copy / "hashtable.dat"));
+    EXPECT_FALSE(fs::exists(shipped.path() / "hashtable.dat"));
+}
+
+TEST_F(ZabrelCheck, help_version_and_bad_options) {
+    Outcome got = check({"--help"});
+    EXPECT_EQ(got.status, 0);
+    EXPECT_TRUE(got.out.starts_with("Usage: zabrel-check [OPTION]... [FILE]...\n"));
+    EXPECT_NE(got.out.find("Exit status:"), std::string::npos);
+    EXPECT_NE(got.out.find("Examples:"), std::string::npos);
+
+    got = runProgram({ZABREL_CHECK_PROGRAM, "--version"}, dir.path());
+    EXPECT_EQ(got.status, 0);
+    EXPECT_EQ(got.out, "zabrel-check (Zabrel) " ZABREL_VERSION "\n");
+
+    got = check({"--frobnicate"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_NE(got.err.find("Try 'zabrel-check --help'"), std::string::npos);
+    EXPECT_EQ(got.out, "");
+}
+
+}  // namespace
+}  // namespace zabrel::test
