@@ -10,9 +10,11 @@ namespace zabrel {
 
 namespace {
 
-// Distances past this are never listed: the nearest level is at most 2 and its
-// neighbour at most 3, so bucketing only needs exact values up to here.
 constexpr int32_t FAR_BUCKET = 39;
+// Distances past this are never listed: the nearest level is at most 2 and its
+// neighbour at most 3, and when no word is that near nothing is listed at all. So
+// a distance above it may go to the far bucket unmeasured.
+constexpr int32_t LISTED_DISTANCE = 3;
 constexpr int32_t LENGTH_WINDOW = 3;
 
 [[noreturn]] void notWritten(const std::string& path) {
@@ -21,8 +23,9 @@ constexpr int32_t LENGTH_WINDOW = 3;
 
 // Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of
 // at most 64 units; `peq` holds, per letter index, the positions of that letter.
+// Stops early with `limit` + 1 once the distance cannot come back to `limit`.
 int32_t bitParallelDistance(std::size_t patternLength, const uint64_t* peq, const uint16_t* textIndices,
-                            std::size_t textLength) {
+                            std::size_t textLength, int32_t limit) {
     uint64_t pv = ~uint64_t{0};
     uint64_t mv = 0;
     const uint64_t high = uint64_t{1} << (patternLength - 1);
@@ -41,6 +44,9 @@ int32_t bitParallelDistance(std::size_t patternLength, const uint64_t* peq, cons
         mh <<= 1;
         pv = mh | ~(xv | ph);
         mv = ph & xv;
+        // Each remaining unit lowers the score by one at most.
+        if (score - static_cast<int32_t>(textLength - k - 1) > limit)
+            return limit + 1;
     }
     return score;
 }
@@ -96,6 +102,7 @@ bool SpellChecker::initialize() {
         throw;
     }
     seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
+    indexLexicon();
     return true;
 }
 
@@ -207,8 +214,11 @@ void SpellChecker::markSeen(int32_t slot, std::vector<int32_t>& into) {
 }
 
 void SpellChecker::gatherCandidates(const std::u16string& errWord) {
-    if (seen.size() != static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)))
-        seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
+    const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
+    if (seen.size() != slots)
+        seen.assign(slots, 0);
+    if (letterStart.size() != slots + 1)
+        indexLexicon();
     const std::size_t n = errWord.size();
     if (n >= 3) {
         gatherTranspositions(errWord);
@@ -287,34 +297,41 @@ void SpellChecker::bucketCandidates(const std::u16string& errWord) {
     if (bitParallel) {
         // Stored words and the filtered word hold alphabet letters only, so letter
         // indices address the match masks.
-        peq.assign(static_cast<std::size_t>(alphabetMap.getAlphabetSize()) + 1, 0);
+        peq.assign(static_cast<std::size_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE)) + 1, 0);
         for (int32_t j = 0; j < n; ++j)
             peq[alphabetMap.getIndex(errWord[static_cast<std::size_t>(j)])] |= uint64_t{1} << j;
     }
     for (int32_t s : candidates) {
-        const std::u16string& word = hashTable.nodeAt(s).word;
-        const int32_t length = static_cast<int32_t>(word.size());
+        const uint32_t begin = letterStart[static_cast<std::size_t>(s)];
+        const int32_t length = static_cast<int32_t>(letterStart[static_cast<std::size_t>(s) + 1] - begin);
         int32_t d = FAR_BUCKET;
         if (length <= n + LENGTH_WINDOW && length >= n - LENGTH_WINDOW) {
-            if (bitParallel) {
-                indexWord(word);
-                d = bitParallelDistance(errWord.size(), peq.data(), wordIndices.data(), word.size());
-            } else {
-                d = editDistance(errWord, word);
-            }
-            d = std::min(d, FAR_BUCKET);
+            if (bitParallel)
+                d = bitParallelDistance(errWord.size(), peq.data(), lexiconLetters.data() + begin,
+                                        static_cast<std::size_t>(length), LISTED_DISTANCE);
+            else
+                d = editDistance(errWord, hashTable.nodeAt(s).word);
+            if (d > LISTED_DISTANCE)
+                d = FAR_BUCKET;
         }
         buckets[static_cast<std::size_t>(d)].push_back(s);
     }
 }
 
-void SpellChecker::indexWord(const std::u16string& word) {
-    wordIndices.resize(word.size());
-    const std::size_t letters = peq.size() - 1;
-    for (std::size_t k = 0; k < word.size(); ++k) {
-        const uint16_t index = alphabetMap.getIndex(word[k]);
-        // A stored unit that is no letter (a foreign table) matches nothing.
-        wordIndices[k] = index < letters ? index : static_cast<uint16_t>(letters);
+void SpellChecker::indexLexicon() {
+    // Letter indices of every slot in one flat array, so that measuring a candidate
+    // touches neither its node nor its text.
+    const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
+    const uint16_t letters = static_cast<uint16_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE));
+    letterStart.assign(slots + 1, 0);
+    lexiconLetters.clear();
+    for (std::size_t s = 0; s < slots; ++s) {
+        for (char16_t unit : hashTable.nodeAt(static_cast<int32_t>(s)).word) {
+            const uint16_t index = alphabetMap.getIndex(unit);
+            // A stored unit that is no letter (a foreign table) matches nothing.
+            lexiconLetters.push_back(index < letters ? index : letters);
+        }
+        letterStart[s + 1] = static_cast<uint32_t>(lexiconLetters.size());
     }
 }
 

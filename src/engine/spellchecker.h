@@ -59,7 +59,7 @@ private:
     void rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
-    void indexWord(const std::u16string& word);
+    void indexLexicon();
 
     HashTable hashTable;
     ConfigManager config;
@@ -80,7 +80,8 @@ private:
     std::vector<unsigned char> rawList;
     std::vector<HashNode> searchResults;
     std::vector<uint64_t> peq;
-    std::vector<uint16_t> wordIndices;
+    std::vector<uint32_t> letterStart;
+    std::vector<uint16_t> lexiconLetters;
     std::array<std::vector<int32_t>, 3> rankResult;
     std::vector<int32_t> res;
 };
