@@ -19,10 +19,6 @@ std::string converse(FakeChecker& fake, std::initializer_list<std::string> lines
     return out;
 }
 
-TEST(pipesession_test, banner_keeps_the_ispell_front) {
-    EXPECT_EQ(PipeSession::banner("0.1.0"), "@(#) International Ispell Version 3.2.06 (but really Zabrel 0.1.0)");
-}
-
 TEST(pipesession_test, answers_each_word_then_an_empty_line) {
     FakeChecker fake;
     EXPECT_EQ(converse(fake, {"سخت بزار", "صخت، ہوا", "", "  ۔ "}),

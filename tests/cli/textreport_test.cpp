@@ -29,12 +29,6 @@ TEST(textreport_test, reports_file_line_and_character_column_with_five_suggestio
     EXPECT_EQ(report.misspeltCount(), 3u);
 }
 
-TEST(textreport_test, all_shows_every_suggestion) {
-    FakeChecker fake;
-    TextReport report(fake.checker(), {.listOnly = false, .allSuggestions = true});
-    EXPECT_EQ(reportOf(report, {"صخت"}), "notes.txt:1:1: صخت -> سخت, صحت, تخت, صفت, لخت, بخت, صوت\n");
-}
-
 TEST(textreport_test, list_mode_prints_each_occurrence_as_cut) {
     FakeChecker fake;
     TextReport report(fake.checker(), {.listOnly = true, .allSuggestions = false});
