@@ -125,7 +125,8 @@ TEST_F(ZabrelCheck, pipe_mode_answers_each_line_before_the_next_arrives) {
     Conversation editor({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict"}, dir.path());
     EXPECT_TRUE(editor.receiveLines(1).starts_with("@(#) International Ispell"));
     editor.send("سخت");
-    EXPECT_EQ(editor.receiveLines(2), "*\n\n");
+    // Without a flush per answer this is where an editor would hang; stop at the first miss.
+    ASSERT_EQ(editor.receiveLines(2), "*\n\n");
     editor.send("صخت");
     EXPECT_TRUE(editor.receiveLines(2).starts_with("& صخت "));
     editor.send("\xC0\xAF");  // refused, but the editor still gets its empty line
