@@ -105,27 +105,27 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
     int option;
     while ((option = getopt_long(argc, argv, "lad:hv", longOptions, nullptr)) != -1) {
         switch (option) {
-        case 'l':
-            settings.mode = Mode::List;
-            break;
-        case 'a':
-            settings.mode = Mode::Pipe;
-            break;
-        case 'd':
-            settings.dictionary = optarg;
-            break;
-        case OPT_ALL:
-            settings.allSuggestions = true;
-            break;
-        case 'h':
-            printHelp();
-            return EXIT_CLEAN;
-        case 'v':
-            printVersion();
-            return EXIT_CLEAN;
-        default:
-            std::fprintf(stderr, "Try '%s --help' for more information.\n", PROGRAM);
-            return EXIT_TROUBLE;
+            case 'l':
+                settings.mode = Mode::List;
+                break;
+            case 'a':
+                settings.mode = Mode::Pipe;
+                break;
+            case 'd':
+                settings.dictionary = optarg;
+                break;
+            case OPT_ALL:
+                settings.allSuggestions = true;
+                break;
+            case 'h':
+                printHelp();
+                return EXIT_CLEAN;
+            case 'v':
+                printVersion();
+                return EXIT_CLEAN;
+            default:
+                std::fprintf(stderr, "Try '%s --help' for more information.\n", PROGRAM);
+                return EXIT_TROUBLE;
         }
     }
     for (int i = optind; i < argc; ++i)
@@ -249,7 +249,8 @@ private:
             complain(name + ": read error");
     }
 
-    bool handleLine(const std::string& name, std::size_t lineNumber, const std::string& line, std::string& out) {
+    bool handleLine(const std::string& name, std::size_t lineNumber, const std::string& line,
+                    std::string& out) {
         if (mode == Mode::Pipe)
             return pipe.respond(line, out);
         return report.checkLine(name, lineNumber, line, out);
@@ -284,7 +285,8 @@ int main(int argc, char** argv) {
     std::vector<Input> inputs;
     for (const std::string& file : settings.files) {
         std::error_code ec;
-        inputs.push_back({file == "-" ? STDIN_NAME : file, file == "-" ? fs::path() : fs::absolute(file, ec)});
+        inputs.push_back(
+            {file == "-" ? STDIN_NAME : file, file == "-" ? fs::path() : fs::absolute(file, ec)});
     }
 
     std::ios::sync_with_stdio(false);

@@ -20,29 +20,29 @@ bool PipeSession::respond(std::string_view line, std::string& out) {
         return true;
     }
     switch (text[0]) {
-    case u'*':
-    case u'@':
-        // We have no personal dictionary to save to, so both accept for the session.
-        if (text.size() > 1)
-            accepted.insert(text.substr(1));
-        return true;
-    case u'!':
-        terse = true;
-        return true;
-    case u'%':
-        terse = false;
-        return true;
-    case u'#':  // save the personal dictionary: there is none
-    case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
-    case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
-    case u'-':
-        return true;
-    case u'^':
-        checkText(std::u16string_view(text).substr(1), 1, out);
-        return true;
-    default:
-        checkText(text, 0, out);
-        return true;
+        case u'*':
+        case u'@':
+            // We have no personal dictionary to save to, so both accept for the session.
+            if (text.size() > 1)
+                accepted.insert(text.substr(1));
+            return true;
+        case u'!':
+            terse = true;
+            return true;
+        case u'%':
+            terse = false;
+            return true;
+        case u'#':  // save the personal dictionary: there is none
+        case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
+        case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
+        case u'-':
+            return true;
+        case u'^':
+            checkText(std::u16string_view(text).substr(1), 1, out);
+            return true;
+        default:
+            checkText(text, 0, out);
+            return true;
     }
 }
 

@@ -38,8 +38,8 @@ void TextReport::report(std::string_view fileName, std::size_t lineNumber, const
     // No suggestions leaves the arrow at the end of the line, so that every report line
     // splits the same way at " ->".
     out += " ->";
-    std::size_t shown = options.allSuggestions ? suggestions.size()
-                                               : std::min(suggestions.size(), DEFAULT_SUGGESTIONS);
+    std::size_t shown =
+        options.allSuggestions ? suggestions.size() : std::min(suggestions.size(), DEFAULT_SUGGESTIONS);
     for (std::size_t i = 0; i < shown; ++i) {
         out += i == 0 ? " " : ", ";
         appendUtf8(out, suggestions[i]);

@@ -27,7 +27,8 @@ public:
 
     // Checks one line (without its LF) of `fileName`, appending report lines to
     // `out`. Returns false, appending nothing, when the line is not valid UTF-8.
-    bool checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line, std::string& out);
+    bool checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line,
+                   std::string& out);
 
     std::size_t wordCount() const { return words; }
     std::size_t misspeltCount() const { return misspelt; }

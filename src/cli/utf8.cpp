@@ -7,7 +7,9 @@ namespace zabrel::cli {
 
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 void appendCodePoint(std::u16string& out, char32_t cp) {
     if (cp < 0x10000) {
@@ -91,7 +93,8 @@ void appendUtf8(std::string& out, std::u16string_view in) {
     for (std::size_t i = 0; i < size; ++i) {
         const char16_t unit = in[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
-            const char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+            const char32_t cp =
+                0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             appendUtf8CodePoint(out, cp);
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {

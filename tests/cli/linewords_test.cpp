@@ -25,9 +25,17 @@ TEST(linewords_test, cuts_at_the_eleven_delimiters_only) {
     EXPECT_EQ(cut(u"سخت بازار"), (std::vector<Cut>{{u"سخت", 0}, {u"بازار", 4}}));
     // Arabic comma, full stop, semicolon and question mark, colon, semicolon,
     // apostrophe, tab, CR, LF: all separate.
-    EXPECT_EQ(cut(u"ا،ب۔پ؛ت؟ٹ:ث;ج'چ\tح\rخ\nد"),
-              (std::vector<Cut>{{u"ا", 0}, {u"ب", 2}, {u"پ", 4}, {u"ت", 6}, {u"ٹ", 8}, {u"ث", 10},
-                                {u"ج", 12}, {u"چ", 14}, {u"ح", 16}, {u"خ", 18}, {u"د", 20}}));
+    EXPECT_EQ(cut(u"ا،ب۔پ؛ت؟ٹ:ث;ج'چ\tح\rخ\nد"), (std::vector<Cut>{{u"ا", 0},
+                                                                  {u"ب", 2},
+                                                                  {u"پ", 4},
+                                                                  {u"ت", 6},
+                                                                  {u"ٹ", 8},
+                                                                  {u"ث", 10},
+                                                                  {u"ج", 12},
+                                                                  {u"چ", 14},
+                                                                  {u"ح", 16},
+                                                                  {u"خ", 18},
+                                                                  {u"د", 20}}));
     // ASCII punctuation, digits, brackets, quotes and hyphens stay inside the word.
     EXPECT_EQ(cut(u"(سخت), 12-ب\"!?."), (std::vector<Cut>{{u"(سخت),", 0}, {u"12-ب\"!?.", 7}}));
 }

@@ -53,8 +53,8 @@ void makeDictionary(const std::filesystem::path& dir, const std::vector<ListedWo
 }
 
 std::vector<ListedWord> sampleWords() {
-    return {{u"سخت", 500}, {u"بازار", 400}, {u"پچھلے", 300}, {u"دوستوں", 200},
-            {u"کتاب", 150}, {u"شہر", 120},  {u"ہزار", 100}};
+    return {{u"سخت", 500},  {u"بازار", 400}, {u"پچھلے", 300}, {u"دوستوں", 200},
+            {u"کتاب", 150}, {u"شہر", 120},   {u"ہزار", 100}};
 }
 
 }  // namespace zabrel::test

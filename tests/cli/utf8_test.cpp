@@ -59,7 +59,9 @@ TEST(utf8_test, encodes_back_and_replaces_lone_surrogates) {
     ASSERT_TRUE(utf8ToUtf16(text, wide, bad));
     EXPECT_EQ(utf16ToUtf8(wide), text);
 
-    EXPECT_EQ(utf16ToUtf8(std::u16string{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16ToUtf8(std::u16string{u'a', 0xD800, u'b'}),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(utf16ToUtf8(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 

@@ -74,8 +74,14 @@ TEST_F(ZabrelCheck, reads_standard_input_without_files_or_for_a_dash) {
 
 TEST_F(ZabrelCheck, limits_suggestions_to_five_unless_all) {
     // Eight words one edit from بزار.
-    makeDictionary(dictionary(), {{u"بازار", 90}, {u"ہزار", 80}, {u"نزار", 70}, {u"مزار", 60},
-                                  {u"گزار", 50}, {u"بیزار", 40}, {u"ابزار", 30}, {u"بزاز", 20}});
+    makeDictionary(dictionary(), {{u"بازار", 90},
+                                  {u"ہزار", 80},
+                                  {u"نزار", 70},
+                                  {u"مزار", 60},
+                                  {u"گزار", 50},
+                                  {u"بیزار", 40},
+                                  {u"ابزار", 30},
+                                  {u"بزاز", 20}});
     text("a.txt", "بزار\n");
     const auto suggestions = [](const std::string& out) {
         const std::size_t arrow = out.find(" -> ");
