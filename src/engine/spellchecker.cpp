@@ -195,6 +195,14 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
         }
     } reset{*this};
 
+    if (letterStart.size() != static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)) + 1)
+        indexLexicon();
+    // No lexicon word comes within the length window of a word this long, and no
+    // transposition of it can be stored: nothing would be listed, so skip the work
+    // (which grows with the square of the word's length).
+    if (errWord.size() > longestWord + LENGTH_WINDOW)
+        return true;
+
     gatherCandidates(errWord);
     bucketCandidates(errWord);
     rankBuckets(errWord, suggestions);
@@ -217,8 +225,6 @@ void SpellChecker::gatherCandidates(const std::u16string& errWord) {
     const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
     if (seen.size() != slots)
         seen.assign(slots, 0);
-    if (letterStart.size() != slots + 1)
-        indexLexicon();
     const std::size_t n = errWord.size();
     if (n >= 3) {
         gatherTranspositions(errWord);
@@ -325,6 +331,7 @@ void SpellChecker::indexLexicon() {
     const uint16_t letters = static_cast<uint16_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE));
     letterStart.assign(slots + 1, 0);
     lexiconLetters.clear();
+    longestWord = 0;
     for (std::size_t s = 0; s < slots; ++s) {
         for (char16_t unit : hashTable.nodeAt(static_cast<int32_t>(s)).word) {
             const uint16_t index = alphabetMap.getIndex(unit);
@@ -332,6 +339,7 @@ void SpellChecker::indexLexicon() {
             lexiconLetters.push_back(index < letters ? index : letters);
         }
         letterStart[s + 1] = static_cast<uint32_t>(lexiconLetters.size());
+        longestWord = std::max<std::size_t>(longestWord, letterStart[s + 1] - letterStart[s]);
     }
 }
 

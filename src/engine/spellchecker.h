@@ -82,6 +82,7 @@ private:
     std::vector<uint64_t> peq;
     std::vector<uint32_t> letterStart;
     std::vector<uint16_t> lexiconLetters;
+    std::size_t longestWord = 0;
     std::array<std::vector<int32_t>, 3> rankResult;
     std::vector<int32_t> res;
 };

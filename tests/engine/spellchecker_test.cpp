@@ -268,3 +268,19 @@ TEST_F(Engine, damaged_posting_lists_are_read_safely) {
     // The letter lists are intact and still find all three words.
     EXPECT_EQ(suggest(checker, w({B, A, S})), (Words{w({B, A, T}), w({B, A, M}), w({B, A, N})}));
 }
+
+TEST_F(Engine, a_very_long_word_is_misspelt_without_suggestions) {
+    // Used to cost time growing with the square of the word's length.
+    spec.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}};
+    writeDictionary(".", spec);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    std::u16string huge;
+    for (int k = 0; k < 200000; ++k)
+        huge += w({B, A, T, M})[k % 4];
+    bool misspelt = false;
+    EXPECT_TRUE(suggest(checker, huge, &misspelt).empty());
+    EXPECT_TRUE(misspelt);
+    // Five letters is still within reach of the three-letter words.
+    EXPECT_EQ(suggest(checker, w({B, A, T, T, T})), (Words{w({B, A, T})}));
+}
