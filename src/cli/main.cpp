@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,7 +68,12 @@ void printHelp() {
         "                     ~/.local/share/zabrel/urdu), made on first use\n"
         "      --all          show every suggestion, not only the first %zu\n"
         "  -h, --help         show this help and exit\n"
-        "  -v, --version      show the version and exit\n"
+        "      --version      show the version and exit\n"
+        "  -v, -vv            print the ispell version line, as editors ask for it\n"
+        "\n"
+        "For editors that drive ispell or hunspell, -m, -B, -C, -S, -t, -n and -H are\n"
+        "accepted and ignored, and so are -p FILE and -T TYPE; -i ENCODING must name\n"
+        "UTF-8.\n"
         "\n"
         "Words are separated by space, tab, line breaks, the colon, the semicolon, the\n"
         "apostrophe and the Arabic comma, full stop, semicolon and question mark.\n"
@@ -90,20 +96,26 @@ void printVersion() {
     std::printf("%s (Zabrel) %s\n", PROGRAM, ZABREL_VERSION);
 }
 
+bool isUtf8Name(std::string name) {
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "utf-8" || name == "utf8";
+}
+
 // Returns the exit status to leave with when the options end the run.
 std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
-    enum { OPT_ALL = 256 };
+    enum { OPT_ALL = 256, OPT_VERSION };
     static const option longOptions[] = {
         {"list", no_argument, nullptr, 'l'},
         {"pipe", no_argument, nullptr, 'a'},
         {"dictionary", required_argument, nullptr, 'd'},
         {"all", no_argument, nullptr, OPT_ALL},
         {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'v'},
+        {"version", no_argument, nullptr, OPT_VERSION},
         {nullptr, 0, nullptr, 0},
     };
     int option;
-    while ((option = getopt_long(argc, argv, "lad:hv", longOptions, nullptr)) != -1) {
+    while ((option = getopt_long(argc, argv, "lad:hvmBCStnHp:T:i:", longOptions, nullptr)) != -1) {
         switch (option) {
             case 'l':
                 settings.mode = Mode::List;
@@ -120,9 +132,30 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
             case 'h':
                 printHelp();
                 return EXIT_CLEAN;
-            case 'v':
+            case OPT_VERSION:
                 printVersion();
                 return EXIT_CLEAN;
+            case 'v':
+                // ispell.el and friends read the version from this line.
+                std::printf("%s\n", PipeSession::banner(ZABREL_VERSION).c_str());
+                return EXIT_CLEAN;
+            case 'm':
+            case 'B':
+            case 'C':
+            case 'S':
+            case 't':
+            case 'n':
+            case 'H':
+            case 'p':
+            case 'T':
+                // Options of ispell and hunspell that have no meaning here.
+                break;
+            case 'i':
+                if (!isUtf8Name(optarg)) {
+                    std::fprintf(stderr, "%s: only UTF-8 input is supported, not %s\n", PROGRAM, optarg);
+                    return EXIT_TROUBLE;
+                }
+                break;
             default:
                 std::fprintf(stderr, "Try '%s --help' for more information.\n", PROGRAM);
                 return EXIT_TROUBLE;

@@ -244,6 +244,18 @@ TEST_F(ZabrelCheck, help_version_and_bad_options) {
     EXPECT_EQ(got.status, 0);
     EXPECT_EQ(got.out, "zabrel-check (Zabrel) " ZABREL_VERSION "\n");
 
+    // Editors probe with -v or -vv and pass ispell options that mean nothing here.
+    got = check({"-vv"});
+    EXPECT_EQ(got.status, 0);
+    EXPECT_EQ(got.out, "@(#) International Ispell Version 3.2.06 (but really Zabrel " ZABREL_VERSION ")\n");
+    text("in.txt", "سخت\n");
+    got = check({"-a", "-m", "-B", "-i", "UTF-8", "-p", "personal"}, "in.txt");
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_NE(got.out.find("\n*\n"), std::string::npos) << got.out;
+    got = check({"-a", "-i", "latin1"}, "in.txt");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_NE(got.err.find("only UTF-8"), std::string::npos);
+
     got = check({"--frobnicate"});
     EXPECT_EQ(got.status, 2);
     EXPECT_NE(got.err.find("Try 'zabrel-check --help'"), std::string::npos);
