@@ -34,21 +34,21 @@ const QString KITAB_SWAPPED = QStringLiteral(u"کتبا");
 const QString JAWAB_SWAPPED = QStringLiteral(u"جاوب");
 const QString BAZAR_SHORT = QStringLiteral(u"بزار");
 
-zabrel::test::DictionarySpec testDictionary() {
-    zabrel::test::DictionarySpec spec;
-    spec.alphabet = zabrel::test::urduLetters();
+zabrel::test::DictionaryContents testDictionary() {
+    zabrel::test::DictionaryContents dict;
+    dict.alphabet = zabrel::test::urduLetters();
     int frequency = 900;
     for (const char16_t* word : {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے",
                                  u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات"})
-        spec.words.push_back({word, frequency -= 50});
+        dict.words.push_back({word, frequency -= 50});
     // Same-sounding and same-shaped letters share a class; the rest get one each.
     int next = 1;
-    for (char16_t letter : spec.alphabet) {
-        spec.soundex.push_back({letter, next % 9 + 1});
-        spec.shapex.push_back({letter, (next / 2) % 9 + 1});
+    for (char16_t letter : dict.alphabet) {
+        dict.soundex.push_back({letter, next % 9 + 1});
+        dict.shapex.push_back({letter, (next / 2) % 9 + 1});
         ++next;
     }
-    return spec;
+    return dict;
 }
 
 struct Range {

@@ -6,15 +6,15 @@
 namespace zabrel::test {
 
 void makeDictionary(const std::filesystem::path& dir, const std::vector<ListedWord>& words) {
-    DictionarySpec spec;
-    spec.alphabet = u"اآبپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیے";
+    DictionaryContents dict;
+    dict.alphabet = u"اآبپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیے";
     for (const ListedWord& word : words)
-        spec.words.push_back({word.first, word.second});
+        dict.words.push_back({word.first, word.second});
     // Enough classes for ranking to have something to compare: the s-sounds and the
     // b-shapes agree, everything else is class 0.
-    spec.soundex = {{u'\u0633', 3}, {u'\u0635', 3}, {u'\u062B', 3}, {u'\u0628', 1}, {u'\u067E', 1}};
-    spec.shapex = {{u'\u0628', 1}, {u'\u067E', 1}, {u'\u062A', 1}, {u'\u0633', 2}, {u'\u0634', 2}};
-    writeDictionary(dir.string(), spec);
+    dict.soundex = {{u'\u0633', 3}, {u'\u0635', 3}, {u'\u062B', 3}, {u'\u0628', 1}, {u'\u067E', 1}};
+    dict.shapex = {{u'\u0628', 1}, {u'\u067E', 1}, {u'\u062A', 1}, {u'\u0633', 2}, {u'\u0634', 2}};
+    writeDictionary(dir.string(), dict);
 }
 
 std::vector<ListedWord> sampleWords() {

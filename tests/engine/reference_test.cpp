@@ -176,11 +176,11 @@ TEST(reference_test, fast_checker_matches_the_plain_rules_first_and_later_run) {
     std::mt19937 rng(20261208);
     // A small letter set makes many shared pairs, long lists and frequency ties.
     const std::u16string letters = urduLetters().substr(0, 14);
-    DictionarySpec spec;
-    spec.alphabet = urduLetters();
+    DictionaryContents dict;
+    dict.alphabet = urduLetters();
     for (std::size_t k = 0; k < letters.size(); ++k) {
-        spec.soundex.emplace_back(letters[k], static_cast<int>(k % 5) + 1);
-        spec.shapex.emplace_back(letters[k], static_cast<int>(k % 3) + 1);
+        dict.soundex.emplace_back(letters[k], static_cast<int>(k % 5) + 1);
+        dict.shapex.emplace_back(letters[k], static_cast<int>(k % 3) + 1);
     }
     Words lexicon;
     for (int k = 0; k < 4000; ++k) {
@@ -189,9 +189,9 @@ TEST(reference_test, fast_checker_matches_the_plain_rules_first_and_later_run) {
         if (k % 97 == 0 && !lexicon.empty())
             word = lexicon[lexicon.size() / 2];
         lexicon.push_back(word);
-        spec.words.push_back({word, std::uniform_int_distribution<int>(1, 30)(rng)});
+        dict.words.push_back({word, std::uniform_int_distribution<int>(1, 30)(rng)});
     }
-    writeDictionary(".", spec);
+    writeDictionary(".", dict);
 
     SpellChecker firstRun;
     ASSERT_TRUE(firstRun.initialize());

@@ -28,9 +28,9 @@ class Engine : public ::testing::Test {
 protected:
     TempDir dir;
     CurrentDir here{dir.path()};
-    DictionarySpec spec;
+    DictionaryContents dict;
 
-    void SetUp() override { spec.alphabet = urduLetters(); }
+    void SetUp() override { dict.alphabet = urduLetters(); }
 
     Words suggest(SpellChecker& checker, const std::u16string& word, bool* misspelt = nullptr) {
         Words out{u"stale"};
@@ -44,8 +44,8 @@ protected:
 }  // namespace
 
 TEST_F(Engine, verification_accepts_empty_single_letter_and_lexicon_words) {
-    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     bool misspelt = true;
@@ -64,8 +64,8 @@ TEST_F(Engine, verification_accepts_empty_single_letter_and_lexicon_words) {
 }
 
 TEST_F(Engine, first_run_writes_everything_and_later_runs_load_it) {
-    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}, {w({B, A, T, Y, N}), 1}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}, {w({J, A, N}), 2}, {w({B, A, T, Y, N}), 1}};
+    writeDictionary(".", dict);
     Words firstAnswers;
     {
         SpellChecker checker;
@@ -97,8 +97,8 @@ TEST_F(Engine, set_up_errors_name_their_context) {
         EXPECT_EQ(ex.getErrorCode(), ERR_FILE_OPEN);
         EXPECT_EQ(ex.getMessage(), "Could not open file: config.ini. Config file not opened sucessfully.");
     }
-    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    writeDictionary(".", dict);
     {
         SpellChecker checker;
         checker.initialize();
@@ -127,8 +127,8 @@ TEST_F(Engine, set_up_errors_name_their_context) {
 }
 
 TEST_F(Engine, a_build_that_fails_part_way_keeps_initialize_yes) {
-    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    writeDictionary(".", dict);
     // A directory where the unigram posting-list file should go cannot be written, even by root.
     fs::create_directory("unigram-lists.dat");
     {
@@ -148,9 +148,9 @@ TEST_F(Engine, a_build_that_fails_part_way_keeps_initialize_yes) {
 }
 
 TEST_F(Engine, neither_yes_nor_no_builds_nothing_and_checks_safely) {
-    spec.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
-    spec.initialize = "yes";
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({K, A, M}), 3}};
+    dict.initialize = "yes";
+    writeDictionary(".", dict);
     // The posting-list files must still exist and carry their mark.
     for (const char* file : {"bigram-lists.dat", "unigram-lists.dat"})
         writeFile(file, Bytes{0xFF, 0xFE});
@@ -164,10 +164,10 @@ TEST_F(Engine, neither_yes_nor_no_builds_nothing_and_checks_safely) {
 
 TEST_F(Engine, nearest_level_in_three_groups_then_neighbours_by_sound) {
     // Soundex: B and P share class 1; shapex: B, P, T share class 1.
-    spec.soundex = {{B, 1}, {P, 1}, {T, 2}, {R, 8}, {S, 3}};
-    spec.shapex = {{B, 1}, {P, 1}, {T, 1}, {R, 4}, {S, 5}};
+    dict.soundex = {{B, 1}, {P, 1}, {T, 2}, {R, 8}, {S, 3}};
+    dict.shapex = {{B, 1}, {P, 1}, {T, 1}, {R, 4}, {S, 5}};
     const std::u16string misspelt = w({B, A, R, S});
-    spec.words = {
+    dict.words = {
         {w({P, A, R, S}), 10},     // distance 1, both codes agree
         {w({T, A, R, S}), 500},    // distance 1, shapex only
         {w({J, A, R, S}), 900},    // distance 1, neither
@@ -176,7 +176,7 @@ TEST_F(Engine, nearest_level_in_three_groups_then_neighbours_by_sound) {
         {w({J, W, R, S}), 999},    // distance 2, soundex differs: not listed
         {w({B, J, J, S, A}), 5},   // distance 3: not listed
     };
-    writeDictionary(".", spec);
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     EXPECT_EQ(suggest(checker, misspelt),
@@ -187,8 +187,8 @@ TEST_F(Engine, equal_frequencies_list_the_later_gathered_word_first) {
     // No code tables: every word agrees in both codes and lands in group 0.
     const std::u16string misspelt = w({B, A, R, S});
     const Words group = {w({B, A, R, K}), w({B, A, R, M}), w({B, A, R, N})};
-    spec.words = {{group[0], 10}, {group[1], 50}, {group[2], 10}};
-    writeDictionary(".", spec);
+    dict.words = {{group[0], 10}, {group[1], 50}, {group[2], 10}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     // The three share the lists of B-A and A-R, so they are gathered in slot order.
@@ -203,7 +203,7 @@ TEST_F(Engine, equal_frequencies_list_the_later_gathered_word_first) {
 }
 
 TEST_F(Engine, short_words_need_a_near_match_long_words_get_a_second_level) {
-    spec.soundex = {{B, 1}, {P, 1}, {T, 2}, {D, 2}, {L, 8}, {R, 8}, {M, 9}, {N, 9}, {K, 7}};
+    dict.soundex = {{B, 1}, {P, 1}, {T, 2}, {D, 2}, {L, 8}, {R, 8}, {M, 9}, {N, 9}, {K, 7}};
     // Five letters, nearest at distance 2: only the soundex-agreeing ones.
     const std::u16string five = w({B, A, L, A, M});
     const std::u16string fiveSound = w({P, A, R, A, M});  // two substitutions, same sound classes
@@ -216,8 +216,8 @@ TEST_F(Engine, short_words_need_a_near_match_long_words_get_a_second_level) {
     // Four letters, nearest at distance 3: nothing.
     const std::u16string four = w({S, A, S, A});
     const std::u16string fourFar = w({S, W, K, Y});
-    spec.words = {{fiveSound, 1}, {fiveOther, 9}, {sixNear, 1}, {sixSound, 1}, {sixOther, 5}, {fourFar, 1}};
-    writeDictionary(".", spec);
+    dict.words = {{fiveSound, 1}, {fiveOther, 9}, {sixNear, 1}, {sixSound, 1}, {sixOther, 5}, {fourFar, 1}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     EXPECT_EQ(suggest(checker, five), (Words{fiveSound}));
@@ -231,16 +231,16 @@ TEST_F(Engine, a_transposition_is_offered_at_the_first_level) {
     // Swapping R and S gives a lexicon word at Levenshtein distance 2; it is listed at
     // the first level, before the more frequent word at distance 2, and only once
     // although the letter-pair lists reach it too.
-    spec.words = {{w({B, A, S, R, M}), 3}, {w({B, A, R, S, K, Y}), 7}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, S, R, M}), 3}, {w({B, A, R, S, K, Y}), 7}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     EXPECT_EQ(suggest(checker, w({B, A, R, S, M})), (Words{w({B, A, S, R, M}), w({B, A, R, S, K, Y})}));
 }
 
 TEST_F(Engine, two_letter_words_use_the_letter_lists) {
-    spec.words = {{w({B, A}), 3}, {w({A, B, T}), 9}, {w({B, A, T, A}), 50}, {w({M, N}), 1}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A}), 3}, {w({A, B, T}), 9}, {w({B, A, T, A}), 50}, {w({M, N}), 1}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     // B-T: both two- and three-letter words sharing a letter; the four-letter one is
@@ -249,8 +249,8 @@ TEST_F(Engine, two_letter_words_use_the_letter_lists) {
 }
 
 TEST_F(Engine, damaged_posting_lists_are_read_safely) {
-    spec.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}, {w({B, A, N}), 2}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}, {w({B, A, N}), 2}};
+    writeDictionary(".", dict);
     {
         SpellChecker checker;
         checker.initialize();
@@ -271,8 +271,8 @@ TEST_F(Engine, damaged_posting_lists_are_read_safely) {
 
 TEST_F(Engine, a_very_long_word_is_misspelt_without_suggestions) {
     // Used to cost time growing with the square of the word's length.
-    spec.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}};
-    writeDictionary(".", spec);
+    dict.words = {{w({B, A, T}), 5}, {w({B, A, M}), 3}};
+    writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
     std::u16string huge;

@@ -29,7 +29,7 @@ struct Text {
 // Lexicon words and misspellings between every kind of delimiter, with CR LF line
 // breaks, up to `units` UTF-16 units.
 Text makeText(std::size_t units) {
-    const auto spec = smallDictionary();
+    const auto dict = smallDictionary();
     const auto wrong = smallMisspellings();
     const std::u16string separators[] = {u" ", u"\u060C ", u"\u06D4\r\n", u"\t", u"\u061F ", u"; ", u"\r\n\r\n"};
     Text text;
@@ -40,7 +40,7 @@ Text makeText(std::size_t units) {
             text.units += wrong[k % wrong.size()];
             ++text.misspelt;
         } else {
-            text.units += spec.words[k % spec.words.size()].word;
+            text.units += dict.words[k % dict.words.size()].word;
         }
         ++text.words;
         text.units += separators[k % std::size(separators)];

@@ -29,25 +29,25 @@ std::string codeLines(const std::vector<std::pair<char16_t, int>>& codes) {
 
 }  // namespace
 
-void writeDictionary(const std::string& folder, const DictionarySpec& spec) {
+void writeDictionary(const std::string& folder, const DictionaryContents& dict) {
     std::u16string alphabet;
-    for (char16_t letter : spec.alphabet) {
+    for (char16_t letter : dict.alphabet) {
         alphabet += letter;
         alphabet += u"\r\n";
     }
     writeFile(folder + "/alphabet.txt", unicodeFile(alphabet));
 
-    std::u16string list = widen(std::to_string(spec.words.size() + 1)) + u"\r\n";
-    for (const WordEntry& entry : spec.words)
+    std::u16string list = widen(std::to_string(dict.words.size() + 1)) + u"\r\n";
+    for (const WordEntry& entry : dict.words)
         list += entry.word + u"\t" + widen(std::to_string(entry.frequency)) + u"\r\n";
-    if (!spec.words.empty())
-        list += spec.words.back().word + u"\t" + widen(std::to_string(spec.words.back().frequency)) + u"\r\n";
+    if (!dict.words.empty())
+        list += dict.words.back().word + u"\t" + widen(std::to_string(dict.words.back().frequency)) + u"\r\n";
     writeFile(folder + "/wordlist.txt", unicodeFile(list));
 
-    writeFile(folder + "/soundex.txt", codeLines(spec.soundex));
-    writeFile(folder + "/shapex.txt", codeLines(spec.shapex));
+    writeFile(folder + "/soundex.txt", codeLines(dict.soundex));
+    writeFile(folder + "/shapex.txt", codeLines(dict.shapex));
     writeFile(folder + "/config.ini",
-              "initialize = " + spec.initialize +
+              "initialize = " + dict.initialize +
                   "\r\n"
                   "wordListFilePath = wordlist.txt\r\n"
                   "hashTableFilePath = hashtable.dat\r\n"

@@ -13,7 +13,7 @@ struct WordEntry {
 };
 
 // A small dictionary folder in the engine's formats, written into `folder`.
-struct DictionarySpec {
+struct DictionaryContents {
     std::u16string alphabet;  // one letter per unit, in index order
     std::vector<WordEntry> words;
     std::vector<std::pair<char16_t, int>> soundex;
@@ -26,6 +26,6 @@ std::u16string urduLetters();
 
 // Writes alphabet.txt, wordlist.txt (count line of words + 1, the last record twice,
 // so every word is in the lexicon), soundex.txt, shapex.txt and config.ini.
-void writeDictionary(const std::string& folder, const DictionarySpec& spec);
+void writeDictionary(const std::string& folder, const DictionaryContents& dict);
 
 }  // namespace zabrel::test
