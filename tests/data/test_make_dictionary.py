@@ -18,8 +18,8 @@ def load_script():
     # source tree free of a __pycache__ for it.
     sys.dont_write_bytecode = True
     loader = importlib.machinery.SourceFileLoader("make_dictionary", str(SCRIPT))
-    spec = importlib.util.spec_from_loader(loader.name, loader)
-    module = importlib.util.module_from_spec(spec)
+    module_spec = importlib.util.spec_from_loader(loader.name, loader)
+    module = importlib.util.module_from_spec(module_spec)
     loader.exec_module(module)
     return module
 
