@@ -12,6 +12,7 @@
 
 #include "core/errors.h"
 #include "engine/spellchecker.h"
+#include "support/dictionary.h"
 
 namespace zabrel::fuzz {
 
@@ -27,17 +28,6 @@ std::string makeScratch() {
     if (mkdtemp(pattern.data()) == nullptr)
         fail("cannot create a scratch directory");
     return pattern;
-}
-
-std::string codeLines(const std::u16string& letters, int classes) {
-    std::string text;
-    for (std::size_t k = 0; k < letters.size(); ++k) {
-        char line[32];
-        std::snprintf(line, sizeof line, "%04X=%d\r\n", static_cast<unsigned>(letters[k]),
-                      static_cast<int>(k % static_cast<std::size_t>(classes)) + 1);
-        text += line;
-    }
-    return text;
 }
 
 }  // namespace
@@ -123,48 +113,16 @@ const std::vector<std::u16string>& sampleWords() {
 }
 
 void writeDictionary(const std::string& folder) {
-    Bytes alphabet{0xFF, 0xFE};
-    auto put = [](Bytes& bytes, char16_t unit) {
-        bytes.push_back(static_cast<unsigned char>(unit & 0xFF));
-        bytes.push_back(static_cast<unsigned char>(unit >> 8));
-    };
-    for (char16_t letter : letters()) {
-        put(alphabet, letter);
-        put(alphabet, u'\r');
-        put(alphabet, u'\n');
-    }
-    writeBytes(folder + "/alphabet.txt", alphabet);
-
-    // The count line says one more than the records taken, so the last record is
-    // listed twice.
+    test::DictionaryContents dict;
+    dict.alphabet = letters();
     const auto& words = sampleWords();
-    std::u16string list;
-    auto number = [](int value) {
-        std::string digits = std::to_string(value);
-        return std::u16string(digits.begin(), digits.end());
-    };
-    list += number(static_cast<int>(words.size()) + 1) + u"\r\n";
     for (std::size_t k = 0; k < words.size(); ++k)
-        list += words[k] + u"\t" + number(static_cast<int>(100 - k)) + u"\r\n";
-    list += words.back() + u"\t1\r\n";
-    Bytes wordList{0xFF, 0xFE};
-    for (char16_t unit : list)
-        put(wordList, unit);
-    writeBytes(folder + "/wordlist.txt", wordList);
-
-    writeText(folder + "/soundex.txt", codeLines(letters(), 5));
-    writeText(folder + "/shapex.txt", codeLines(letters(), 7));
-    writeText(folder + "/config.ini",
-              "initialize = YES\r\n"
-              "wordListFilePath = wordlist.txt\r\n"
-              "hashTableFilePath = hashtable.dat\r\n"
-              "bigramMatrixFilePath = bigram-index.dat\r\n"
-              "bigramPLFilePath = bigram-lists.dat\r\n"
-              "unigramListsFilePath = unigram-index.dat\r\n"
-              "unigramPLFilePath = unigram-lists.dat\r\n"
-              "urduAlphabetFilePath = alphabet.txt\r\n"
-              "soundexFilePath = soundex.txt\r\n"
-              "shapexFilePath = shapex.txt\r\n");
+        dict.words.push_back({words[k], static_cast<int>(100 - k)});
+    for (std::size_t k = 0; k < letters().size(); ++k) {
+        dict.soundex.emplace_back(letters()[k], static_cast<int>(k % 5) + 1);
+        dict.shapex.emplace_back(letters()[k], static_cast<int>(k % 7) + 1);
+    }
+    test::writeDictionary(folder, dict);
 }
 
 const std::vector<std::string>& derivedFiles() {

@@ -2,8 +2,8 @@
 #include "support/dictionary.h"
 
 #include <cstdio>
-
-#include "support/testsupport.h"
+#include <fstream>
+#include <stdexcept>
 
 namespace zabrel::test {
 
@@ -16,6 +16,24 @@ std::u16string urduLetters() {
 namespace {
 
 std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// Kept free of the test framework so that the fuzz targets can share it.
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+// FF FE and then UTF-16LE.
+std::string unicodeBytes(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
 
 std::string codeLines(const std::vector<std::pair<char16_t, int>>& codes) {
     std::string text;
@@ -35,18 +53,18 @@ void writeDictionary(const std::string& folder, const DictionaryContents& dict) 
         alphabet += letter;
         alphabet += u"\r\n";
     }
-    writeFile(folder + "/alphabet.txt", unicodeFile(alphabet));
+    writeBytes(folder + "/alphabet.txt", unicodeBytes(alphabet));
 
     std::u16string list = widen(std::to_string(dict.words.size() + 1)) + u"\r\n";
     for (const WordEntry& entry : dict.words)
         list += entry.word + u"\t" + widen(std::to_string(entry.frequency)) + u"\r\n";
     if (!dict.words.empty())
         list += dict.words.back().word + u"\t" + widen(std::to_string(dict.words.back().frequency)) + u"\r\n";
-    writeFile(folder + "/wordlist.txt", unicodeFile(list));
+    writeBytes(folder + "/wordlist.txt", unicodeBytes(list));
 
-    writeFile(folder + "/soundex.txt", codeLines(dict.soundex));
-    writeFile(folder + "/shapex.txt", codeLines(dict.shapex));
-    writeFile(folder + "/config.ini",
+    writeBytes(folder + "/soundex.txt", codeLines(dict.soundex));
+    writeBytes(folder + "/shapex.txt", codeLines(dict.shapex));
+    writeBytes(folder + "/config.ini",
               "initialize = " + dict.initialize +
                   "\r\n"
                   "wordListFilePath = wordlist.txt\r\n"
