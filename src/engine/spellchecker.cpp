@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/spellchecker.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -10,45 +12,11 @@ namespace zabrel {
 
 namespace {
 
-constexpr int32_t FAR_BUCKET = 39;
-// Distances past this are never listed: the nearest level is at most 2 and its
-// neighbour at most 3, and when no word is that near nothing is listed at all. So
-// a distance above it may go to the far bucket unmeasured.
-constexpr int32_t LISTED_DISTANCE = 3;
 constexpr int32_t LENGTH_WINDOW = 3;
+static_assert(std::tuple_size_v<DistanceBuckets> == SpellChecker::DISTANCE_BUCKETS);
 
 [[noreturn]] void notWritten(const std::string& path) {
     throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not write file: " + path + ".");
-}
-
-// Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of
-// at most 64 units; `peq` holds, per letter index, the positions of that letter.
-// Stops early with `limit` + 1 once the distance cannot come back to `limit`.
-int32_t bitParallelDistance(std::size_t patternLength, const uint64_t* peq, const uint16_t* textIndices,
-                            std::size_t textLength, int32_t limit) {
-    uint64_t pv = ~uint64_t{0};
-    uint64_t mv = 0;
-    const uint64_t high = uint64_t{1} << (patternLength - 1);
-    int32_t score = static_cast<int32_t>(patternLength);
-    for (std::size_t k = 0; k < textLength; ++k) {
-        const uint64_t eq = peq[textIndices[k]];
-        const uint64_t xv = eq | mv;
-        const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
-        uint64_t ph = mv | ~(xh | pv);
-        uint64_t mh = pv & xh;
-        if (ph & high)
-            ++score;
-        else if (mh & high)
-            --score;
-        ph = (ph << 1) | 1;
-        mh <<= 1;
-        pv = mh | ~(xv | ph);
-        mv = ph & xv;
-        // Each remaining unit lowers the score by one at most.
-        if (score - static_cast<int32_t>(textLength - k - 1) > limit)
-            return limit + 1;
-    }
-    return score;
 }
 
 }  // namespace
@@ -158,20 +126,49 @@ bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
 bool SpellChecker::loadSoundexTable(const std::string& path) { return loadCodeTable(path, soundexTable); }
 bool SpellChecker::loadShapexTable(const std::string& path) { return loadCodeTable(path, shapexTable); }
 
-int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
-    // Wraps at 32 bits like the stored codes always have; unsigned to stay defined.
-    uint32_t code = 0;
-    for (char16_t unit : word) {
-        if (unit < CODE_TABLE_FIRST || unit >= CODE_TABLE_FIRST + CODE_TABLE_SIZE)
-            continue;
-        const uint8_t digit = table[unit - CODE_TABLE_FIRST];
-        if (digit != 0)
-            code = code * 10u + digit;
-    }
+namespace {
+
+// One unit's part of a word code: units outside the tables and letters of value 0
+// leave the code as it is. Wraps at 32 bits like the stored codes always have.
+void addDigit(uint32_t& code, char16_t unit, const std::array<uint8_t, SpellChecker::CODE_TABLE_SIZE>& table) {
+    if (unit < SpellChecker::CODE_TABLE_FIRST || unit >= SpellChecker::CODE_TABLE_FIRST + SpellChecker::CODE_TABLE_SIZE)
+        return;
+    const uint8_t digit = table[unit - SpellChecker::CODE_TABLE_FIRST];
+    if (digit != 0)
+        code = code * 10u + digit;
+}
+
+int32_t finishCode(uint32_t code) {
     int32_t result = static_cast<int32_t>(code);
     while (result > 0 && result < 1000)
         result *= 10;
     return result;
+}
+
+}  // namespace
+
+int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
+    uint32_t code = 0;
+    for (char16_t unit : word)
+        addDigit(code, unit, table);
+    return finishCode(code);
+}
+
+int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table) const {
+    if (!slotKeys.usable())
+        return wordCode(hashTable.nodeAt(slot).word, table);
+    // The key's letters stand for the word's units one for one, so the code comes out
+    // the same without touching the word; a unit outside the alphabet has no letter,
+    // and then the word itself is read.
+    const SlotKey& key = slotKeys.data()[slot];
+    const uint8_t* letters = slotKeys.lettersOf(key);
+    uint32_t code = 0;
+    for (int32_t k = 0; k < key.length; ++k) {
+        if (letters[k] == NO_LETTER)
+            return wordCode(hashTable.nodeAt(slot).word, table);
+        addDigit(code, slotKeys.unitOf(letters[k]), table);
+    }
+    return finishCode(code);
 }
 
 // ---- checking --------------------------------------------------------------------
@@ -195,7 +192,7 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
         }
     } reset{*this};
 
-    if (letterStart.size() != static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)) + 1)
+    if (indexedSlots != hashTable.getTableSize())
         indexLexicon();
     // No lexicon word comes within the length window of a word this long, and no
     // transposition of it can be stored: nothing would be listed, so skip the work
@@ -280,14 +277,30 @@ void SpellChecker::gatherFromLists(const std::u16string& errWord, bool bigrams) 
     }
 }
 
+bool SpellChecker::readWholeList(FileReader& reader, const PostingEntry& entry) {
+    // One positioned read in place of the reader's seek and read. Only a list read in
+    // full is taken here, and such a read leaves the reader as it found it (its
+    // position is set anew by every read); anything else, and any reader that has run
+    // past its end before, is left to the reader, which keeps its end-of-file rule.
+    const int fd = reader.descriptor();
+    if (fd < 0 || entry.offset < 0 || reader.eof())
+        return false;
+    const ssize_t wanted = static_cast<ssize_t>(rawList.size());
+    return ::pread(fd, rawList.data(), rawList.size(), static_cast<off_t>(entry.offset) + 2) == wanted;
+}
+
 bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry) {
     postingList.clear();
     std::vector<unsigned char>& raw = rawList;
     raw.resize(static_cast<std::size_t>(entry.count) * 4);
-    if (!reader.readBytesAt(raw.data(), entry.offset, static_cast<int32_t>(raw.size())))
-        return false;
-    // A short read yields only the entries that were read.
-    const std::size_t entries = reader.lastReadSize() / 4;
+    std::size_t bytes = raw.size();
+    if (!readWholeList(reader, entry)) {
+        if (!reader.readBytesAt(raw.data(), entry.offset, static_cast<int32_t>(raw.size())))
+            return false;
+        // A short read yields only the entries that were read.
+        bytes = reader.lastReadSize();
+    }
+    const std::size_t entries = bytes / 4;
     postingList.resize(entries);
     for (std::size_t e = 0; e < entries; ++e)
         postingList[e] = static_cast<int32_t>(static_cast<uint32_t>(raw[4 * e]) |
@@ -298,49 +311,35 @@ bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry
 }
 
 void SpellChecker::bucketCandidates(const std::u16string& errWord) {
+    // A transposition found is a word at distance 1 as far as the levels go.
+    int32_t nearest = buckets[1].empty() ? DISTANCE_BUCKETS : 1;
+    if (slotKeys.usable() && probe.prepare(errWord, alphabetMap))
+        measureCandidates(slotKeys, probe, candidates.data(), candidates.size(), nearest, buckets);
+    else
+        bucketPlainly(errWord, nearest);
+}
+
+void SpellChecker::bucketPlainly(const std::u16string& errWord, int32_t& nearest) {
     const int32_t n = static_cast<int32_t>(errWord.size());
-    const bool bitParallel = n <= 64;
-    if (bitParallel) {
-        // Stored words and the filtered word hold alphabet letters only, so letter
-        // indices address the match masks.
-        peq.assign(static_cast<std::size_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE)) + 1, 0);
-        for (int32_t j = 0; j < n; ++j)
-            peq[alphabetMap.getIndex(errWord[static_cast<std::size_t>(j)])] |= uint64_t{1} << j;
-    }
     for (int32_t s : candidates) {
-        const uint32_t begin = letterStart[static_cast<std::size_t>(s)];
-        const int32_t length = static_cast<int32_t>(letterStart[static_cast<std::size_t>(s) + 1] - begin);
-        int32_t d = FAR_BUCKET;
-        if (length <= n + LENGTH_WINDOW && length >= n - LENGTH_WINDOW) {
-            if (bitParallel)
-                d = bitParallelDistance(errWord.size(), peq.data(), lexiconLetters.data() + begin,
-                                        static_cast<std::size_t>(length), LISTED_DISTANCE);
-            else
-                d = editDistance(errWord, hashTable.nodeAt(s).word);
-            if (d > LISTED_DISTANCE)
-                d = FAR_BUCKET;
-        }
+        const std::u16string& word = hashTable.nodeAt(s).word;
+        const int32_t length = static_cast<int32_t>(word.size());
+        // Outside the length window is the far bucket, which is never listed; so is
+        // everything past the limit, which lies beyond the nearest level.
+        if (length > n + LENGTH_WINDOW || length < n - LENGTH_WINDOW)
+            continue;
+        const int32_t d = editDistance(errWord, word);
+        if (d > listedDistanceLimit(nearest, n))
+            continue;
         buckets[static_cast<std::size_t>(d)].push_back(s);
+        nearest = std::min(nearest, d);
     }
 }
 
 void SpellChecker::indexLexicon() {
-    // Letter indices of every slot in one flat array, so that measuring a candidate
-    // touches neither its node nor its text.
-    const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
-    const uint16_t letters = static_cast<uint16_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE));
-    letterStart.assign(slots + 1, 0);
-    lexiconLetters.clear();
-    longestWord = 0;
-    for (std::size_t s = 0; s < slots; ++s) {
-        for (char16_t unit : hashTable.nodeAt(static_cast<int32_t>(s)).word) {
-            const uint16_t index = alphabetMap.getIndex(unit);
-            // A stored unit that is no letter (a foreign table) matches nothing.
-            lexiconLetters.push_back(index < letters ? index : letters);
-        }
-        letterStart[s + 1] = static_cast<uint32_t>(lexiconLetters.size());
-        longestWord = std::max<std::size_t>(longestWord, letterStart[s + 1] - letterStart[s]);
-    }
+    slotKeys.build(hashTable, alphabetMap);
+    longestWord = slotKeys.longestWord();
+    indexedSlots = hashTable.getTableSize();
 }
 
 void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions) {
@@ -351,7 +350,7 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
             firstLevel = d;
             break;
         }
-    const int32_t maxLevel = firstLevel <= 1 ? firstLevel : (n > 5 ? 2 : 1);
+    const int32_t maxLevel = fullListedLevel(firstLevel, n);
     const int32_t errSoundex = soundexCode(errWord);
     const int32_t errShapex = shapexCode(errWord);
 
@@ -369,9 +368,8 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
         for (auto& group : rankResult)
             group.clear();
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
-            const std::u16string& word = hashTable.nodeAt(slot).word;
             const int agreeing =
-                (wordCode(word, soundexTable) == errSoundex) + (wordCode(word, shapexTable) == errShapex);
+                (slotCode(slot, soundexTable) == errSoundex) + (slotCode(slot, shapexTable) == errShapex);
             rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(slot);
         }
         for (auto& group : rankResult)
@@ -379,7 +377,7 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
     }
     res.clear();
     for (int32_t slot : buckets[static_cast<std::size_t>(maxLevel + 1)])
-        if (wordCode(hashTable.nodeAt(slot).word, soundexTable) == errSoundex)
+        if (slotCode(slot, soundexTable) == errSoundex)
             res.push_back(slot);
     listByFrequency(res);
 }

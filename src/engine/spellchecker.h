@@ -10,6 +10,7 @@
 #include "core/filereader.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
+#include "engine/slotkeys.h"
 #include "postings/postlistresources.h"
 
 namespace zabrel {
@@ -50,14 +51,17 @@ private:
 
     static bool loadCodeTable(const std::string& path, CodeTable& table);
     static int32_t wordCode(const std::u16string& word, const CodeTable& table);
+    int32_t slotCode(int32_t slot, const CodeTable& table) const;
 
     void buildDerivedFiles();
     void gatherCandidates(const std::u16string& errWord);
     void gatherTranspositions(const std::u16string& errWord);
     void gatherFromLists(const std::u16string& errWord, bool bigrams);
     void bucketCandidates(const std::u16string& errWord);
+    void bucketPlainly(const std::u16string& errWord, int32_t& nearest);
     void rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
+    bool readWholeList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
     void indexLexicon();
 
@@ -74,15 +78,15 @@ private:
     // nothing once the buffers have grown.
     std::vector<uint8_t> seen;
     std::vector<int32_t> seenSlots;
-    std::array<std::vector<int32_t>, DISTANCE_BUCKETS> buckets;
+    DistanceBuckets buckets;
     std::vector<int32_t> candidates;
     std::vector<int32_t> postingList;
     std::vector<unsigned char> rawList;
     std::vector<HashNode> searchResults;
-    std::vector<uint64_t> peq;
-    std::vector<uint32_t> letterStart;
-    std::vector<uint16_t> lexiconLetters;
+    WordProbe probe;
+    SlotKeys slotKeys;
     std::size_t longestWord = 0;
+    int32_t indexedSlots = -1;
     std::array<std::vector<int32_t>, 3> rankResult;
     std::vector<int32_t> res;
 };
