@@ -40,14 +40,18 @@ void addToMasks(uint8_t letter, uint64_t& once, uint64_t& twice) {
     once |= classBit(letter);
 }
 
-// A lower bound of the edit distance from letter classes: every occurrence of a class
-// in one word beyond its count in the other (counts taken up to two) stays unmatched
-// in any alignment and so costs an edit of its own. A candidate whose bound exceeds
-// the limit is beyond it, so skipping its distance changes no bucket.
-inline int32_t letterBound(uint64_t onceA, uint64_t twiceA, uint64_t onceB, uint64_t twiceB) {
-    const int32_t aOnly = __builtin_popcountll(onceA & ~onceB) + __builtin_popcountll(twiceA & ~twiceB);
-    const int32_t bOnly = __builtin_popcountll(onceB & ~onceA) + __builtin_popcountll(twiceB & ~twiceA);
-    return std::max(aOnly, bOnly);
+// A lower bound of the edit distance from letter classes and lengths. In any alignment
+// every occurrence of a class in one word beyond its count in the other (counts taken
+// up to two) stays unmatched and costs an edit of its own; and the longer word needs
+// as many insertions as the length difference on top of the edits of the shorter
+// word's unmatched letters. A candidate whose bound exceeds the limit lies beyond it,
+// so skipping its distance changes no bucket.
+inline int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
+    const int32_t keyOnly = __builtin_popcountll(key.once & ~probe.once) + __builtin_popcountll(key.twice & ~probe.twice);
+    const int32_t probeOnly =
+        __builtin_popcountll(probe.once & ~key.once) + __builtin_popcountll(probe.twice & ~key.twice);
+    const int32_t longer = key.length - probe.length;
+    return std::max(keyOnly + std::max(-longer, 0), probeOnly + std::max(longer, 0));
 }
 
 // Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of at
@@ -85,7 +89,7 @@ inline int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const Wo
     const int32_t length = key.length;
     if (std::abs(length - probe.length) > limit)
         return limit + 1;
-    if (letterBound(key.once, key.twice, probe.once, probe.twice) > limit)
+    if (letterBound(key, probe) > limit)
         return limit + 1;
     return boundedDistance(probe, keys.lettersOf(key), length, limit);
 }

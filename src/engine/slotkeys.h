@@ -31,7 +31,7 @@ constexpr int32_t listedDistanceLimit(int32_t nearest, int32_t wordLength) {
 // (NO_LETTER for a stored unit outside the alphabet); a word longer than
 // INLINE_LETTERS keeps its letters in the long-word store, at the offset held in
 // `letters`.
-struct SlotKey {
+struct alignas(32) SlotKey {
     static constexpr std::size_t INLINE_LETTERS = 15;
     // Letter classes (index mod 64) that occur at least once and at least twice.
     uint64_t once = 0;

@@ -69,7 +69,6 @@ bool SpellChecker::initialize() {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
     }
-    seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
     indexLexicon();
     return true;
 }
@@ -154,19 +153,21 @@ int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& tabl
     return finishCode(code);
 }
 
-int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table) const {
+int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const {
     if (!slotKeys.usable())
         return wordCode(hashTable.nodeAt(slot).word, table);
-    // The key's letters stand for the word's units one for one, so the code comes out
-    // the same without touching the word; a unit outside the alphabet has no letter,
-    // and then the word itself is read.
+    // The key's letters stand for the word's units one for one and `digits` holds each
+    // letter's table value, so the code comes out the same without touching the word;
+    // a unit outside the alphabet has no letter, and then the word itself is read.
     const SlotKey& key = slotKeys.data()[slot];
     const uint8_t* letters = slotKeys.lettersOf(key);
     uint32_t code = 0;
     for (int32_t k = 0; k < key.length; ++k) {
         if (letters[k] == NO_LETTER)
             return wordCode(hashTable.nodeAt(slot).word, table);
-        addDigit(code, slotKeys.unitOf(letters[k]), table);
+        const uint8_t digit = digits[letters[k]];
+        if (digit != 0)
+            code = code * 10u + digit;
     }
     return finishCode(code);
 }
@@ -183,9 +184,7 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
     struct Reset {
         SpellChecker& checker;
         ~Reset() {
-            for (int32_t slot : checker.seenSlots)
-                checker.seen[static_cast<std::size_t>(slot)] = 0;
-            checker.seenSlots.clear();
+            std::fill(checker.seen.begin(), checker.seen.end(), 0);
             checker.candidates.clear();
             for (auto& bucket : checker.buckets)
                 bucket.clear();
@@ -208,20 +207,22 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
 
 void SpellChecker::markSeen(int32_t slot, std::vector<int32_t>& into) {
     // Ids from a damaged posting-list file may point anywhere.
-    if (slot < 0 || static_cast<std::size_t>(slot) >= seen.size())
+    if (slot < 0 || slot >= hashTable.getTableSize())
         return;
-    uint8_t& flag = seen[static_cast<std::size_t>(slot)];
-    if (flag != 0)
+    // One bit a slot, so that the whole set stays in the nearest cache while the lists
+    // are walked.
+    uint64_t& bits = seen[static_cast<std::size_t>(slot) >> 6];
+    const uint64_t bit = uint64_t{1} << (slot & 63);
+    if ((bits & bit) != 0)
         return;
-    flag = 1;
-    seenSlots.push_back(slot);
+    bits |= bit;
     into.push_back(slot);
 }
 
 void SpellChecker::gatherCandidates(const std::u16string& errWord) {
     const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
-    if (seen.size() != slots)
-        seen.assign(slots, 0);
+    if (seen.size() != (slots + 63) / 64)
+        seen.assign((slots + 63) / 64, 0);
     const std::size_t n = errWord.size();
     if (n >= 3) {
         gatherTranspositions(errWord);
@@ -272,9 +273,28 @@ void SpellChecker::gatherFromLists(const std::u16string& errWord, bool bigrams) 
         if (it->count == 0)
             continue;
         readPostingList(reader, *it);
-        for (int32_t slot : postingList)
-            markSeen(slot, candidates);
+        gatherUnseen(postingList);
     }
+}
+
+void SpellChecker::gatherUnseen(const std::vector<int32_t>& list) {
+    // The same as marking each slot in turn, written without a branch on the seen bit
+    // (which is as good as random): every slot is stored, and the end moves on only
+    // past one not seen before.
+    std::size_t kept = candidates.size();
+    candidates.resize(kept + list.size());
+    const uint32_t slots = static_cast<uint32_t>(std::max(hashTable.getTableSize(), 0));
+    for (int32_t slot : list) {
+        // Ids from a damaged posting-list file may point anywhere.
+        if (static_cast<uint32_t>(slot) >= slots)
+            continue;
+        uint64_t& bits = seen[static_cast<std::size_t>(slot) >> 6];
+        const uint64_t bit = uint64_t{1} << (slot & 63);
+        candidates[kept] = slot;
+        kept += (bits & bit) == 0 ? 1 : 0;
+        bits |= bit;
+    }
+    candidates.resize(kept);
 }
 
 bool SpellChecker::readWholeList(FileReader& reader, const PostingEntry& entry) {
@@ -342,6 +362,17 @@ void SpellChecker::indexLexicon() {
     indexedSlots = hashTable.getTableSize();
 }
 
+SpellChecker::LetterDigits SpellChecker::letterDigits(const CodeTable& table) const {
+    LetterDigits digits{};
+    const int32_t letters = std::min(alphabetMap.getAlphabetSize(), static_cast<int32_t>(NO_LETTER));
+    for (int32_t letter = 0; letter < letters; ++letter) {
+        uint32_t code = 0;
+        addDigit(code, slotKeys.unitOf(static_cast<uint8_t>(letter)), table);
+        digits[static_cast<std::size_t>(letter)] = static_cast<uint8_t>(code);
+    }
+    return digits;
+}
+
 void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions) {
     const int32_t n = static_cast<int32_t>(errWord.size());
     int32_t firstLevel = DISTANCE_BUCKETS;
@@ -353,32 +384,34 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
     const int32_t maxLevel = fullListedLevel(firstLevel, n);
     const int32_t errSoundex = soundexCode(errWord);
     const int32_t errShapex = shapexCode(errWord);
+    const LetterDigits soundexDigits = letterDigits(soundexTable);
+    const LetterDigits shapexDigits = letterDigits(shapexTable);
 
     // Stable ascending by frequency, then listed from the end: most frequent first
     // and, among equal frequencies, the later-gathered word first.
-    auto listByFrequency = [&](std::vector<int32_t>& slots) {
-        std::stable_sort(slots.begin(), slots.end(), [&](int32_t l, int32_t r) {
-            return hashTable.nodeAt(l).frequency < hashTable.nodeAt(r).frequency;
-        });
+    auto listByFrequency = [&](std::vector<RankedSlot>& slots) {
+        std::stable_sort(slots.begin(), slots.end(),
+                         [](const RankedSlot& l, const RankedSlot& r) { return l.frequency < r.frequency; });
         for (auto it = slots.rbegin(); it != slots.rend(); ++it)
-            suggestions.push_back(hashTable.nodeAt(*it).word);
+            suggestions.push_back(hashTable.nodeAt(it->slot).word);
     };
+    auto ranked = [&](int32_t slot) { return RankedSlot{hashTable.nodeAt(slot).frequency, slot}; };
 
     for (int32_t d = 1; d <= maxLevel; ++d) {
         for (auto& group : rankResult)
             group.clear();
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
-            const int agreeing =
-                (slotCode(slot, soundexTable) == errSoundex) + (slotCode(slot, shapexTable) == errShapex);
-            rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(slot);
+            const int agreeing = (slotCode(slot, soundexTable, soundexDigits) == errSoundex) +
+                                 (slotCode(slot, shapexTable, shapexDigits) == errShapex);
+            rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(ranked(slot));
         }
         for (auto& group : rankResult)
             listByFrequency(group);
     }
     res.clear();
     for (int32_t slot : buckets[static_cast<std::size_t>(maxLevel + 1)])
-        if (slotCode(slot, soundexTable) == errSoundex)
-            res.push_back(slot);
+        if (slotCode(slot, soundexTable, soundexDigits) == errSoundex)
+            res.push_back(ranked(slot));
     listByFrequency(res);
 }
 

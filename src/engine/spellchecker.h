@@ -51,7 +51,10 @@ private:
 
     static bool loadCodeTable(const std::string& path, CodeTable& table);
     static int32_t wordCode(const std::u16string& word, const CodeTable& table);
-    int32_t slotCode(int32_t slot, const CodeTable& table) const;
+    // Each letter's value in a code table, by alphabet index.
+    using LetterDigits = std::array<uint8_t, 256>;
+    LetterDigits letterDigits(const CodeTable& table) const;
+    int32_t slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const;
 
     void buildDerivedFiles();
     void gatherCandidates(const std::u16string& errWord);
@@ -63,6 +66,7 @@ private:
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
     bool readWholeList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
+    void gatherUnseen(const std::vector<int32_t>& list);
     void indexLexicon();
 
     HashTable hashTable;
@@ -76,8 +80,7 @@ private:
 
     // Working state of one check, kept between checks so that the hot path allocates
     // nothing once the buffers have grown.
-    std::vector<uint8_t> seen;
-    std::vector<int32_t> seenSlots;
+    std::vector<uint64_t> seen;
     DistanceBuckets buckets;
     std::vector<int32_t> candidates;
     std::vector<int32_t> postingList;
@@ -87,8 +90,12 @@ private:
     SlotKeys slotKeys;
     std::size_t longestWord = 0;
     int32_t indexedSlots = -1;
-    std::array<std::vector<int32_t>, 3> rankResult;
-    std::vector<int32_t> res;
+    struct RankedSlot {
+        int32_t frequency;
+        int32_t slot;
+    };
+    std::array<std::vector<RankedSlot>, 3> rankResult;
+    std::vector<RankedSlot> res;
 };
 
 }  // namespace zabrel
