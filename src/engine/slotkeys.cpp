@@ -99,6 +99,7 @@ inline int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const Wo
 bool SlotKeys::build(const HashTable& table, const UniChar2IndexMap& alphabet) {
     const std::size_t slotCount = static_cast<std::size_t>(std::max(table.getTableSize(), 0));
     keys.assign(slotCount, SlotKey{});
+    slotLengths.assign(slotCount, 0);
     longLetters.clear();
     longest = 0;
     codeUnits.fill(0);
@@ -113,6 +114,7 @@ bool SlotKeys::build(const HashTable& table, const UniChar2IndexMap& alphabet) {
     for (std::size_t s = 0; s < slotCount; ++s) {
         const std::u16string& word = table.nodeAt(static_cast<int32_t>(s)).word;
         longest = std::max(longest, word.size());
+        slotLengths[s] = static_cast<uint8_t>(std::min<std::size_t>(word.size(), 0xFF));
         ready = ready && word.size() <= 0xFF;
         if (ready)
             keys[s] = keyOf(word, alphabet);

@@ -53,6 +53,9 @@ public:
     std::size_t longestWord() const { return longest; }
 
     const SlotKey* data() const { return keys.data(); }
+    // Every slot's length (capped at 255) in one small array, which stays in cache
+    // while the posting lists are walked.
+    const uint8_t* lengths() const { return slotLengths.data(); }
     const uint8_t* lettersOf(const SlotKey& key) const;
     // The code unit of an alphabet index, when it lies in [first, first + size) of the
     // code tables; 0 otherwise.
@@ -62,6 +65,7 @@ private:
     SlotKey keyOf(const std::u16string& word, const UniChar2IndexMap& alphabet);
 
     std::vector<SlotKey> keys;
+    std::vector<uint8_t> slotLengths;
     std::vector<uint8_t> longLetters;
     std::array<char16_t, 256> codeUnits{};
     std::size_t longest = 0;

@@ -269,29 +269,42 @@ void SpellChecker::gatherFromLists(const std::u16string& errWord, bool bigrams) 
     std::stable_sort(entries.begin(), entries.end(),
                      [](const PostingEntry& l, const PostingEntry& r) { return l.count < r.count; });
     FileReader& reader = bigrams ? bigramPLReader : unigramPLReader;
+    uint8_t shortest = 0;
+    uint8_t longest = 0xFF;
+    if (slotKeys.usable()) {
+        // The limit only falls as nearer words turn up, so the one known now bounds
+        // every length that can be listed; the length window is never narrower.
+        const int32_t n = static_cast<int32_t>(errWord.size());
+        const int32_t limit = listedDistanceLimit(nearestBeforeMeasuring(), n);
+        shortest = static_cast<uint8_t>(std::clamp(n - limit, 0, 0xFF));
+        longest = static_cast<uint8_t>(std::clamp(n + limit, 0, 0xFF));
+    }
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (it->count == 0)
             continue;
         readPostingList(reader, *it);
-        gatherUnseen(postingList);
+        gatherUnseen(postingList, shortest, longest);
     }
 }
 
-void SpellChecker::gatherUnseen(const std::vector<int32_t>& list) {
+void SpellChecker::gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest) {
     // The same as marking each slot in turn, written without a branch on the seen bit
     // (which is as good as random): every slot is stored, and the end moves on only
-    // past one not seen before.
+    // past one not seen before. A word whose length is outside [shortest, longest]
+    // is marked but not kept: it could only go to a bucket that is never listed.
     std::size_t kept = candidates.size();
     candidates.resize(kept + list.size());
     const uint32_t slots = static_cast<uint32_t>(std::max(hashTable.getTableSize(), 0));
+    const uint8_t* lengths = slotKeys.lengths();
     for (int32_t slot : list) {
         // Ids from a damaged posting-list file may point anywhere.
         if (static_cast<uint32_t>(slot) >= slots)
             continue;
         uint64_t& bits = seen[static_cast<std::size_t>(slot) >> 6];
         const uint64_t bit = uint64_t{1} << (slot & 63);
+        const uint8_t length = lengths[slot];
         candidates[kept] = slot;
-        kept += (bits & bit) == 0 ? 1 : 0;
+        kept += ((bits & bit) == 0 && length >= shortest && length <= longest) ? 1 : 0;
         bits |= bit;
     }
     candidates.resize(kept);
@@ -330,9 +343,13 @@ bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry
     return true;
 }
 
-void SpellChecker::bucketCandidates(const std::u16string& errWord) {
+int32_t SpellChecker::nearestBeforeMeasuring() const {
     // A transposition found is a word at distance 1 as far as the levels go.
-    int32_t nearest = buckets[1].empty() ? DISTANCE_BUCKETS : 1;
+    return buckets[1].empty() ? DISTANCE_BUCKETS : 1;
+}
+
+void SpellChecker::bucketCandidates(const std::u16string& errWord) {
+    int32_t nearest = nearestBeforeMeasuring();
     if (slotKeys.usable() && probe.prepare(errWord, alphabetMap))
         measureCandidates(slotKeys, probe, candidates.data(), candidates.size(), nearest, buckets);
     else

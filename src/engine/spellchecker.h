@@ -60,13 +60,14 @@ private:
     void gatherCandidates(const std::u16string& errWord);
     void gatherTranspositions(const std::u16string& errWord);
     void gatherFromLists(const std::u16string& errWord, bool bigrams);
+    int32_t nearestBeforeMeasuring() const;
     void bucketCandidates(const std::u16string& errWord);
     void bucketPlainly(const std::u16string& errWord, int32_t& nearest);
     void rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
     bool readWholeList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
-    void gatherUnseen(const std::vector<int32_t>& list);
+    void gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest);
     void indexLexicon();
 
     HashTable hashTable;
