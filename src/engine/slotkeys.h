@@ -56,7 +56,14 @@ public:
     // Every slot's length (capped at 255) in one small array, which stays in cache
     // while the posting lists are walked.
     const uint8_t* lengths() const { return slotLengths.data(); }
-    const uint8_t* lettersOf(const SlotKey& key) const;
+    const uint8_t* lettersOf(const SlotKey& key) const {
+        if (key.length <= SlotKey::INLINE_LETTERS)
+            return key.letters.data();
+        uint32_t offset = 0;
+        for (std::size_t b = 0; b < 4; ++b)
+            offset |= static_cast<uint32_t>(key.letters[b]) << (8 * b);
+        return longLetters.data() + offset;
+    }
     // The code unit of an alphabet index, when it lies in [first, first + size) of the
     // code tables; 0 otherwise.
     char16_t unitOf(uint8_t letter) const { return codeUnits[letter]; }
