@@ -93,7 +93,8 @@ public:
             std::printf(" %12s %9s", peer.c_str(), "ratio");
         std::printf("\n");
     }
-    void row(const std::string& label, double zabrel, std::vector<double> others, const char* format = "%12.2f") {
+    void row(const std::string& label, double zabrel, std::vector<double> others,
+             const char* format = "%12.2f") {
         std::printf("%-46s ", label.c_str());
         std::printf(format, zabrel);
         for (std::size_t p = 0; p < peers.size(); ++p) {
@@ -309,12 +310,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "compare: cannot write %s\n", options.timesPath.c_str());
             return 2;
         }
-        std::fprintf(out, "load_ms %.4f\nbuild_ms %.4f\ncorrect_us %.5f\n", zabrelLoad * 1e3, buildSeconds * 1e3,
-                     zabrelCorrect * us / correct.size());
+        std::fprintf(out, "load_ms %.4f\nbuild_ms %.4f\ncorrect_us %.5f\n", zabrelLoad * 1e3,
+                     buildSeconds * 1e3, zabrelCorrect * us / correct.size());
         std::fprintf(out, "misspelt_subset_us %.3f\n", zabrelSubset * us / subset.size());
         for (int g = 0; g < LENGTH_GROUPS; ++g)
             if (groupWords[g])
-                std::fprintf(out, "misspelt_%s_us %.3f\n", lengthGroupName(g), zabrelGroup[g] * us / groupWords[g]);
+                std::fprintf(out, "misspelt_%s_us %.3f\n", lengthGroupName(g),
+                             zabrelGroup[g] * us / groupWords[g]);
         std::fprintf(out, "misspelt_all_us %.3f\n", zabrelAll * us / misspellings.size());
         std::fclose(out);
     }
@@ -325,8 +327,9 @@ int main(int argc, char** argv) {
     std::printf("Zabrel vs hunspell %s, default Urdu dictionary (%zu words), %s, %u cores, %s\n",
                 ZABREL_HUNSPELL_VERSION, readLexiconSample(shippedDictionary() / "wordlist.txt", 1).size(),
                 date, std::thread::hardware_concurrency(), ZABREL_COMPILER);
-    std::printf("CPU times, medians of %d runs (hunspell suggest: %d runs); ratio < 1 means Zabrel is faster.\n",
-                options.reps, options.hunspellReps);
+    std::printf(
+        "CPU times, medians of %d runs (hunspell suggest: %d runs); ratio < 1 means Zabrel is faster.\n",
+        options.reps, options.hunspellReps);
     if (peers.size() > 1)
         std::printf("hunspell-0 is the same dictionary with MAXNGRAMSUGS 0 (no n-gram suggestions).\n");
     std::printf("\n");
@@ -343,7 +346,8 @@ int main(int argc, char** argv) {
     t.row("load, later run (ms)", zabrelLoad * 1e3, scaled(each(peers, &Peer::load), 1e3));
     t.row("first-run build (ms)", buildSeconds * 1e3, {});
     t.row("correct word, us (" + std::to_string(correct.size()) + " lexicon words)",
-          zabrelCorrect * us / correct.size(), scaled(each(peers, &Peer::correct), us / correct.size()), "%12.3f");
+          zabrelCorrect * us / correct.size(), scaled(each(peers, &Peer::correct), us / correct.size()),
+          "%12.3f");
     t.row("misspelt word + suggestions, us (" + std::to_string(subset.size()) + "-word subset)",
           zabrelSubset * us / subset.size(), scaled(peerSubset, us / subset.size()), "%12.1f");
     for (int g = 0; g < LENGTH_GROUPS; ++g) {
@@ -356,9 +360,11 @@ int main(int argc, char** argv) {
               zabrelGroup[g] * us / groupWords[g], peerGroup, "%12.1f");
     }
     t.row("misspelt word, us (all " + std::to_string(misspellings.size()) + "; hunspell 1 run)",
-          zabrelAll * us / misspellings.size(), scaled(each(peers, &Peer::all), us / misspellings.size()), "%12.1f");
+          zabrelAll * us / misspellings.size(), scaled(each(peers, &Peer::all), us / misspellings.size()),
+          "%12.1f");
     std::printf("\n");
-    auto qualityRows = [&](const std::string& label, const Quality& z, const std::vector<const Quality*>& others) {
+    auto qualityRows = [&](const std::string& label, const Quality& z,
+                           const std::vector<const Quality*>& others) {
         auto rates = [&](int Quality::*hits) {
             std::vector<double> values;
             for (const Quality* q : others)
@@ -376,8 +382,8 @@ int main(int argc, char** argv) {
     std::vector<double> listed;
     for (const auto& peer : peers)
         listed.push_back(static_cast<double>(peer.quality.listed) / peer.quality.words);
-    t.row("suggestions per word (mean)", static_cast<double>(zabrelQuality.listed) / zabrelQuality.words, listed,
-          "%12.1f");
+    t.row("suggestions per word (mean)", static_cast<double>(zabrelQuality.listed) / zabrelQuality.words,
+          listed, "%12.1f");
     for (const auto& [kind, z] : zabrelByKind) {
         std::vector<const Quality*> others;
         for (auto& peer : peers)
@@ -388,8 +394,8 @@ int main(int argc, char** argv) {
     for (const auto& peer : peers)
         disagree = disagree || peer.rejected || peer.accepted;
     if (disagree) {
-        std::printf("\nWARNING: lexicon words rejected / misspellings accepted: Zabrel %d / %d", zabrelRejected,
-                    zabrelAccepted);
+        std::printf("\nWARNING: lexicon words rejected / misspellings accepted: Zabrel %d / %d",
+                    zabrelRejected, zabrelAccepted);
         for (const auto& peer : peers)
             std::printf(", %s %d / %d", peer.name.c_str(), peer.rejected, peer.accepted);
         std::printf("\n");

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
 
     auto words = zabrel::test::misspeltColumn(misspellingSet().string());
     const std::size_t misspelt = words.size();
-    const auto edits = zabrel::test::lexiconEdits(plain.lexicon(), editCount, 20261209, zabrel::test::urduLetters());
+    const auto edits =
+        zabrel::test::lexiconEdits(plain.lexicon(), editCount, 20261209, zabrel::test::urduLetters());
     words.insert(words.end(), edits.begin(), edits.end());
     const auto differing = zabrel::test::disagreements(checker, plain, words);
     std::printf("%zu misspellings and %zu edits of lexicon words: %zu answers differ from the plain rules\n",

@@ -29,7 +29,9 @@ constexpr char16_t CODE_END = 0x0600 + 300;
 // Keys this many candidates ahead are fetched while the current one is measured.
 constexpr std::size_t FETCH_AHEAD = 24;
 
-uint64_t classBit(uint8_t letter) { return uint64_t{1} << (letter & 63); }
+uint64_t classBit(uint8_t letter) {
+    return uint64_t{1} << (letter & 63);
+}
 
 // The letter-class masks of a word. A stored unit outside the alphabet sets no bit:
 // it matches no letter of a checked word, so leaving it out only weakens the bound.
@@ -47,7 +49,8 @@ void addToMasks(uint8_t letter, uint64_t& once, uint64_t& twice) {
 // word's unmatched letters. A candidate whose bound exceeds the limit lies beyond it,
 // so skipping its distance changes no bucket.
 inline int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
-    const int32_t keyOnly = __builtin_popcountll(key.once & ~probe.once) + __builtin_popcountll(key.twice & ~probe.twice);
+    const int32_t keyOnly =
+        __builtin_popcountll(key.once & ~probe.once) + __builtin_popcountll(key.twice & ~probe.twice);
     const int32_t probeOnly =
         __builtin_popcountll(probe.once & ~key.once) + __builtin_popcountll(probe.twice & ~key.twice);
     const int32_t longer = key.length - probe.length;
@@ -58,7 +61,8 @@ inline int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
 // most 64 units. Returns `limit` + 1 as soon as the distance cannot come back to
 // `limit`: each remaining text unit lowers the last row's score by one at most, so
 // every distance up to the limit is exact and every larger one stays larger.
-inline int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int32_t textLength, int32_t limit) {
+inline int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int32_t textLength,
+                               int32_t limit) {
     uint64_t pv = ~uint64_t{0};
     uint64_t mv = 0;
     const uint64_t high = uint64_t{1} << (probe.length - 1);
@@ -85,7 +89,8 @@ inline int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int3
 // out without measuring: both are lower bounds of the distance. The length window of
 // the candidate rules is never narrower than the limit, so it needs no test here.
 static_assert(listedDistanceLimit(40, 64) <= 3 && listedDistanceLimit(40, 2) <= 3);
-inline int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const WordProbe& probe, int32_t limit) {
+inline int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const WordProbe& probe,
+                              int32_t limit) {
     const int32_t length = key.length;
     if (std::abs(length - probe.length) > limit)
         return limit + 1;
@@ -161,8 +166,8 @@ bool WordProbe::prepare(const std::u16string& word, const UniChar2IndexMap& alph
 }
 
 ZABREL_POPCOUNT_CLONES
-void measureCandidates(const SlotKeys& keys, const WordProbe& probe, const int32_t* candidates, std::size_t count,
-                       int32_t& nearest, DistanceBuckets& buckets) {
+void measureCandidates(const SlotKeys& keys, const WordProbe& probe, const int32_t* candidates,
+                       std::size_t count, int32_t& nearest, DistanceBuckets& buckets) {
     const SlotKey* all = keys.data();
     int32_t limit = listedDistanceLimit(nearest, probe.length);
     for (std::size_t i = 0; i < count; ++i) {

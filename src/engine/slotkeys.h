@@ -97,7 +97,7 @@ using DistanceBuckets = std::array<std::vector<int32_t>, 40>;
 // Measures `count` candidates in order and appends each to the bucket of its distance,
 // leaving out those that cannot be listed. `nearest` is the nearest distance known
 // before (1 when a transposition was found) and is lowered as nearer words turn up.
-void measureCandidates(const SlotKeys& keys, const WordProbe& probe, const int32_t* candidates, std::size_t count,
-                       int32_t& nearest, DistanceBuckets& buckets);
+void measureCandidates(const SlotKeys& keys, const WordProbe& probe, const int32_t* candidates,
+                       std::size_t count, int32_t& nearest, DistanceBuckets& buckets);
 
 }  // namespace zabrel

@@ -122,15 +122,21 @@ bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
     return true;
 }
 
-bool SpellChecker::loadSoundexTable(const std::string& path) { return loadCodeTable(path, soundexTable); }
-bool SpellChecker::loadShapexTable(const std::string& path) { return loadCodeTable(path, shapexTable); }
+bool SpellChecker::loadSoundexTable(const std::string& path) {
+    return loadCodeTable(path, soundexTable);
+}
+bool SpellChecker::loadShapexTable(const std::string& path) {
+    return loadCodeTable(path, shapexTable);
+}
 
 namespace {
 
 // One unit's part of a word code: units outside the tables and letters of value 0
 // leave the code as it is. Wraps at 32 bits like the stored codes always have.
-void addDigit(uint32_t& code, char16_t unit, const std::array<uint8_t, SpellChecker::CODE_TABLE_SIZE>& table) {
-    if (unit < SpellChecker::CODE_TABLE_FIRST || unit >= SpellChecker::CODE_TABLE_FIRST + SpellChecker::CODE_TABLE_SIZE)
+void addDigit(uint32_t& code, char16_t unit,
+              const std::array<uint8_t, SpellChecker::CODE_TABLE_SIZE>& table) {
+    if (unit < SpellChecker::CODE_TABLE_FIRST ||
+        unit >= SpellChecker::CODE_TABLE_FIRST + SpellChecker::CODE_TABLE_SIZE)
         return;
     const uint8_t digit = table[unit - SpellChecker::CODE_TABLE_FIRST];
     if (digit != 0)
@@ -336,10 +342,9 @@ bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry
     const std::size_t entries = bytes / 4;
     postingList.resize(entries);
     for (std::size_t e = 0; e < entries; ++e)
-        postingList[e] = static_cast<int32_t>(static_cast<uint32_t>(raw[4 * e]) |
-                                              (static_cast<uint32_t>(raw[4 * e + 1]) << 8) |
-                                              (static_cast<uint32_t>(raw[4 * e + 2]) << 16) |
-                                              (static_cast<uint32_t>(raw[4 * e + 3]) << 24));
+        postingList[e] = static_cast<int32_t>(
+            static_cast<uint32_t>(raw[4 * e]) | (static_cast<uint32_t>(raw[4 * e + 1]) << 8) |
+            (static_cast<uint32_t>(raw[4 * e + 2]) << 16) | (static_cast<uint32_t>(raw[4 * e + 3]) << 24));
     return true;
 }
 

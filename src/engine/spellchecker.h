@@ -8,9 +8,9 @@
 
 #include "core/configmanager.h"
 #include "core/filereader.h"
+#include "engine/slotkeys.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
-#include "engine/slotkeys.h"
 #include "postings/postlistresources.h"
 
 namespace zabrel {

@@ -64,7 +64,8 @@ TEST(reference_test, fast_checker_matches_the_plain_rules_first_and_later_run) {
 
     Words probes;
     for (int k = 0; k < 2500; ++k)
-        probes.push_back(editAtRandom(rng, lexicon[std::uniform_int_distribution<std::size_t>(0, lexicon.size() - 1)(rng)], letters));
+        probes.push_back(editAtRandom(
+            rng, lexicon[std::uniform_int_distribution<std::size_t>(0, lexicon.size() - 1)(rng)], letters));
     for (int k = 0; k < 300; ++k)
         probes.push_back(randomWord(rng, letters, 2, 12));
     for (int k = 0; k < 200; ++k)
