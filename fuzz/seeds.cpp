@@ -70,15 +70,18 @@ int main(int argc, char** argv) {
 
     seed("config", "first-run", readBytes("config.ini"));
     seed("config", "later-run", built.at("config.ini"));
-    seed("config", "quirks", "remark without equals\ninitialize=YES\r\n\r\nInitialize = NO\n"
-                             "soundexFilePath = a = b \t\nshapexFilePath =\nwordListFilePath = C:\\words.txt");
+    seed("config", "quirks",
+         "remark without equals\ninitialize=YES\r\n\r\nInitialize = NO\n"
+         "soundexFilePath = a = b \t\nshapexFilePath =\nwordListFilePath = C:\\words.txt");
 
     seed("alphabet", "letters", readBytes("alphabet.txt"));
-    seed("alphabet", "lf-and-blank-lines", utf16(u"\u0627\n\u0628\r\n\r\n\n\u0627\u0628\u067E\r\n\u062A", true));
+    seed("alphabet", "lf-and-blank-lines",
+         utf16(u"\u0627\n\u0628\r\n\r\n\n\u0627\u0628\u067E\r\n\u062A", true));
     seed("alphabet", "no-mark", utf16(u"\u0627\r\n", false));
 
     seed("wordlist", "words", readBytes("wordlist.txt"));
-    seed("wordlist", "short-header", utf16(u"4\r\n\u0628\u0627\u062A\t5\r\n\u062F\u0644\t3\r\n\u0633\u0628\t2", true));
+    seed("wordlist", "short-header",
+         utf16(u"4\r\n\u0628\u0627\u062A\t5\r\n\u062F\u0644\t3\r\n\u0633\u0628\t2", true));
     seed("wordlist", "duplicates-and-empty-fields",
          utf16(u"5\r\n\u0628\u0627\u062A\t5\r\n\u0628\u0627\u062A\t7\r\n\tx\r\n"
                u"\u0627\u0628\u067E\u062A\u062C\u062F\u0631\u0633\u06A9\u0644\u0645\u0646\u0648\u06CC\u06C1"
@@ -93,7 +96,8 @@ int main(int argc, char** argv) {
     append16(postings, built.at("bigram-index.dat"));
     append16(postings, built.at("bigram-lists.dat"));
     append16(postings, built.at("unigram-index.dat"));
-    postings.insert(postings.end(), built.at("unigram-lists.dat").begin(), built.at("unigram-lists.dat").end());
+    postings.insert(postings.end(), built.at("unigram-lists.dat").begin(),
+                    built.at("unigram-lists.dat").end());
     seed("postings", "built", postings);
 
     const auto& words = sampleWords();
@@ -105,7 +109,9 @@ int main(int argc, char** argv) {
 
     std::u16string text;
     for (std::size_t k = 0; k < 12; ++k)
-        text += (k % 2 ? wrong[k] : words[k]) + (k % 3 == 0 ? u"\r\n" : k % 3 == 1 ? u"\u060C " : u"\u06D4\t");
+        text += (k % 2 ? wrong[k] : words[k]) + (k % 3 == 0   ? u"\r\n"
+                                                 : k % 3 == 1 ? u"\u060C "
+                                                              : u"\u06D4\t");
     seed("wordwalk", "text", utf16(text, false));
     seed("wordwalk", "delimiters", utf16(u"\r\n\r\n  ;:'\u061B\u061F\u060C\u06D4\n\r\u0628\u0627", false));
 

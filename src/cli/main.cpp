@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <cctype>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -168,6 +169,13 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
     return std::nullopt;
 }
 
+// Standard exceptions end the run like engine errors, never as an abort.
+std::string describe(const std::exception& ex) {
+    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
+        return "out of memory";
+    return ex.what();
+}
+
 // Chooses the dictionary folder, moves into it and loads the engine. The input files
 // were made absolute before, since the engine insists on the current directory.
 bool startEngine(const std::string& requested, SpellChecker& engine) {
@@ -189,6 +197,8 @@ bool startEngine(const std::string& requested, SpellChecker& engine) {
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
     } catch (const QuelmException& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
     }
     return false;
 }
@@ -335,6 +345,10 @@ int main(int argc, char** argv) {
     } catch (const QuelmException& ex) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+        return EXIT_TROUBLE;
+    } catch (const std::exception& ex) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
         return EXIT_TROUBLE;
     }
     std::fflush(stdout);

@@ -31,11 +31,14 @@ public:
     // file cannot be opened or read.
     bool read();
     // Replaces config.ini with "initialize = NO" and the nine paths. The lines go to a
-    // temporary file first and are renamed into place, so a failed write never leaves
-    // a truncated configuration. False when the file could not be written.
+    // uniquely named temporary file first and are renamed into place, so a failed
+    // write never leaves a truncated configuration and a symlink is never written
+    // through. False when the file could not be written; writeFailureReason() says why.
     bool write();
+    const std::string& writeFailureReason() const { return writeFailure; }
 
 private:
+    std::string writeFailure;
     std::string* fieldFor(const std::string& key);
 };
 

@@ -1,8 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "engine/dictionaryfolder.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string_view>
 #include <system_error>
+
+#include "core/folderlock.h"
 
 namespace fs = std::filesystem;
 
@@ -13,6 +21,72 @@ namespace {
 bool hasConfig(const fs::path& dir) {
     std::error_code ec;
     return fs::is_regular_file(dir / "config.ini", ec);
+}
+
+// Another program's config.ini in the current directory must not pass for a
+// dictionary: one names at least the first-run switch and the word list.
+bool hasDictionaryConfig(const fs::path& dir) {
+    if (!hasConfig(dir))
+        return false;
+    std::ifstream in(dir / "config.ini", std::ios::binary);
+    std::string text(4096, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    const auto names = [&](std::string_view key) {
+        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+            const bool lineStart = at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r' ||
+                                   text[at - 1] == ' ' || text[at - 1] == '\t';
+            std::size_t after = at + key.size();
+            while (after < text.size() && (text[after] == ' ' || text[after] == '\t'))
+                ++after;
+            if (lineStart && after < text.size() && text[after] == '=')
+                return true;
+        }
+        return false;
+    };
+    return names("initialize") && names("wordListFilePath");
+}
+
+// Copies the shipped dictionary into a uniquely named sibling of `user` and renames
+// it into place, under a lock beside it: programs starting together make one copy,
+// and an interrupted copy is never mistaken for a dictionary.
+bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& error) {
+    std::error_code ec;
+    const fs::path parent = user.parent_path();
+    fs::create_directories(parent, ec);
+    if (ec) {
+        error = "cannot create " + parent.string() + ": " + ec.message();
+        return false;
+    }
+    FolderLock lock;
+    lock.acquire((parent / ("." + user.filename().string() + ".lock")).string(), FolderLock::Mode::Exclusive,
+                 true);
+    if (hasConfig(user))
+        return true;  // made by a program that held the lock before this one
+    // Whatever partial copies are left were left by programs that died: the lock
+    // holder is the only one copying.
+    const std::string stem = user.filename().string() + ".partial";
+    for (const fs::directory_entry& entry : fs::directory_iterator(parent, ec))
+        if (entry.path().filename().string().starts_with(stem))
+            fs::remove_all(entry.path(), ec);
+    std::string pattern = (parent / (stem + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot create a folder in " + parent.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const fs::path partial(pattern);
+    ::chmod(partial.c_str(), 0755);
+    if (!DictionaryFolder::copyShipped(shipped, partial, error)) {
+        fs::remove_all(partial, ec);
+        return false;
+    }
+    fs::rename(partial, user, ec);
+    if (ec) {
+        error = "cannot create " + user.string() + ": " + ec.message();
+        fs::remove_all(partial, ec);
+        return false;
+    }
+    return true;
 }
 
 fs::path fromEnvironment(const char* name) {
@@ -83,7 +157,7 @@ fs::path DictionaryFolder::locate(const std::string& requested, std::string& err
         return fs::absolute(requested, ec);
     }
     fs::path here = fs::current_path(ec);
-    if (!ec && hasConfig(here))
+    if (!ec && hasDictionaryConfig(here))
         return here;
     fs::path user = userFolder();
     if (user.empty()) {
@@ -97,18 +171,8 @@ fs::path DictionaryFolder::locate(const std::string& requested, std::string& err
         error = "the shipped Urdu dictionary was not found (looked for share/zabrel/urdu and data/urdu)";
         return {};
     }
-    // Copy into a sibling first and rename, so an interrupted copy is never mistaken
-    // for a dictionary on the next start.
-    fs::path partial = user;
-    partial += ".partial";
-    fs::remove_all(partial, ec);
-    if (!copyShipped(shipped, partial, error))
+    if (!makeUserCopy(shipped, user, error))
         return {};
-    fs::rename(partial, user, ec);
-    if (ec) {
-        error = "cannot create " + user.string() + ": " + ec.message();
-        return {};
-    }
     return user;
 }
 

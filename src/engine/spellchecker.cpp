@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/errors.h"
+#include "core/folderlock.h"
 
 namespace zabrel {
 
@@ -17,8 +19,42 @@ constexpr int32_t FAR_BUCKET = 39;
 constexpr int32_t LISTED_DISTANCE = 3;
 constexpr int32_t LENGTH_WINDOW = 3;
 
-[[noreturn]] void notWritten(const std::string& path) {
-    throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not write file: " + path + ".");
+// Alphabets past this are refused before anything is allocated: the letter-pair
+// index grows with the square of the alphabet (1,024 letters: about a million pairs,
+// 8 MB loaded and 32 MB while building), and Urdu needs about 50.
+constexpr int32_t MAX_ALPHABET_SIZE = 1024;
+
+// Taken exclusively around a first-run build, shared while later runs load.
+constexpr const char* LOCK_FILE_NAME = ".zabrel.lock";
+
+[[noreturn]] void notWritten(const std::string& path, const std::string& reason) {
+    std::string message = "Could not write file: " + path + ".";
+    if (!reason.empty())
+        message += " " + reason + ".";
+    throw IOException(ZABREL_HERE, ERR_FILE_OPEN, message);
+}
+
+[[noreturn]] void refused(const std::string& message) {
+    throw IOException(ZABREL_HERE, ERR_FILE_READ, message);
+}
+
+// A config.ini handed around in a shared folder must not make a first run overwrite
+// files elsewhere: every derived file lies in the dictionary folder or below it, with
+// symlinked folders resolved.
+void requireInsideFolder(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::weakly_canonical(fs::current_path(ec), ec);
+    const fs::path target(path);
+    const fs::path name = target.filename();
+    bool inside = !ec && !path.empty() && name != "." && name != ".." && !name.empty();
+    if (inside) {
+        const fs::path parent = fs::weakly_canonical(fs::absolute(target, ec).parent_path(), ec);
+        const fs::path relative = parent.lexically_relative(folder);
+        inside = !ec && !relative.empty() && *relative.begin() != "..";
+    }
+    if (!inside)
+        refused("Derived file lies outside the dictionary folder: " + path + ".");
 }
 
 // Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of
@@ -83,13 +119,26 @@ SpellChecker::~SpellChecker() {
 bool SpellChecker::initialize() {
     if (!config.read())
         return false;
+    // Programs starting together on a fresh folder: the first builds, the others wait
+    // on the lock and then find "NO" and load what it wrote.
+    FolderLock lock;
+    if (config.initialize == "YES") {
+        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Exclusive, true);
+        config = ConfigManager{};
+        if (!config.read())
+            return false;
+    } else {
+        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Shared, false);
+    }
     if (!alphabetMap.load(config.urduAlphabetFilePath))
         return false;
+    checkAlphabet();
     postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
     if (config.initialize == "YES") {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
-        hashTable.load(config.hashTableFilePath);
+        if (!hashTable.load(config.hashTableFilePath))
+            refused("Hash table file is damaged: " + config.hashTableFilePath + ".");
         postLists.load(config);
     }
     loadSoundexTable(config.soundexFilePath);
@@ -101,22 +150,68 @@ bool SpellChecker::initialize() {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
     }
+    checkPostingRecords();
     seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
     indexLexicon();
     return true;
 }
 
+void SpellChecker::checkAlphabet() const {
+    const int32_t letters = alphabetMap.getAlphabetSize();
+    if (letters > MAX_ALPHABET_SIZE)
+        refused("Alphabet file lists " + std::to_string(letters) + " letters, more than the " +
+                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + config.urduAlphabetFilePath +
+                ".");
+    // A NUL letter would survive the filter while building but end a stored word when
+    // the table is read back, so the same word would be answered differently.
+    if (alphabetMap.getIndex(u'\0') != NO_INDEX)
+        refused("Alphabet file lists the NUL character: " + config.urduAlphabetFilePath + ".");
+}
+
+void SpellChecker::checkPostingRecords() {
+    // A record that points outside its list file would make every check that reads it
+    // fail part-way, or read the wrong words: refuse such a pair of files up front.
+    const auto check = [](const PostingEntry& entry, int64_t listBytes) {
+        if (entry.count == 0)
+            return true;
+        return entry.offset >= 0 && entry.offset % 4 == 0 &&
+               int64_t{entry.offset} + 4 * int64_t{entry.count} <= listBytes;
+    };
+    if (!postLists.hasIndex())
+        return;  // neither built nor loaded: every list reads as empty
+    const int64_t markBytes = 2;
+    const int64_t bigramBytes = bigramPLReader.getFileSize() - markBytes;
+    const int64_t unigramBytes = unigramPLReader.getFileSize() - markBytes;
+    const int32_t n = postLists.getAlphabetSize();
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j)
+            if (!check(postLists.bigramRecord(i, j), bigramBytes))
+                refused("Posting-list index does not match its list file: " + config.bigramMatrixFilePath +
+                        ", " + config.bigramPLFilePath + ".");
+        if (!check(postLists.unigramRecord(i), unigramBytes))
+            refused("Posting-list index does not match its list file: " + config.unigramListsFilePath + ", " +
+                    config.unigramPLFilePath + ".");
+    }
+}
+
 void SpellChecker::buildDerivedFiles() {
-    hashTable.build(config.wordListFilePath, alphabetMap);
+    for (const std::string* path :
+         {&config.hashTableFilePath, &config.bigramMatrixFilePath, &config.bigramPLFilePath,
+          &config.unigramListsFilePath, &config.unigramPLFilePath})
+        requireInsideFolder(*path);
+    // A header that is no count would give an empty lexicon that calls every word
+    // misspelt, and the run would still rewrite config.ini as done.
+    if (!hashTable.build(config.wordListFilePath, alphabetMap))
+        refused("Word list header is not a word count: " + config.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
     if (!hashTable.save(config.hashTableFilePath))
-        notWritten(config.hashTableFilePath);
+        notWritten(config.hashTableFilePath, hashTable.saveFailureReason());
     if (!postLists.save(config))
-        notWritten(postLists.failedPath());
+        notWritten(postLists.failedPath(), postLists.failureReason());
     // Last: a build that failed part-way leaves "initialize = YES", so the next start
     // builds again.
     if (!config.write())
-        notWritten(ConfigManager::FILE_NAME);
+        notWritten(ConfigManager::FILE_NAME, config.writeFailureReason());
 }
 
 // ---- code tables -----------------------------------------------------------------
@@ -135,6 +230,7 @@ bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
         std::string unicode;
         std::string value;
         while (!reader.eof()) {
+            reader.requireAtMost(MAX_SETTINGS_FILE_BYTES);
             if (!reader.readASCII(unicode, 10, '='))
                 continue;
             reader.readASCII(value, 5, '\n');
@@ -155,8 +251,12 @@ bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
     return true;
 }
 
-bool SpellChecker::loadSoundexTable(const std::string& path) { return loadCodeTable(path, soundexTable); }
-bool SpellChecker::loadShapexTable(const std::string& path) { return loadCodeTable(path, shapexTable); }
+bool SpellChecker::loadSoundexTable(const std::string& path) {
+    return loadCodeTable(path, soundexTable);
+}
+bool SpellChecker::loadShapexTable(const std::string& path) {
+    return loadCodeTable(path, shapexTable);
+}
 
 int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
     // Wraps at 32 bits like the stored codes always have; unsigned to stay defined.
@@ -290,10 +390,9 @@ bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry
     const std::size_t entries = reader.lastReadSize() / 4;
     postingList.resize(entries);
     for (std::size_t e = 0; e < entries; ++e)
-        postingList[e] = static_cast<int32_t>(static_cast<uint32_t>(raw[4 * e]) |
-                                              (static_cast<uint32_t>(raw[4 * e + 1]) << 8) |
-                                              (static_cast<uint32_t>(raw[4 * e + 2]) << 16) |
-                                              (static_cast<uint32_t>(raw[4 * e + 3]) << 24));
+        postingList[e] = static_cast<int32_t>(
+            static_cast<uint32_t>(raw[4 * e]) | (static_cast<uint32_t>(raw[4 * e + 1]) << 8) |
+            (static_cast<uint32_t>(raw[4 * e + 2]) << 16) | (static_cast<uint32_t>(raw[4 * e + 3]) << 24));
     return true;
 }
 

@@ -52,6 +52,8 @@ private:
     static int32_t wordCode(const std::u16string& word, const CodeTable& table);
 
     void buildDerivedFiles();
+    void checkAlphabet() const;
+    void checkPostingRecords();
     void gatherCandidates(const std::u16string& errWord);
     void gatherTranspositions(const std::u16string& errWord);
     void gatherFromLists(const std::u16string& errWord, bool bigrams);

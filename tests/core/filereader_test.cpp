@@ -16,7 +16,9 @@ protected:
     std::string path = dir.file("f");
 };
 
-std::string messageOf(const std::function<void()>& action) { return raised<IOException>(action).getMessage(); }
+std::string messageOf(const std::function<void()>& action) {
+    return raised<IOException>(action).getMessage();
+}
 
 }  // namespace
 
@@ -119,7 +121,8 @@ TEST_F(FileReaderTest, wrong_mode_reads_raise) {
     FileReader ascii;
     ascii.open(path, true);
     std::u16string wide;
-    EXPECT_EQ(messageOf([&] { ascii.readUnicode(wide, 4, u'\n'); }), "File not openned as UNICODE initially.");
+    EXPECT_EQ(messageOf([&] { ascii.readUnicode(wide, 4, u'\n'); }),
+              "File not openned as UNICODE initially.");
     EXPECT_EQ(messageOf([&] { ascii.readUnicodeChars(wide, 4); }), "File not openned as Unicode initially.");
     EXPECT_EQ(messageOf([&] { ascii.unreadUnicode(1); }), "File not openned as Unicode initially.");
 }
@@ -200,8 +203,9 @@ TEST_F(FileReaderTest, file_size_query_keeps_position_and_ascii_mode_sees_the_ma
     EXPECT_EQ(token, "\xFF");
     EXPECT_EQ(reader.getFileSize(), 4);
     reader.readASCII(token, 10, '\n');
-    EXPECT_EQ(token, "\xFE"
-                     "ab");
+    EXPECT_EQ(token,
+              "\xFE"
+              "ab");
     ASSERT_TRUE(reader.unreadASCII(2));
     reader.readASCII(token, 10, '\n');
     EXPECT_EQ(token, "ab");

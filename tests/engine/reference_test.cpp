@@ -28,7 +28,8 @@ int32_t plainDistance(const std::u16string& x, const std::u16string& y) {
     for (std::size_t i = 1; i <= y.size(); ++i) {
         d[i][0] = static_cast<int32_t>(i);
         for (std::size_t j = 1; j <= x.size(); ++j)
-            d[i][j] = std::min(std::min(d[i - 1][j], d[i][j - 1]) + 1, d[i - 1][j - 1] + (y[i - 1] == x[j - 1] ? 0 : 1));
+            d[i][j] = std::min(std::min(d[i - 1][j], d[i][j - 1]) + 1,
+                               d[i - 1][j - 1] + (y[i - 1] == x[j - 1] ? 0 : 1));
     }
     return d[y.size()][x.size()];
 }
@@ -65,7 +66,8 @@ public:
             }
             std::vector<std::pair<uint16_t, const std::vector<int32_t>*>> entries;
             for (int32_t i = 0; i + 1 < n; ++i)
-                entries.emplace_back(stored(lists.bigramList(alphabet.getIndex(errWord[i]), alphabet.getIndex(errWord[i + 1]))));
+                entries.emplace_back(stored(
+                    lists.bigramList(alphabet.getIndex(errWord[i]), alphabet.getIndex(errWord[i + 1]))));
             visit(entries, seen, candidates);
         }
         if (n <= 3) {
@@ -78,7 +80,8 @@ public:
             HashNode hn;
             table.getNode(s, hn);
             const int32_t length = static_cast<int32_t>(hn.word.size());
-            int32_t d = (length > n + 3 || length < n - 3) ? 39 : std::min(plainDistance(errWord, hn.word), 39);
+            int32_t d =
+                (length > n + 3 || length < n - 3) ? 39 : std::min(plainDistance(errWord, hn.word), 39);
             buckets[d].push_back(s);
         }
         int32_t firstLevel = 40;
@@ -122,8 +125,8 @@ private:
         return {static_cast<uint16_t>(std::min<std::size_t>(list.size(), 65535)), &list};
     }
 
-    static void visit(std::vector<std::pair<uint16_t, const std::vector<int32_t>*>> entries, std::vector<char>& seen,
-                      std::vector<int32_t>& candidates) {
+    static void visit(std::vector<std::pair<uint16_t, const std::vector<int32_t>*>> entries,
+                      std::vector<char>& seen, std::vector<int32_t>& candidates) {
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto it = entries.rbegin(); it != entries.rend(); ++it)
@@ -157,12 +160,18 @@ std::u16string misspell(std::mt19937& rng, std::u16string word, const std::u16st
     for (int e = 0; e < edits && !word.empty(); ++e) {
         std::size_t at = std::uniform_int_distribution<std::size_t>(0, word.size() - 1)(rng);
         switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
-        case 0: word[at] = letters[letter(rng)]; break;
-        case 1: word.erase(at, 1); break;
-        case 2: word.insert(word.begin() + static_cast<long>(at), letters[letter(rng)]); break;
-        default:
-            if (at + 1 < word.size())
-                std::swap(word[at], word[at + 1]);
+            case 0:
+                word[at] = letters[letter(rng)];
+                break;
+            case 1:
+                word.erase(at, 1);
+                break;
+            case 2:
+                word.insert(word.begin() + static_cast<long>(at), letters[letter(rng)]);
+                break;
+            default:
+                if (at + 1 < word.size())
+                    std::swap(word[at], word[at + 1]);
         }
     }
     return word;
@@ -201,7 +210,8 @@ TEST(reference_test, fast_checker_matches_the_plain_rules_first_and_later_run) {
 
     Words probes;
     for (int k = 0; k < 2500; ++k)
-        probes.push_back(misspell(rng, lexicon[std::uniform_int_distribution<std::size_t>(0, lexicon.size() - 1)(rng)], letters));
+        probes.push_back(misspell(
+            rng, lexicon[std::uniform_int_distribution<std::size_t>(0, lexicon.size() - 1)(rng)], letters));
     for (int k = 0; k < 300; ++k)
         probes.push_back(randomWord(rng, letters, 2, 12));
     for (int k = 0; k < 200; ++k)

@@ -28,7 +28,8 @@ std::u16string fromUtf8(const std::string& text) {
             out += static_cast<char16_t>(((c & 0x1F) << 6) | (text[i + 1] & 0x3F));
             i += 2;
         } else {
-            out += static_cast<char16_t>(((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F));
+            out += static_cast<char16_t>(((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
+                                         (text[i + 2] & 0x3F));
             i += 3;
         }
     }
@@ -102,9 +103,11 @@ TEST_F(ShippedDictionary, lexicon_words_pass_and_sample_misspellings_are_correct
         first += hit == suggestions.begin() && hit != suggestions.end();
         topFive += hit != suggestions.end() && hit - suggestions.begin() < 5;
         if (hit == suggestions.end() || hit - suggestions.begin() >= 5)
-            std::cout << "not in the first five: " << fields[1] << " -> " << fields[2] << " (" << fields[3] << ")\n";
+            std::cout << "not in the first five: " << fields[1] << " -> " << fields[2] << " (" << fields[3]
+                      << ")\n";
     }
-    std::cout << "sample misspellings: " << total << ", first " << first << ", first five " << topFive << "\n";
+    std::cout << "sample misspellings: " << total << ", first " << first << ", first five " << topFive
+              << "\n";
     EXPECT_GE(total, 10);
     EXPECT_GE(topFive * 10, total * 8);
 }
