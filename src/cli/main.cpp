@@ -21,7 +21,7 @@
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
-#include "cli/utf8.h"
+#include "text/utf8.h"
 #include "core/errors.h"
 #include "engine/dictionaryfolder.h"
 #include "engine/spellchecker.h"
