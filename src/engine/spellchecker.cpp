@@ -41,10 +41,10 @@ constexpr const char* LOCK_FILE_NAME = ".zabrel.lock";
 // A config.ini handed around in a shared folder must not make a first run overwrite
 // files elsewhere: every derived file lies in the dictionary folder or below it, with
 // symlinked folders resolved.
-void requireInsideFolder(const std::string& path) {
+void requireInsideFolder(const std::string& path, const std::filesystem::path& dictionaryFolder) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(fs::current_path(ec), ec);
+    const fs::path folder = fs::weakly_canonical(dictionaryFolder.empty() ? fs::current_path(ec) : dictionaryFolder, ec);
     const fs::path target(path);
     const fs::path name = target.filename();
     bool inside = !ec && !path.empty() && name != "." && name != ".." && !name.empty();
@@ -116,36 +116,45 @@ SpellChecker::~SpellChecker() {
 
 // ---- set-up ----------------------------------------------------------------------
 
-bool SpellChecker::initialize() {
-    if (!config.read())
+bool SpellChecker::initialize() { return initialize(std::filesystem::path()); }
+
+bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
+    folder = dictionaryFolder;
+    const std::string configFile = inFolder(ConfigManager::FILE_NAME);
+    if (!config.read(configFile))
         return false;
     // Programs starting together on a fresh folder: the first builds, the others wait
     // on the lock and then find "NO" and load what it wrote.
     FolderLock lock;
     if (config.initialize == "YES") {
-        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Exclusive, true);
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Exclusive, true);
         config = ConfigManager{};
-        if (!config.read())
+        if (!config.read(configFile))
             return false;
     } else {
-        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Shared, false);
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Shared, false);
     }
-    if (!alphabetMap.load(config.urduAlphabetFilePath))
+    files = config;
+    for (std::string* path : {&files.wordListFilePath, &files.hashTableFilePath, &files.bigramMatrixFilePath,
+                              &files.bigramPLFilePath, &files.unigramListsFilePath, &files.unigramPLFilePath,
+                              &files.urduAlphabetFilePath, &files.soundexFilePath, &files.shapexFilePath})
+        *path = inFolder(*path);
+    if (!alphabetMap.load(files.urduAlphabetFilePath))
         return false;
     checkAlphabet();
     postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
     if (config.initialize == "YES") {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
-        if (!hashTable.load(config.hashTableFilePath))
-            refused("Hash table file is damaged: " + config.hashTableFilePath + ".");
-        postLists.load(config);
+        if (!hashTable.load(files.hashTableFilePath))
+            refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
+        postLists.load(files);
     }
-    loadSoundexTable(config.soundexFilePath);
-    loadShapexTable(config.shapexFilePath);
+    loadSoundexTable(files.soundexFilePath);
+    loadShapexTable(files.shapexFilePath);
     try {
-        bigramPLReader.open(config.bigramPLFilePath, false);
-        unigramPLReader.open(config.unigramPLFilePath, false);
+        bigramPLReader.open(files.bigramPLFilePath, false);
+        unigramPLReader.open(files.unigramPLFilePath, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
@@ -160,12 +169,12 @@ void SpellChecker::checkAlphabet() const {
     const int32_t letters = alphabetMap.getAlphabetSize();
     if (letters > MAX_ALPHABET_SIZE)
         refused("Alphabet file lists " + std::to_string(letters) + " letters, more than the " +
-                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + config.urduAlphabetFilePath +
+                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + files.urduAlphabetFilePath +
                 ".");
     // A NUL letter would survive the filter while building but end a stored word when
     // the table is read back, so the same word would be answered differently.
     if (alphabetMap.getIndex(u'\0') != NO_INDEX)
-        refused("Alphabet file lists the NUL character: " + config.urduAlphabetFilePath + ".");
+        refused("Alphabet file lists the NUL character: " + files.urduAlphabetFilePath + ".");
 }
 
 void SpellChecker::checkPostingRecords() {
@@ -186,32 +195,38 @@ void SpellChecker::checkPostingRecords() {
     for (int32_t i = 0; i < n; ++i) {
         for (int32_t j = 0; j < n; ++j)
             if (!check(postLists.bigramRecord(i, j), bigramBytes))
-                refused("Posting-list index does not match its list file: " + config.bigramMatrixFilePath +
-                        ", " + config.bigramPLFilePath + ".");
+                refused("Posting-list index does not match its list file: " + files.bigramMatrixFilePath +
+                        ", " + files.bigramPLFilePath + ".");
         if (!check(postLists.unigramRecord(i), unigramBytes))
-            refused("Posting-list index does not match its list file: " + config.unigramListsFilePath + ", " +
-                    config.unigramPLFilePath + ".");
+            refused("Posting-list index does not match its list file: " + files.unigramListsFilePath + ", " +
+                    files.unigramPLFilePath + ".");
     }
 }
 
 void SpellChecker::buildDerivedFiles() {
     for (const std::string* path :
-         {&config.hashTableFilePath, &config.bigramMatrixFilePath, &config.bigramPLFilePath,
-          &config.unigramListsFilePath, &config.unigramPLFilePath})
-        requireInsideFolder(*path);
+         {&files.hashTableFilePath, &files.bigramMatrixFilePath, &files.bigramPLFilePath,
+          &files.unigramListsFilePath, &files.unigramPLFilePath})
+        requireInsideFolder(*path, folder);
     // A header that is no count would give an empty lexicon that calls every word
     // misspelt, and the run would still rewrite config.ini as done.
-    if (!hashTable.build(config.wordListFilePath, alphabetMap))
-        refused("Word list header is not a word count: " + config.wordListFilePath + ".");
+    if (!hashTable.build(files.wordListFilePath, alphabetMap))
+        refused("Word list header is not a word count: " + files.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
-    if (!hashTable.save(config.hashTableFilePath))
-        notWritten(config.hashTableFilePath, hashTable.saveFailureReason());
-    if (!postLists.save(config))
+    if (!hashTable.save(files.hashTableFilePath))
+        notWritten(files.hashTableFilePath, hashTable.saveFailureReason());
+    if (!postLists.save(files))
         notWritten(postLists.failedPath(), postLists.failureReason());
     // Last: a build that failed part-way leaves "initialize = YES", so the next start
     // builds again.
-    if (!config.write())
-        notWritten(ConfigManager::FILE_NAME, config.writeFailureReason());
+    if (!config.write(inFolder(ConfigManager::FILE_NAME)))
+        notWritten(inFolder(ConfigManager::FILE_NAME), config.writeFailureReason());
+}
+
+std::string SpellChecker::inFolder(const std::string& path) const {
+    if (folder.empty() || path.empty() || std::filesystem::path(path).is_absolute())
+        return path;
+    return (folder / path).string();
 }
 
 // ---- code tables -----------------------------------------------------------------

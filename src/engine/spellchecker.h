@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ public:
     SpellChecker& operator=(const SpellChecker&) = delete;
 
     bool initialize();
+    // The same set-up from a dictionary folder given by path: config.ini and every
+    // relative path in it are taken from that folder, and the current directory
+    // plays no part. Answers are the same as initialize() run inside the folder.
+    bool initialize(const std::filesystem::path& dictionaryFolder);
     // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
     // (possibly none). False when the word is accepted; `suggestions` is then empty.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
@@ -52,6 +57,7 @@ private:
     static int32_t wordCode(const std::u16string& word, const CodeTable& table);
 
     void buildDerivedFiles();
+    std::string inFolder(const std::string& path) const;
     void checkAlphabet() const;
     void checkPostingRecords();
     void gatherCandidates(const std::u16string& errWord);
@@ -64,7 +70,9 @@ private:
     void indexLexicon();
 
     HashTable hashTable;
-    ConfigManager config;
+    ConfigManager config;  // as read: written back with its own relative paths
+    ConfigManager files;   // the same with every path taken from the folder
+    std::filesystem::path folder;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;
     FileReader unigramPLReader;
