@@ -23,7 +23,7 @@
 #include "cli/textreport.h"
 #include "text/utf8.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
+#include "programs/dictionaryfolder.h"
 #include "engine/spellchecker.h"
 
 namespace fs = std::filesystem;
@@ -176,8 +176,7 @@ std::string describe(const std::exception& ex) {
     return ex.what();
 }
 
-// Chooses the dictionary folder, moves into it and loads the engine. The input files
-// were made absolute before, since the engine insists on the current directory.
+// Chooses the dictionary folder and sets the engine up from it.
 bool startEngine(const std::string& requested, SpellChecker& engine) {
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
@@ -185,14 +184,8 @@ bool startEngine(const std::string& requested, SpellChecker& engine) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
         return false;
     }
-    std::error_code ec;
-    fs::current_path(folder, ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, folder.c_str(), ec.message().c_str());
-        return false;
-    }
     try {
-        if (engine.initialize())
+        if (engine.initialize(folder))
             return true;
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
     } catch (const QuelmException& ex) {

@@ -15,7 +15,7 @@
 
 #include "core/configmanager.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
+#include "programs/dictionaryfolder.h"
 #include "engine/spellchecker.h"
 #include "smalldictionary.h"
 #include "support/testsupport.h"
