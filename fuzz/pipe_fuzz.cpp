@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "cli/pipesession.h"
-#include "text/utf8.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
+#include "text/utf8.h"
 
 using namespace zabrel;
 

@@ -21,10 +21,10 @@
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
-#include "text/utf8.h"
 #include "core/errors.h"
-#include "programs/dictionaryfolder.h"
 #include "engine/spellchecker.h"
+#include "programs/dictionaryfolder.h"
+#include "text/utf8.h"
 
 namespace fs = std::filesystem;
 using namespace zabrel;

@@ -44,7 +44,9 @@ std::string* ConfigManager::fieldFor(const std::string& key) {
     return nullptr;
 }
 
-bool ConfigManager::read() { return read(FILE_NAME); }
+bool ConfigManager::read() {
+    return read(FILE_NAME);
+}
 
 bool ConfigManager::read(const std::string& path) {
     FileReader configReader;
@@ -79,7 +81,9 @@ bool ConfigManager::read(const std::string& path) {
     return true;
 }
 
-bool ConfigManager::write() { return write(FILE_NAME); }
+bool ConfigManager::write() {
+    return write(FILE_NAME);
+}
 
 bool ConfigManager::write(const std::string& path) {
     const std::pair<const char*, const std::string*> paths[] = {

@@ -44,7 +44,8 @@ constexpr const char* LOCK_FILE_NAME = ".zabrel.lock";
 void requireInsideFolder(const std::string& path, const std::filesystem::path& dictionaryFolder) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(dictionaryFolder.empty() ? fs::current_path(ec) : dictionaryFolder, ec);
+    const fs::path folder =
+        fs::weakly_canonical(dictionaryFolder.empty() ? fs::current_path(ec) : dictionaryFolder, ec);
     const fs::path target(path);
     const fs::path name = target.filename();
     bool inside = !ec && !path.empty() && name != "." && name != ".." && !name.empty();
@@ -116,7 +117,9 @@ SpellChecker::~SpellChecker() {
 
 // ---- set-up ----------------------------------------------------------------------
 
-bool SpellChecker::initialize() { return initialize(std::filesystem::path()); }
+bool SpellChecker::initialize() {
+    return initialize(std::filesystem::path());
+}
 
 bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     folder = dictionaryFolder;

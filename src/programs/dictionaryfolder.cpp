@@ -11,9 +11,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <vector>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "core/folderlock.h"
 
@@ -83,7 +83,8 @@ bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& er
     }
     const std::string stamp = DictionaryFolder::stampOf(shipped);
     FolderLock lock;
-    lock.acquire((parent / ("." + user.filename().string() + ".lock")).string(), FolderLock::Mode::Exclusive, true);
+    lock.acquire((parent / ("." + user.filename().string() + ".lock")).string(), FolderLock::Mode::Exclusive,
+                 true);
     if (isCurrent(user, stamp))
         return true;  // made by a program that held the lock before this one
     // Whatever partial or retired copies are left were left by programs that died:
@@ -239,6 +240,10 @@ fs::path DictionaryFolder::locate(const std::string& requested, std::string& err
     fs::path here = fs::current_path(ec);
     if (!ec && hasDictionaryConfig(here))
         return here;
+    return userCopy(error);
+}
+
+fs::path DictionaryFolder::userCopy(std::string& error) {
     fs::path user = userFolder();
     if (user.empty()) {
         error = "neither XDG_DATA_HOME nor HOME is set, so there is no dictionary folder";

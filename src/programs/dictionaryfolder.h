@@ -19,6 +19,10 @@ public:
     // and says why in `error`.
     static std::filesystem::path locate(const std::string& requested, std::string& error);
 
+    // The user's copy, made or refreshed as needed, whatever the current directory
+    // holds: what a library inside another program uses.
+    static std::filesystem::path userCopy(std::string& error);
+
     // The user's copy, whether or not it exists yet.
     static std::filesystem::path userFolder();
     // The shipped dictionary, the first of these that holds a config.ini:

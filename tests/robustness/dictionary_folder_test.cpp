@@ -56,6 +56,7 @@ TEST(DictionaryFolderSetUp, a_folder_by_path_builds_and_loads_there_and_answers_
     // Errors name the file by its place in the folder.
     fs::remove(folder.path() / "hashtable.dat");
     SpellChecker checker;
-    EXPECT_EQ(raised<IOException>([&] { checker.initialize(folder.path()); }).getMessage(),
-              "Could not open file: " + folder.file("hashtable.dat") + ". Config file not opened sucessfully.");
+    EXPECT_EQ(
+        raised<IOException>([&] { checker.initialize(folder.path()); }).getMessage(),
+        "Could not open file: " + folder.file("hashtable.dat") + ". Config file not opened sucessfully.");
 }
