@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <cctype>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,10 +21,10 @@
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
-#include "cli/utf8.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
 #include "engine/spellchecker.h"
+#include "programs/dictionaryfolder.h"
+#include "text/utf8.h"
 
 namespace fs = std::filesystem;
 using namespace zabrel;
@@ -168,8 +169,14 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
     return std::nullopt;
 }
 
-// Chooses the dictionary folder, moves into it and loads the engine. The input files
-// were made absolute before, since the engine insists on the current directory.
+// Standard exceptions end the run like engine errors, never as an abort.
+std::string describe(const std::exception& ex) {
+    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
+        return "out of memory";
+    return ex.what();
+}
+
+// Chooses the dictionary folder and sets the engine up from it.
 bool startEngine(const std::string& requested, SpellChecker& engine) {
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
@@ -177,18 +184,14 @@ bool startEngine(const std::string& requested, SpellChecker& engine) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
         return false;
     }
-    std::error_code ec;
-    fs::current_path(folder, ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, folder.c_str(), ec.message().c_str());
-        return false;
-    }
     try {
-        if (engine.initialize())
+        if (engine.initialize(folder))
             return true;
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
     } catch (const QuelmException& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
     }
     return false;
 }
@@ -335,6 +338,10 @@ int main(int argc, char** argv) {
     } catch (const QuelmException& ex) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+        return EXIT_TROUBLE;
+    } catch (const std::exception& ex) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
         return EXIT_TROUBLE;
     }
     std::fflush(stdout);

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/errors.h"
+#include "core/folderlock.h"
 
 namespace zabrel {
 
@@ -15,8 +17,43 @@ namespace {
 constexpr int32_t LENGTH_WINDOW = 3;
 static_assert(std::tuple_size_v<DistanceBuckets> == SpellChecker::DISTANCE_BUCKETS);
 
-[[noreturn]] void notWritten(const std::string& path) {
-    throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not write file: " + path + ".");
+// Alphabets past this are refused before anything is allocated: the letter-pair
+// index grows with the square of the alphabet (1,024 letters: about a million pairs,
+// 8 MB loaded and 32 MB while building), and Urdu needs about 50.
+constexpr int32_t MAX_ALPHABET_SIZE = 1024;
+
+// Taken exclusively around a first-run build, shared while later runs load.
+constexpr const char* LOCK_FILE_NAME = ".zabrel.lock";
+
+[[noreturn]] void notWritten(const std::string& path, const std::string& reason) {
+    std::string message = "Could not write file: " + path + ".";
+    if (!reason.empty())
+        message += " " + reason + ".";
+    throw IOException(ZABREL_HERE, ERR_FILE_OPEN, message);
+}
+
+[[noreturn]] void refused(const std::string& message) {
+    throw IOException(ZABREL_HERE, ERR_FILE_READ, message);
+}
+
+// A config.ini handed around in a shared folder must not make a first run overwrite
+// files elsewhere: every derived file lies in the dictionary folder or below it, with
+// symlinked folders resolved.
+void requireInsideFolder(const std::string& path, const std::filesystem::path& dictionaryFolder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder =
+        fs::weakly_canonical(dictionaryFolder.empty() ? fs::current_path(ec) : dictionaryFolder, ec);
+    const fs::path target(path);
+    const fs::path name = target.filename();
+    bool inside = !ec && !path.empty() && name != "." && name != ".." && !name.empty();
+    if (inside) {
+        const fs::path parent = fs::weakly_canonical(fs::absolute(target, ec).parent_path(), ec);
+        const fs::path relative = parent.lexically_relative(folder);
+        inside = !ec && !relative.empty() && *relative.begin() != "..";
+    }
+    if (!inside)
+        refused("Derived file lies outside the dictionary folder: " + path + ".");
 }
 
 }  // namespace
@@ -49,41 +86,117 @@ SpellChecker::~SpellChecker() {
 // ---- set-up ----------------------------------------------------------------------
 
 bool SpellChecker::initialize() {
-    if (!config.read())
+    return initialize(std::filesystem::path());
+}
+
+bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
+    folder = dictionaryFolder;
+    const std::string configFile = inFolder(ConfigManager::FILE_NAME);
+    if (!config.read(configFile))
         return false;
-    if (!alphabetMap.load(config.urduAlphabetFilePath))
+    // Programs starting together on a fresh folder: the first builds, the others wait
+    // on the lock and then find "NO" and load what it wrote.
+    FolderLock lock;
+    if (config.initialize == "YES") {
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Exclusive, true);
+        config = ConfigManager{};
+        if (!config.read(configFile))
+            return false;
+    } else {
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Shared, false);
+    }
+    files = config;
+    for (std::string* path : {&files.wordListFilePath, &files.hashTableFilePath, &files.bigramMatrixFilePath,
+                              &files.bigramPLFilePath, &files.unigramListsFilePath, &files.unigramPLFilePath,
+                              &files.urduAlphabetFilePath, &files.soundexFilePath, &files.shapexFilePath})
+        *path = inFolder(*path);
+    if (!alphabetMap.load(files.urduAlphabetFilePath))
         return false;
+    checkAlphabet();
     postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
     if (config.initialize == "YES") {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
-        hashTable.load(config.hashTableFilePath);
-        postLists.load(config);
+        if (!hashTable.load(files.hashTableFilePath))
+            refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
+        postLists.load(files);
     }
-    loadSoundexTable(config.soundexFilePath);
-    loadShapexTable(config.shapexFilePath);
+    loadSoundexTable(files.soundexFilePath);
+    loadShapexTable(files.shapexFilePath);
     try {
-        bigramPLReader.open(config.bigramPLFilePath, false);
-        unigramPLReader.open(config.unigramPLFilePath, false);
+        bigramPLReader.open(files.bigramPLFilePath, false);
+        unigramPLReader.open(files.unigramPLFilePath, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
     }
+    checkPostingRecords();
     indexLexicon();
     return true;
 }
 
+void SpellChecker::checkAlphabet() const {
+    const int32_t letters = alphabetMap.getAlphabetSize();
+    if (letters > MAX_ALPHABET_SIZE)
+        refused("Alphabet file lists " + std::to_string(letters) + " letters, more than the " +
+                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + files.urduAlphabetFilePath +
+                ".");
+    // A NUL letter would survive the filter while building but end a stored word when
+    // the table is read back, so the same word would be answered differently.
+    if (alphabetMap.getIndex(u'\0') != NO_INDEX)
+        refused("Alphabet file lists the NUL character: " + files.urduAlphabetFilePath + ".");
+}
+
+void SpellChecker::checkPostingRecords() {
+    // A record that points outside its list file would make every check that reads it
+    // fail part-way, or read the wrong words: refuse such a pair of files up front.
+    const auto check = [](const PostingEntry& entry, int64_t listBytes) {
+        if (entry.count == 0)
+            return true;
+        return entry.offset >= 0 && entry.offset % 4 == 0 &&
+               int64_t{entry.offset} + 4 * int64_t{entry.count} <= listBytes;
+    };
+    if (!postLists.hasIndex())
+        return;  // neither built nor loaded: every list reads as empty
+    const int64_t markBytes = 2;
+    const int64_t bigramBytes = bigramPLReader.getFileSize() - markBytes;
+    const int64_t unigramBytes = unigramPLReader.getFileSize() - markBytes;
+    const int32_t n = postLists.getAlphabetSize();
+    for (int32_t i = 0; i < n; ++i) {
+        for (int32_t j = 0; j < n; ++j)
+            if (!check(postLists.bigramRecord(i, j), bigramBytes))
+                refused("Posting-list index does not match its list file: " + files.bigramMatrixFilePath +
+                        ", " + files.bigramPLFilePath + ".");
+        if (!check(postLists.unigramRecord(i), unigramBytes))
+            refused("Posting-list index does not match its list file: " + files.unigramListsFilePath + ", " +
+                    files.unigramPLFilePath + ".");
+    }
+}
+
 void SpellChecker::buildDerivedFiles() {
-    hashTable.build(config.wordListFilePath, alphabetMap);
+    for (const std::string* path :
+         {&files.hashTableFilePath, &files.bigramMatrixFilePath, &files.bigramPLFilePath,
+          &files.unigramListsFilePath, &files.unigramPLFilePath})
+        requireInsideFolder(*path, folder);
+    // A header that is no count would give an empty lexicon that calls every word
+    // misspelt, and the run would still rewrite config.ini as done.
+    if (!hashTable.build(files.wordListFilePath, alphabetMap))
+        refused("Word list header is not a word count: " + files.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
-    if (!hashTable.save(config.hashTableFilePath))
-        notWritten(config.hashTableFilePath);
-    if (!postLists.save(config))
-        notWritten(postLists.failedPath());
+    if (!hashTable.save(files.hashTableFilePath))
+        notWritten(files.hashTableFilePath, hashTable.saveFailureReason());
+    if (!postLists.save(files))
+        notWritten(postLists.failedPath(), postLists.failureReason());
     // Last: a build that failed part-way leaves "initialize = YES", so the next start
     // builds again.
-    if (!config.write())
-        notWritten(ConfigManager::FILE_NAME);
+    if (!config.write(inFolder(ConfigManager::FILE_NAME)))
+        notWritten(inFolder(ConfigManager::FILE_NAME), config.writeFailureReason());
+}
+
+std::string SpellChecker::inFolder(const std::string& path) const {
+    if (folder.empty() || path.empty() || std::filesystem::path(path).is_absolute())
+        return path;
+    return (folder / path).string();
 }
 
 // ---- code tables -----------------------------------------------------------------
@@ -102,6 +215,7 @@ bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
         std::string unicode;
         std::string value;
         while (!reader.eof()) {
+            reader.requireAtMost(MAX_SETTINGS_FILE_BYTES);
             if (!reader.readASCII(unicode, 10, '='))
                 continue;
             reader.readASCII(value, 5, '\n');

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
     SpellChecker& operator=(const SpellChecker&) = delete;
 
     bool initialize();
+    // The same set-up from a dictionary folder given by path: config.ini and every
+    // relative path in it are taken from that folder, and the current directory
+    // plays no part. Answers are the same as initialize() run inside the folder.
+    bool initialize(const std::filesystem::path& dictionaryFolder);
     // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
     // (possibly none). False when the word is accepted; `suggestions` is then empty.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
@@ -57,6 +62,9 @@ private:
     int32_t slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const;
 
     void buildDerivedFiles();
+    std::string inFolder(const std::string& path) const;
+    void checkAlphabet() const;
+    void checkPostingRecords();
     void gatherCandidates(const std::u16string& errWord);
     void gatherTranspositions(const std::u16string& errWord);
     void gatherFromLists(const std::u16string& errWord, bool bigrams);
@@ -71,7 +79,9 @@ private:
     void indexLexicon();
 
     HashTable hashTable;
-    ConfigManager config;
+    ConfigManager config;  // as read: written back with its own relative paths
+    ConfigManager files;   // the same with every path taken from the folder
+    std::filesystem::path folder;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;
     FileReader unigramPLReader;
