@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@
 #include "postings/postlistresources.h"
 
 namespace zabrel {
+
+class AccurateRanking;
+
+// Which ranking orders the suggestions: the exact one of checkWord, or the accurate
+// one of suggestAccurate.
+enum class Ranking { Exact, Accurate };
 
 // Levenshtein distance over UTF-16 code units with unit costs.
 int32_t editDistance(const std::u16string& x, const std::u16string& y);
@@ -27,7 +34,7 @@ public:
     static constexpr char16_t CODE_TABLE_FIRST = 0x0600;
     static constexpr int32_t DISTANCE_BUCKETS = 40;
 
-    SpellChecker() = default;
+    SpellChecker();
     ~SpellChecker();
     SpellChecker(const SpellChecker&) = delete;
     SpellChecker& operator=(const SpellChecker&) = delete;
@@ -36,6 +43,17 @@ public:
     // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
     // (possibly none). False when the word is accepted; `suggestions` is then empty.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
+    // The same answer as checkWord, with the suggestions ranked by the accurate ranking
+    // (weighted edits priced by a cost table, word frequency, and two words run
+    // together offered as "A B"). Raises IOException when the cost table is bad.
+    bool suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions);
+    // checkWord or suggestAccurate, by `ranking`.
+    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
+    // The accurate ranking's prices: `path` here, else on first use costs.txt in the
+    // dictionary folder (the current directory) when it has one, else the shipped
+    // table built into the engine. Both raise IOException for a bad table.
+    void loadCostTable(const std::string& path);
+    void prepareAccurateRanking();
 
     bool loadSoundexTable(const std::string& path);
     bool loadShapexTable(const std::string& path);
@@ -62,6 +80,8 @@ private:
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
     void indexLexicon();
+    void rankAccurately(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
+    void addSplits(const std::u16string& errWord);
 
     HashTable hashTable;
     ConfigManager config;
@@ -87,6 +107,9 @@ private:
     std::size_t longestWord = 0;
     std::array<std::vector<int32_t>, 3> rankResult;
     std::vector<int32_t> res;
+
+    std::unique_ptr<AccurateRanking> accurate;
+    bool accurateRequested = false;
 };
 
 }  // namespace zabrel
