@@ -12,7 +12,7 @@ namespace zabrel {
 
 void AccurateRanking::setWord(const std::u16string& misspelt) {
     scored.clear();
-    listed.clear();
+    splits.clear();
     misspeltUnits.assign(misspelt.begin(), misspelt.end());
     misspeltLetters.resize(misspelt.size());
     for (std::size_t i = 0; i < misspelt.size(); ++i)
@@ -73,32 +73,34 @@ float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFreque
 }
 
 void AccurateRanking::addWord(const std::u16string& word, int32_t frequency) {
-    if (listed.insert(word).second)
-        scored.push_back({score(word, frequency), frequency, word});
+    scored.push_back({score(word, frequency), frequency, &word});
 }
 
 void AccurateRanking::addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
                                int32_t rightFrequency) {
-    std::u16string pair = left + u' ' + right;
-    if (listed.insert(pair).second)
-        scored.push_back(
-            {splitScore(left, leftFrequency, rightFrequency), std::min(leftFrequency, rightFrequency), pair});
+    splits.push_back(left + u' ' + right);
+    scored.push_back(
+        {splitScore(left, leftFrequency, rightFrequency), std::min(leftFrequency, rightFrequency), &splits.back()});
 }
 
 void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
     // Ties go to the more frequent word, then to the smaller code units, so that the
     // order never depends on the order of gathering.
-    std::sort(scored.begin(), scored.end(), [](const Scored& l, const Scored& r) {
+    const auto better = [](const Scored& l, const Scored& r) {
         if (l.score != r.score)
             return l.score < r.score;
         if (l.frequency != r.frequency)
             return l.frequency > r.frequency;
-        return l.word < r.word;
-    });
-    for (Scored& entry : scored)
-        suggestions.push_back(std::move(entry.word));
+        return *l.word < *r.word;
+    };
+    // A word stored twice comes twice; room for a few such beyond the cut.
+    const std::size_t wanted = std::min(scored.size(), MAX_SUGGESTIONS + 8);
+    std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(wanted), scored.end(), better);
+    for (std::size_t i = 0; i < wanted && suggestions.size() < MAX_SUGGESTIONS; ++i)
+        if (std::find(suggestions.begin(), suggestions.end(), *scored[i].word) == suggestions.end())
+            suggestions.push_back(*scored[i].word);
     scored.clear();
-    listed.clear();
+    splits.clear();
 }
 
 // ---- the checker's accurate entry point ------------------------------------------

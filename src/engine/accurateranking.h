@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/costtable.h"
@@ -15,14 +15,18 @@ namespace zabrel {
 // measures many words against one misspelt word; it is not shared between threads.
 class AccurateRanking {
 public:
+    // The list is cut here: past it lie words no reader looks for.
+    static constexpr std::size_t MAX_SUGGESTIONS = 30;
+
     explicit AccurateRanking(CostTable costs) : table(std::move(costs)) {}
 
     const CostTable& costs() const { return table; }
 
     // The misspelt word the next measurements are against; forgets the words added.
     void setWord(const std::u16string& misspelt);
-    // Collects one check's suggestions: each word once (the first time it is added),
-    // then all of them best first. `left` and `right` are offered as "left right".
+    // Collects one check's suggestions, then lists the best first, each word once.
+    // `word` must stay in place until finish(). `left` and `right` are offered as
+    // "left right".
     void addWord(const std::u16string& word, int32_t frequency);
     void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
                   int32_t rightFrequency);
@@ -41,12 +45,12 @@ private:
     struct Scored {
         float score;
         int32_t frequency;
-        std::u16string word;
+        const std::u16string* word;
     };
 
     CostTable table;
     std::vector<Scored> scored;
-    std::unordered_set<std::u16string> listed;
+    std::deque<std::u16string> splits;
     std::vector<uint8_t> misspeltLetters;
     std::vector<uint8_t> wordLetters;
     std::vector<char16_t> misspeltUnits;
