@@ -34,22 +34,28 @@ float AccurateRanking::distance(const std::u16string& word) {
     float* current = previous + width;
     const uint8_t* a = misspeltLetters.data();
     const uint8_t* b = wordLetters.data();
+    // An edit of either word's first letter costs `start` more: writers seldom get
+    // the first letter wrong.
+    const float start = table.startCost();
     previous[0] = 0.0f;
     for (std::size_t j = 1; j <= m; ++j)
-        previous[j] = previous[j - 1] + table.indel(b[j - 1], j == m);
+        previous[j] = previous[j - 1] + table.indel(b[j - 1], j == m) + (j == 1 ? start : 0.0f);
     for (std::size_t i = 1; i <= n; ++i) {
         const bool lastA = i == n;
-        current[0] = previous[0] + table.indel(a[i - 1], lastA);
+        const float firstA = i == 1 ? start : 0.0f;
+        current[0] = previous[0] + table.indel(a[i - 1], lastA) + firstA;
         for (std::size_t j = 1; j <= m; ++j) {
             const bool lastB = j == m;
+            const float firstB = j == 1 ? start : 0.0f;
             const char16_t x = misspeltUnits[i - 1];
             const char16_t y = word[j - 1];
-            const float change = x == y ? 0.0f : table.substitution(a[i - 1], b[j - 1], lastA && lastB);
+            const float change =
+                x == y ? 0.0f : table.substitution(a[i - 1], b[j - 1], lastA && lastB) + std::max(firstA, firstB);
             float best = previous[j - 1] + change;
-            best = std::min(best, previous[j] + table.indel(a[i - 1], lastA));
-            best = std::min(best, current[j - 1] + table.indel(b[j - 1], lastB));
+            best = std::min(best, previous[j] + table.indel(a[i - 1], lastA) + firstA);
+            best = std::min(best, current[j - 1] + table.indel(b[j - 1], lastB) + firstB);
             if (i > 1 && j > 1 && x != y && x == word[j - 2] && misspeltUnits[i - 2] == y)
-                best = std::min(best, before[j - 2] + table.transposition());
+                best = std::min(best, before[j - 2] + table.transposition() + (i == 2 || j == 2 ? start : 0.0f));
             current[j] = best;
         }
         std::swap(before, previous);
@@ -72,8 +78,9 @@ float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFreque
     return cost - frequencyBonus(std::min(leftFrequency, rightFrequency));
 }
 
-void AccurateRanking::addWord(const std::u16string& word, int32_t frequency) {
-    scored.push_back({score(word, frequency), frequency, &word});
+void AccurateRanking::addWord(const std::u16string& word, int32_t frequency, int agreeingCodes) {
+    scored.push_back({score(word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes), frequency,
+                      &word});
 }
 
 void AccurateRanking::addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
@@ -152,10 +159,16 @@ void SpellChecker::rankAccurately(const std::u16string& errWord, std::vector<std
     // leave out included; past two only for long words with nothing nearer, as there.
     const bool nothingNear = buckets[1].empty() && buckets[2].empty();
     const int32_t farthest = nothingNear && errWord.size() > 5 ? 3 : 2;
+    const bool useCodes = accurate->costs().codesWeight() != 0.0f;
+    const int32_t errSoundex = useCodes ? soundexCode(errWord) : 0;
+    const int32_t errShapex = useCodes ? shapexCode(errWord) : 0;
     for (int32_t d = 1; d <= farthest; ++d)
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
             const HashNode& node = hashTable.nodeAt(slot);
-            accurate->addWord(node.word, node.frequency);
+            const int agreeing = useCodes ? (wordCode(node.word, soundexTable) == errSoundex) +
+                                                (wordCode(node.word, shapexTable) == errShapex)
+                                          : 0;
+            accurate->addWord(node.word, node.frequency, agreeing);
         }
 }
 

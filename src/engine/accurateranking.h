@@ -26,8 +26,9 @@ public:
     void setWord(const std::u16string& misspelt);
     // Collects one check's suggestions, then lists the best first, each word once.
     // `word` must stay in place until finish(). `left` and `right` are offered as
-    // "left right".
-    void addWord(const std::u16string& word, int32_t frequency);
+    // "left right". `agreeingCodes`: how many of the sound and shape codes `word`
+    // shares with the misspelt word.
+    void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes = 0);
     void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
                   int32_t rightFrequency);
     void finish(std::vector<std::u16string>& suggestions);

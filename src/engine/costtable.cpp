@@ -178,6 +178,8 @@ CostTable CostTable::parse(std::string_view text, const std::string& source) {
         table.endSubstitutions[cell] = std::min(table.endSubstitutions[cell], table.substitutions[cell]);
     table.transposeCost = static_cast<float>(table.named["transpose"]);
     table.frequency = static_cast<float>(table.named["frequency"]);
+    table.start = static_cast<float>(table.named.contains("start") ? table.named["start"] : 0.0);
+    table.codes = static_cast<float>(table.named.contains("codes") ? table.named["codes"] : 0.0);
     table.split = static_cast<float>(table.named["split"]);
     table.splitJoined = static_cast<float>(table.named["split-joined"]);
     table.attested = static_cast<int32_t>(table.named["split-attested"]);

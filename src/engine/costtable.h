@@ -26,7 +26,9 @@ namespace zabrel {
 //
 // Anything not listed costs 1. Where several lines price the same edit, the cheapest
 // holds; the end of a word costs at most what the middle does. The weights `transpose`,
-// `frequency`, `split`, `split-joined` and `split-attested` must be given.
+// `frequency`, `split`, `split-joined` and `split-attested` must be given; `start`
+// (added to an edit of a word's first letter) and `codes` (taken off for each of the
+// sound and shape codes a word shares with the misspelt one) are 0 unless given.
 class CostTable {
 public:
     static constexpr char16_t FIRST_UNIT = 0x0600;
@@ -55,6 +57,8 @@ public:
 
     float transposition() const { return transposeCost; }
     float frequencyWeight() const { return frequency; }
+    float startCost() const { return start; }
+    float codesWeight() const { return codes; }
     float splitCost() const { return split; }
     float joinedSplitCost() const { return splitJoined; }
     int32_t splitAttested() const { return attested; }
@@ -76,6 +80,8 @@ private:
     std::map<std::string, double> named;
     float transposeCost = 1;
     float frequency = 0;
+    float start = 0;
+    float codes = 0;
     float split = 1;
     float splitJoined = 1;
     int32_t attested = 1;

@@ -146,6 +146,15 @@ TEST(AccurateDistance, prices_edits_by_the_table) {
     EXPECT_FLOAT_EQ(ranking.distance(u""), 3.0f);
     ranking.setWord(u"");
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0628\u06CC"), 1.25f);
+
+    // With a price on the first letter: every edit there costs it more, once.
+    AccurateRanking startFirm(CostTable::parse(std::string(TEST_COSTS) + "weight start 0.5\n", "test"));
+    startFirm.setWord(u"\u0633\u0628\u0631");                           // سبر
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0635\u0628\u0631"), 0.75f);    // صبر
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0633\u0628\u0631\u06CC"), 0.25f);
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0633\u0631"), 1.0f);    // swap of the first two
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0631"), 1.5f);           // first letter dropped
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0633\u0628\u0628\u0631"), 1.0f);  // added inside
 }
 
 TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list) {
