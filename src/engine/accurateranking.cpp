@@ -162,12 +162,19 @@ void SpellChecker::rankAccurately(const std::u16string& errWord, std::vector<std
     const bool useCodes = accurate->costs().codesWeight() != 0.0f;
     const int32_t errSoundex = useCodes ? soundexCode(errWord) : 0;
     const int32_t errShapex = useCodes ? shapexCode(errWord) : 0;
+    std::vector<AccurateRanking::SlotCodes>& codes = accurate->codeCache();
+    if (useCodes)
+        codes.resize(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)));
     for (int32_t d = 1; d <= farthest; ++d)
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
             const HashNode& node = hashTable.nodeAt(slot);
-            const int agreeing = useCodes ? (wordCode(node.word, soundexTable) == errSoundex) +
-                                                (wordCode(node.word, shapexTable) == errShapex)
-                                          : 0;
+            int agreeing = 0;
+            if (useCodes) {
+                AccurateRanking::SlotCodes& known = codes[static_cast<std::size_t>(slot)];
+                if (!known.known)
+                    known = {wordCode(node.word, soundexTable), wordCode(node.word, shapexTable), true};
+                agreeing = (known.soundex == errSoundex) + (known.shapex == errShapex);
+            }
             accurate->addWord(node.word, node.frequency, agreeing);
         }
 }

@@ -42,6 +42,15 @@ public:
     float splitScore(const std::u16string& left, int32_t leftFrequency, int32_t rightFrequency) const;
     float frequencyBonus(int32_t frequency) const;
 
+    // The sound and shape codes of lexicon slots, worked out once each by the checker
+    // (they only change with the lexicon, which outlives this object's use).
+    struct SlotCodes {
+        int32_t soundex = 0;
+        int32_t shapex = 0;
+        bool known = false;
+    };
+    std::vector<SlotCodes>& codeCache() { return slotCodes; }
+
 private:
     struct Scored {
         float score;
@@ -52,6 +61,7 @@ private:
     CostTable table;
     std::vector<Scored> scored;
     std::deque<std::u16string> splits;
+    std::vector<SlotCodes> slotCodes;
     std::vector<uint8_t> misspeltLetters;
     std::vector<uint8_t> wordLetters;
     std::vector<char16_t> misspeltUnits;
