@@ -138,7 +138,8 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                 break;
             case OPT_RANKING:
                 if (std::strcmp(optarg, "exact") != 0 && std::strcmp(optarg, "accurate") != 0) {
-                    std::fprintf(stderr, "%s: --ranking must be exact or accurate, not %s\n", PROGRAM, optarg);
+                    std::fprintf(stderr, "%s: --ranking must be exact or accurate, not %s\n", PROGRAM,
+                                 optarg);
                     return EXIT_TROUBLE;
                 }
                 settings.ranking = std::strcmp(optarg, "accurate") == 0 ? Ranking::Accurate : Ranking::Exact;

@@ -50,12 +50,14 @@ float AccurateRanking::distance(const std::u16string& word) {
             const char16_t x = misspeltUnits[i - 1];
             const char16_t y = word[j - 1];
             const float change =
-                x == y ? 0.0f : table.substitution(a[i - 1], b[j - 1], lastA && lastB) + std::max(firstA, firstB);
+                x == y ? 0.0f
+                       : table.substitution(a[i - 1], b[j - 1], lastA && lastB) + std::max(firstA, firstB);
             float best = previous[j - 1] + change;
             best = std::min(best, previous[j] + table.indel(a[i - 1], lastA) + firstA);
             best = std::min(best, current[j - 1] + table.indel(b[j - 1], lastB) + firstB);
             if (i > 1 && j > 1 && x != y && x == word[j - 2] && misspeltUnits[i - 2] == y)
-                best = std::min(best, before[j - 2] + table.transposition() + (i == 2 || j == 2 ? start : 0.0f));
+                best =
+                    std::min(best, before[j - 2] + table.transposition() + (i == 2 || j == 2 ? start : 0.0f));
             current[j] = best;
         }
         std::swap(before, previous);
@@ -79,15 +81,15 @@ float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFreque
 }
 
 void AccurateRanking::addWord(const std::u16string& word, int32_t frequency, int agreeingCodes) {
-    scored.push_back({score(word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes), frequency,
-                      &word});
+    scored.push_back(
+        {score(word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes), frequency, &word});
 }
 
 void AccurateRanking::addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
                                int32_t rightFrequency) {
     splits.push_back(left + u' ' + right);
-    scored.push_back(
-        {splitScore(left, leftFrequency, rightFrequency), std::min(leftFrequency, rightFrequency), &splits.back()});
+    scored.push_back({splitScore(left, leftFrequency, rightFrequency),
+                      std::min(leftFrequency, rightFrequency), &splits.back()});
 }
 
 void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
@@ -102,7 +104,8 @@ void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
     };
     // A word stored twice comes twice; room for a few such beyond the cut.
     const std::size_t wanted = std::min(scored.size(), MAX_SUGGESTIONS + 8);
-    std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(wanted), scored.end(), better);
+    std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(wanted), scored.end(),
+                      better);
     for (std::size_t i = 0; i < wanted && suggestions.size() < MAX_SUGGESTIONS; ++i)
         if (std::find(suggestions.begin(), suggestions.end(), *scored[i].word) == suggestions.end())
             suggestions.push_back(*scored[i].word);

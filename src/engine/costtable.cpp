@@ -94,7 +94,8 @@ CostTable CostTable::parse(std::string_view text, const std::string& source) {
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         line = line.substr(0, std::min(line.find('#'), line.size()));
-        const std::vector<std::string_view> words = fields(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
+        const std::vector<std::string_view> words =
+            fields(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
         if (words.empty())
             continue;
         const std::string where = source + ":" + std::to_string(lineNumber) + ": ";
@@ -107,12 +108,14 @@ CostTable CostTable::parse(std::string_view text, const std::string& source) {
                 throw fail("a weight line is: weight NAME VALUE.");
             const std::string name(words[1]);
             double value = 0;
-            const auto [rest, error] = std::from_chars(words[2].data(), words[2].data() + words[2].size(), value);
+            const auto [rest, error] =
+                std::from_chars(words[2].data(), words[2].data() + words[2].size(), value);
             if (error != std::errc() || rest != words[2].data() + words[2].size() || !std::isfinite(value))
                 throw fail("\"" + std::string(words[2]) + "\" is not a number.");
             const double limit = name == "split-attested" ? 1e9 : MAX_COST;
             if (value < 0 || value > limit)
-                throw fail("weight " + name + " must lie between 0 and " + (limit == MAX_COST ? "10" : "1e9") + ".");
+                throw fail("weight " + name + " must lie between 0 and " +
+                           (limit == MAX_COST ? "10" : "1e9") + ".");
             if (!table.named.emplace(name, value).second)
                 throw fail("weight " + name + " is given twice.");
             continue;

@@ -32,7 +32,7 @@ constexpr const char* TEST_COSTS =
     "weight split 0.25\n"
     "weight split-joined 0.75\n"
     "weight split-attested 10\n"
-    "substitute family \xDB\x81 \xDA\xBE\n"          // ہ ھ
+    "substitute family \xDB\x81 \xDA\xBE\n"           // ہ ھ
     "substitute family \xD8\xB3 \xD8\xB5 \xD8\xAB\n"  // س ص ث
     "substitute sound \xD8\xB3 \xD8\xB4\r\n"          // س ش, a CRLF line
     "substitute sound \xD8\xB5 \xD8\xB3\n"            // dearer than the family: the cheaper holds
@@ -97,14 +97,17 @@ TEST(CostTable, reads_prices_and_keeps_the_cheapest) {
 
     // The shipped table is valid, prices the families below 1 and keeps its order.
     const CostTable& shipped = CostTable::builtIn();
-    EXPECT_LT(shipped.substitution(shipped.letterIndex(u'\u06C1'), shipped.letterIndex(u'\u06BE'), false), 1.0f);
-    EXPECT_LT(shipped.substitution(shipped.letterIndex(u'\u0632'), shipped.letterIndex(u'\u0630'), false), 1.0f);
+    EXPECT_LT(shipped.substitution(shipped.letterIndex(u'\u06C1'), shipped.letterIndex(u'\u06BE'), false),
+              1.0f);
+    EXPECT_LT(shipped.substitution(shipped.letterIndex(u'\u0632'), shipped.letterIndex(u'\u0630'), false),
+              1.0f);
     EXPECT_GT(shipped.frequencyWeight(), 0.0f);
 }
 
 TEST(CostTable, bad_tables_are_refused_with_file_and_line) {
     const std::string weights =
-        "weight transpose 1\nweight frequency 0\nweight split 1\nweight split-joined 1\nweight split-attested 1\n";
+        "weight transpose 1\nweight frequency 0\nweight split 1\nweight split-joined 1\nweight "
+        "split-attested 1\n";
     EXPECT_EQ(refusal(weights + "swap a b\n"), "costs.txt:6: unknown keyword \"swap\".");
     EXPECT_EQ(refusal("weight family x\n"), "costs.txt:1: \"x\" is not a number.");
     EXPECT_EQ(refusal("weight family 0.5 0.6\n"), "costs.txt:1: a weight line is: weight NAME VALUE.");
@@ -113,7 +116,8 @@ TEST(CostTable, bad_tables_are_refused_with_file_and_line) {
     EXPECT_EQ(refusal("weight a 1\n\n# note\nweight a 2\n"), "costs.txt:4: weight a is given twice.");
     EXPECT_EQ(refusal("substitute family \xDB\x81 \xDA\xBE\n"),
               "costs.txt:1: weight family is not defined above.");
-    EXPECT_EQ(refusal("weight f 1\nsubstitute f \xDB\x81\n"), "costs.txt:2: substitute needs at least 2 letters.");
+    EXPECT_EQ(refusal("weight f 1\nsubstitute f \xDB\x81\n"),
+              "costs.txt:2: substitute needs at least 2 letters.");
     EXPECT_EQ(refusal("weight f 1\nindel f\n"), "costs.txt:2: indel needs at least 1 letter.");
     EXPECT_EQ(refusal("weight f 1\nindel f ab\n"), "costs.txt:2: \"ab\" is not a single letter.");
     EXPECT_EQ(refusal("weight f 1\nindel f \xC3\xA9\n"),  // é
@@ -137,9 +141,9 @@ TEST(CostTable, bad_tables_are_refused_with_file_and_line) {
 
 TEST(AccurateDistance, prices_edits_by_the_table) {
     AccurateRanking ranking(CostTable::parse(TEST_COSTS, "test"));
-    ranking.setWord(u"\u0633\u0628\u0631");                      // سبر
-    EXPECT_FLOAT_EQ(ranking.distance(u"\u0635\u0628\u0631"), 0.25f);  // صبر: one family letter
-    EXPECT_FLOAT_EQ(ranking.distance(u"\u062C\u0628\u0631"), 1.0f);   // جبر: an unrelated one
+    ranking.setWord(u"\u0633\u0628\u0631");                                 // سبر
+    EXPECT_FLOAT_EQ(ranking.distance(u"\u0635\u0628\u0631"), 0.25f);        // صبر: one family letter
+    EXPECT_FLOAT_EQ(ranking.distance(u"\u062C\u0628\u0631"), 1.0f);         // جبر: an unrelated one
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0633\u0628\u0631\u06CC"), 0.25f);  // a final ی added
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0633\u06CC\u0628\u0631"), 1.0f);   // inside the word
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0628\u0633\u0631"), 0.5f);         // neighbours swapped
@@ -150,26 +154,26 @@ TEST(AccurateDistance, prices_edits_by_the_table) {
     // With a price on the first letter: every edit there costs it more, once.
     AccurateRanking startFirm(CostTable::parse(std::string(TEST_COSTS) + "weight start 0.5\n", "test"));
     startFirm.setWord(u"\u0633\u0628\u0631");                           // سبر
-    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0635\u0628\u0631"), 0.75f);    // صبر
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0635\u0628\u0631"), 0.75f);  // صبر
     EXPECT_FLOAT_EQ(startFirm.distance(u"\u0633\u0628\u0631\u06CC"), 0.25f);
-    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0633\u0631"), 1.0f);    // swap of the first two
-    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0631"), 1.5f);           // first letter dropped
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0633\u0631"), 1.0f);        // swap of the first two
+    EXPECT_FLOAT_EQ(startFirm.distance(u"\u0628\u0631"), 1.5f);              // first letter dropped
     EXPECT_FLOAT_EQ(startFirm.distance(u"\u0633\u0628\u0628\u0631"), 1.0f);  // added inside
 }
 
 TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list) {
     writeFile("costs.txt", std::string(TEST_COSTS));
     dict.words = {
-        {u"\u0635\u0628\u0631", 5},                    // صبر
-        {u"\u062C\u0628\u0631", 5},                    // جبر
-        {u"\u06A9\u0627\u0645", 1000},                 // کام
-        {u"\u06A9\u0627\u0646", 2},                    // کان
-        {u"\u06C1\u0648\u0626\u06CC", 1000},           // ہوئی
-        {u"\u0633\u0648\u0626", 1},                    // سوئ
-        {u"\u06A9\u062A\u0627\u0628", 50},             // کتاب
-        {u"\u062F\u0631\u06CC\u0627", 50},             // دریا
-        {u"\u0628\u0627\u062A", 20},                   // بات
-        {u"\u06A9\u0631\u06CC", 3},                    // کری (too rare for a split)
+        {u"\u0635\u0628\u0631", 5},           // صبر
+        {u"\u062C\u0628\u0631", 5},           // جبر
+        {u"\u06A9\u0627\u0645", 1000},        // کام
+        {u"\u06A9\u0627\u0646", 2},           // کان
+        {u"\u06C1\u0648\u0626\u06CC", 1000},  // ہوئی
+        {u"\u0633\u0648\u0626", 1},           // سوئ
+        {u"\u06A9\u062A\u0627\u0628", 50},    // کتاب
+        {u"\u062F\u0631\u06CC\u0627", 50},    // دریا
+        {u"\u0628\u0627\u062A", 20},          // بات
+        {u"\u06A9\u0631\u06CC", 3},           // کری (too rare for a split)
     };
     writeDictionary(".", dict);
     SpellChecker checker;
@@ -207,8 +211,11 @@ TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list
 }
 
 TEST_F(AccurateRankingTest, the_exact_ranking_is_untouched_and_the_table_comes_from_the_folder) {
-    dict.words = {{u"\u0635\u0628\u0631", 5}, {u"\u062C\u0628\u0631", 5}, {u"\u0634\u0628\u0631", 7},
-                  {u"\u06A9\u062A\u0627\u0628", 5000}, {u"\u062F\u0631\u06CC\u0627", 5000}};
+    dict.words = {{u"\u0635\u0628\u0631", 5},
+                  {u"\u062C\u0628\u0631", 5},
+                  {u"\u0634\u0628\u0631", 7},
+                  {u"\u06A9\u062A\u0627\u0628", 5000},
+                  {u"\u062F\u0631\u06CC\u0627", 5000}};
     writeDictionary(".", dict);
     const std::u16string misspelt = u"\u0633\u0628\u0631";  // سبر
     Words before;
