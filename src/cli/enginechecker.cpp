@@ -9,7 +9,7 @@ bool EngineChecker::operator()(const std::u16string& word, std::vector<std::u16s
         suggestions = found->second.suggestions;
         return found->second.misspelt;
     }
-    const bool misspelt = engine.checkWord(word, suggestions);
+    const bool misspelt = engine.check(word, suggestions, ranking);
     if (word.size() > LONGEST_WORD)
         return misspelt;
     if (remembered.size() >= REMEMBERED_WORDS)

@@ -20,7 +20,8 @@ public:
     static constexpr std::size_t REMEMBERED_WORDS = 20000;
 
     // Call after engine.initialize().
-    explicit EngineChecker(SpellChecker& engine) : engine(engine) {}
+    explicit EngineChecker(SpellChecker& engine, Ranking ranking = Ranking::Exact)
+        : engine(engine), ranking(ranking) {}
 
     bool operator()(const std::u16string& word, std::vector<std::u16string>& suggestions);
 
@@ -31,6 +32,7 @@ private:
     };
 
     SpellChecker& engine;
+    Ranking ranking;
     std::unordered_map<std::u16string, Answer> remembered;
 };
 

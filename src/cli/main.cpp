@@ -43,6 +43,7 @@ enum class Mode { Report, List, Pipe };
 struct Settings {
     Mode mode = Mode::Report;
     bool allSuggestions = false;
+    Ranking ranking = Ranking::Exact;
     std::string dictionary;
     std::vector<std::string> files;
 };
@@ -68,6 +69,10 @@ void printHelp() {
         "                     dictionary, $XDG_DATA_HOME/zabrel/urdu (by default\n"
         "                     ~/.local/share/zabrel/urdu), made on first use\n"
         "      --all          show every suggestion, not only the first %zu\n"
+        "      --ranking=accurate  order suggestions by the accurate ranking (weighted\n"
+        "                     letter edits and word frequency, with two words run\n"
+        "                     together offered as a pair); --ranking=exact, the\n"
+        "                     default, keeps the classic order\n"
         "  -h, --help         show this help and exit\n"
         "      --version      show the version and exit\n"
         "  -v, -vv            print the ispell version line, as editors ask for it\n"
@@ -105,7 +110,7 @@ bool isUtf8Name(std::string name) {
 
 // Returns the exit status to leave with when the options end the run.
 std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
-    enum { OPT_ALL = 256, OPT_VERSION };
+    enum { OPT_ALL = 256, OPT_VERSION, OPT_RANKING };
     static const option longOptions[] = {
         {"list", no_argument, nullptr, 'l'},
         {"pipe", no_argument, nullptr, 'a'},
@@ -113,6 +118,7 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         {"all", no_argument, nullptr, OPT_ALL},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, OPT_VERSION},
+        {"ranking", required_argument, nullptr, OPT_RANKING},
         {nullptr, 0, nullptr, 0},
     };
     int option;
@@ -129,6 +135,14 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                 break;
             case OPT_ALL:
                 settings.allSuggestions = true;
+                break;
+            case OPT_RANKING:
+                if (std::strcmp(optarg, "exact") != 0 && std::strcmp(optarg, "accurate") != 0) {
+                    std::fprintf(stderr, "%s: --ranking must be exact or accurate, not %s\n", PROGRAM,
+                                 optarg);
+                    return EXIT_TROUBLE;
+                }
+                settings.ranking = std::strcmp(optarg, "accurate") == 0 ? Ranking::Accurate : Ranking::Exact;
                 break;
             case 'h':
                 printHelp();
@@ -177,7 +191,7 @@ std::string describe(const std::exception& ex) {
 }
 
 // Chooses the dictionary folder and sets the engine up from it.
-bool startEngine(const std::string& requested, SpellChecker& engine) {
+bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& engine) {
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
     if (folder.empty()) {
@@ -185,8 +199,12 @@ bool startEngine(const std::string& requested, SpellChecker& engine) {
         return false;
     }
     try {
-        if (engine.initialize(folder))
+        if (engine.initialize(folder)) {
+            // A bad cost table is reported before any text is read.
+            if (ranking == Ranking::Accurate)
+                engine.prepareAccurateRanking();
             return true;
+        }
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
     } catch (const QuelmException& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
@@ -205,7 +223,7 @@ class Run {
 public:
     Run(const Settings& settings, SpellChecker& engine)
         : mode(settings.mode),
-          engine(engine),
+          engine(engine, settings.ranking),
           pipe(checker()),
           report(checker(), {settings.mode == Mode::List, settings.allSuggestions}),
           stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
@@ -327,7 +345,7 @@ int main(int argc, char** argv) {
 
     std::ios::sync_with_stdio(false);
     SpellChecker engine;
-    if (!startEngine(settings.dictionary, engine))
+    if (!startEngine(settings.dictionary, settings.ranking, engine))
         return EXIT_TROUBLE;
 
     Run run(settings, engine);

@@ -9,6 +9,7 @@
 
 #include "core/errors.h"
 #include "core/folderlock.h"
+#include "engine/accurateranking.h"
 
 namespace zabrel {
 
@@ -77,6 +78,8 @@ int32_t editDistance(const std::u16string& x, const std::u16string& y) {
     }
     return row[x.size()];
 }
+
+SpellChecker::SpellChecker() = default;
 
 SpellChecker::~SpellChecker() {
     unigramPLReader.close();
@@ -321,7 +324,10 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
 
     gatherCandidates(errWord);
     bucketCandidates(errWord);
-    rankBuckets(errWord, suggestions);
+    if (accurateRequested)
+        rankAccurately(errWord, suggestions);
+    else
+        rankBuckets(errWord, suggestions);
     return true;
 }
 

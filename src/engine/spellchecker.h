@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@
 #include "postings/postlistresources.h"
 
 namespace zabrel {
+
+class AccurateRanking;
+
+// Which ranking orders the suggestions: the exact one of checkWord, or the accurate
+// one of suggestAccurate.
+enum class Ranking { Exact, Accurate };
 
 // Levenshtein distance over UTF-16 code units with unit costs.
 int32_t editDistance(const std::u16string& x, const std::u16string& y);
@@ -29,7 +36,7 @@ public:
     static constexpr char16_t CODE_TABLE_FIRST = 0x0600;
     static constexpr int32_t DISTANCE_BUCKETS = 40;
 
-    SpellChecker() = default;
+    SpellChecker();
     ~SpellChecker();
     SpellChecker(const SpellChecker&) = delete;
     SpellChecker& operator=(const SpellChecker&) = delete;
@@ -42,6 +49,17 @@ public:
     // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
     // (possibly none). False when the word is accepted; `suggestions` is then empty.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
+    // The same answer as checkWord, with the suggestions ranked by the accurate ranking
+    // (weighted edits priced by a cost table, word frequency, and two words run
+    // together offered as "A B"). Raises IOException when the cost table is bad.
+    bool suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions);
+    // checkWord or suggestAccurate, by `ranking`.
+    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
+    // The accurate ranking's prices: `path` here, else on first use costs.txt in the
+    // dictionary folder (the current directory) when it has one, else the shipped
+    // table built into the engine. Both raise IOException for a bad table.
+    void loadCostTable(const std::string& path);
+    void prepareAccurateRanking();
 
     bool loadSoundexTable(const std::string& path);
     bool loadShapexTable(const std::string& path);
@@ -77,6 +95,8 @@ private:
     void markSeen(int32_t slot, std::vector<int32_t>& into);
     void gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest);
     void indexLexicon();
+    void rankAccurately(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
+    void addSplits(const std::u16string& errWord);
 
     HashTable hashTable;
     ConfigManager config;  // as read: written back with its own relative paths
@@ -107,6 +127,9 @@ private:
     };
     std::array<std::vector<RankedSlot>, 3> rankResult;
     std::vector<RankedSlot> res;
+
+    std::unique_ptr<AccurateRanking> accurate;
+    bool accurateRequested = false;
 };
 
 }  // namespace zabrel

@@ -282,6 +282,7 @@ class CheckTest(SourcesTestCase):
         self.write_sources(unilex_rows=[("اب", 120)], words=["تم"])
         out = self.dir / "urdu"
         self.assertEqual(self.run_main("--out", str(out))[0], 0)
+        (out / "costs.txt").write_bytes(b"")
         self.assertEqual(self.run_main("--out", str(out), "--check"), (0, ""))
 
         (out / "soundex.txt").write_bytes(md.code_table_bytes(md.SOUNDEX_CLASSES) + b"\r\n")
@@ -304,6 +305,18 @@ class CheckTest(SourcesTestCase):
         self.assertEqual(status, 1)
         self.assertIn(md.DROPPED_FILE, message)
         self.assertNotIn("wordlist.txt", message)
+
+    def test_hand_written_files_are_kept_and_required(self):
+        self.write_sources(unilex_rows=[("اب", 120)], words=["تم"])
+        out = self.dir / "urdu"
+        self.assertEqual(self.run_main("--out", str(out))[0], 0)
+        status, message = self.run_main("--out", str(out), "--check")
+        self.assertEqual(status, 1)
+        self.assertIn("differs: %s" % (out / "costs.txt"), message)
+        (out / "costs.txt").write_bytes(b"weight transpose 1\n")
+        self.assertEqual(self.run_main("--out", str(out))[0], 0)
+        self.assertEqual((out / "costs.txt").read_bytes(), b"weight transpose 1\n")
+        self.assertEqual(self.run_main("--out", str(out), "--check"), (0, ""))
 
 
 if __name__ == "__main__":

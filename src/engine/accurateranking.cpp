@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: MIT
+#include "engine/accurateranking.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "engine/spellchecker.h"
+
+namespace zabrel {
+
+void AccurateRanking::setWord(const std::u16string& misspelt) {
+    scored.clear();
+    splits.clear();
+    misspeltUnits.assign(misspelt.begin(), misspelt.end());
+    misspeltLetters.resize(misspelt.size());
+    for (std::size_t i = 0; i < misspelt.size(); ++i)
+        misspeltLetters[i] = table.letterIndex(misspelt[i]);
+}
+
+float AccurateRanking::distance(const std::u16string& word) {
+    // Optimal string alignment over three rows: D[i][j] prices the first i letters of
+    // the misspelt word (a) made into the first j letters of `word` (b).
+    const std::size_t n = misspeltLetters.size();
+    const std::size_t m = word.size();
+    wordLetters.resize(m);
+    for (std::size_t j = 0; j < m; ++j)
+        wordLetters[j] = table.letterIndex(word[j]);
+    const std::size_t width = m + 1;
+    rows.assign(3 * width, 0.0f);
+    float* before = rows.data();
+    float* previous = before + width;
+    float* current = previous + width;
+    const uint8_t* a = misspeltLetters.data();
+    const uint8_t* b = wordLetters.data();
+    // An edit of either word's first letter costs `start` more: writers seldom get
+    // the first letter wrong.
+    const float start = table.startCost();
+    previous[0] = 0.0f;
+    for (std::size_t j = 1; j <= m; ++j)
+        previous[j] = previous[j - 1] + table.indel(b[j - 1], j == m) + (j == 1 ? start : 0.0f);
+    for (std::size_t i = 1; i <= n; ++i) {
+        const bool lastA = i == n;
+        const float firstA = i == 1 ? start : 0.0f;
+        current[0] = previous[0] + table.indel(a[i - 1], lastA) + firstA;
+        for (std::size_t j = 1; j <= m; ++j) {
+            const bool lastB = j == m;
+            const float firstB = j == 1 ? start : 0.0f;
+            const char16_t x = misspeltUnits[i - 1];
+            const char16_t y = word[j - 1];
+            const float change =
+                x == y ? 0.0f
+                       : table.substitution(a[i - 1], b[j - 1], lastA && lastB) + std::max(firstA, firstB);
+            float best = previous[j - 1] + change;
+            best = std::min(best, previous[j] + table.indel(a[i - 1], lastA) + firstA);
+            best = std::min(best, current[j - 1] + table.indel(b[j - 1], lastB) + firstB);
+            if (i > 1 && j > 1 && x != y && x == word[j - 2] && misspeltUnits[i - 2] == y)
+                best =
+                    std::min(best, before[j - 2] + table.transposition() + (i == 2 || j == 2 ? start : 0.0f));
+            current[j] = best;
+        }
+        std::swap(before, previous);
+        std::swap(previous, current);
+    }
+    return previous[m];
+}
+
+float AccurateRanking::frequencyBonus(int32_t frequency) const {
+    return table.frequencyWeight() * std::log(static_cast<float>(std::max(frequency, 1)));
+}
+
+float AccurateRanking::score(const std::u16string& word, int32_t frequency) {
+    return distance(word) - frequencyBonus(frequency);
+}
+
+float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFrequency,
+                                  int32_t rightFrequency) const {
+    const float cost = table.endsFreely(left.back()) ? table.splitCost() : table.joinedSplitCost();
+    return cost - frequencyBonus(std::min(leftFrequency, rightFrequency));
+}
+
+void AccurateRanking::addWord(const std::u16string& word, int32_t frequency, int agreeingCodes) {
+    scored.push_back(
+        {score(word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes), frequency, &word});
+}
+
+void AccurateRanking::addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
+                               int32_t rightFrequency) {
+    splits.push_back(left + u' ' + right);
+    scored.push_back({splitScore(left, leftFrequency, rightFrequency),
+                      std::min(leftFrequency, rightFrequency), &splits.back()});
+}
+
+void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
+    // Ties go to the more frequent word, then to the smaller code units, so that the
+    // order never depends on the order of gathering.
+    const auto better = [](const Scored& l, const Scored& r) {
+        if (l.score != r.score)
+            return l.score < r.score;
+        if (l.frequency != r.frequency)
+            return l.frequency > r.frequency;
+        return *l.word < *r.word;
+    };
+    // A word stored twice comes twice; room for a few such beyond the cut.
+    const std::size_t wanted = std::min(scored.size(), MAX_SUGGESTIONS + 8);
+    std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(wanted), scored.end(),
+                      better);
+    for (std::size_t i = 0; i < wanted && suggestions.size() < MAX_SUGGESTIONS; ++i)
+        if (std::find(suggestions.begin(), suggestions.end(), *scored[i].word) == suggestions.end())
+            suggestions.push_back(*scored[i].word);
+    scored.clear();
+    splits.clear();
+}
+
+// ---- the checker's accurate entry point ------------------------------------------
+
+bool SpellChecker::check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
+    if (ranking == Ranking::Accurate)
+        return suggestAccurate(std::move(word), suggestions);
+    return checkWord(std::move(word), suggestions);
+}
+
+bool SpellChecker::suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions) {
+    prepareAccurateRanking();
+    const std::u16string errWord = alphabetMap.filterWord(word);
+    accurate->setWord(errWord);
+    // checkWord decides and gathers; its ranking step hands the near words over.
+    bool misspelt = false;
+    {
+        accurateRequested = true;
+        struct Off {
+            bool& flag;
+            ~Off() { flag = false; }
+        } off{accurateRequested};
+        misspelt = checkWord(std::move(word), suggestions);
+    }
+    if (!misspelt)
+        return false;
+    addSplits(errWord);
+    accurate->finish(suggestions);
+    return true;
+}
+
+void SpellChecker::loadCostTable(const std::string& path) {
+    accurate = std::make_unique<AccurateRanking>(CostTable::load(path));
+}
+
+void SpellChecker::prepareAccurateRanking() {
+    if (accurate)
+        return;
+    // The dictionary folder may bring its own prices; the shipped ones otherwise.
+    std::error_code ec;
+    const std::string file = inFolder(CostTable::FILE_NAME);
+    if (std::filesystem::exists(file, ec))
+        loadCostTable(file);
+    else
+        accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
+}
+
+void SpellChecker::rankAccurately(const std::u16string& errWord, std::vector<std::u16string>&) {
+    // Every word the exact ranking could reach within two edits, the ones its levels
+    // leave out included; past two only for long words with nothing nearer, as there.
+    const bool nothingNear = buckets[1].empty() && buckets[2].empty();
+    const int32_t farthest = nothingNear && errWord.size() > 5 ? 3 : 2;
+    const bool useCodes = accurate->costs().codesWeight() != 0.0f;
+    const int32_t errSoundex = useCodes ? soundexCode(errWord) : 0;
+    const int32_t errShapex = useCodes ? shapexCode(errWord) : 0;
+    std::vector<AccurateRanking::SlotCodes>& codes = accurate->codeCache();
+    if (useCodes)
+        codes.resize(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)));
+    for (int32_t d = 1; d <= farthest; ++d)
+        for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
+            const HashNode& node = hashTable.nodeAt(slot);
+            int agreeing = 0;
+            if (useCodes) {
+                AccurateRanking::SlotCodes& known = codes[static_cast<std::size_t>(slot)];
+                if (!known.known)
+                    known = {wordCode(node.word, soundexTable), wordCode(node.word, shapexTable), true};
+                agreeing = (known.soundex == errSoundex) + (known.shapex == errShapex);
+            }
+            accurate->addWord(node.word, node.frequency, agreeing);
+        }
+}
+
+void SpellChecker::addSplits(const std::u16string& errWord) {
+    // Two words run together: every cut into two lexicon words that are both common
+    // enough.
+    const int32_t attested = accurate->costs().splitAttested();
+    const auto frequency = [&](const std::u16string& part) {
+        int32_t best = -1;
+        hashTable.find(part, searchResults);
+        for (const HashNode& hit : searchResults)
+            best = std::max(best, hit.frequency);
+        return best;
+    };
+    for (std::size_t cut = 1; cut < errWord.size(); ++cut) {
+        const std::u16string left = errWord.substr(0, cut);
+        const int32_t leftFrequency = frequency(left);
+        if (leftFrequency < attested)
+            continue;
+        const std::u16string right = errWord.substr(cut);
+        const int32_t rightFrequency = frequency(right);
+        if (rightFrequency >= attested)
+            accurate->addSplit(left, leftFrequency, right, rightFrequency);
+    }
+}
+
+}  // namespace zabrel

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "engine/costtable.h"
+
+namespace zabrel {
+
+// The accurate ranking's measure: a weighted edit distance whose prices come from a
+// CostTable, less a frequency bonus. Lower scores are better suggestions. One object
+// measures many words against one misspelt word; it is not shared between threads.
+class AccurateRanking {
+public:
+    // The list is cut here: past it lie words no reader looks for.
+    static constexpr std::size_t MAX_SUGGESTIONS = 30;
+
+    explicit AccurateRanking(CostTable costs) : table(std::move(costs)) {}
+
+    const CostTable& costs() const { return table; }
+
+    // The misspelt word the next measurements are against; forgets the words added.
+    void setWord(const std::u16string& misspelt);
+    // Collects one check's suggestions, then lists the best first, each word once.
+    // `word` must stay in place until finish(). `left` and `right` are offered as
+    // "left right". `agreeingCodes`: how many of the sound and shape codes `word`
+    // shares with the misspelt word.
+    void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes = 0);
+    void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
+                  int32_t rightFrequency);
+    void finish(std::vector<std::u16string>& suggestions);
+    // The cheapest edit of the misspelt word into `word`: substitutions, additions,
+    // removals and swaps of neighbours, priced by the table (the word's last letters
+    // by its end prices).
+    float distance(const std::u16string& word);
+    float score(const std::u16string& word, int32_t frequency);
+    // The score of offering the misspelt word as `left` and `right` with a space
+    // between; both must be lexicon words of at least the table's attested frequency.
+    float splitScore(const std::u16string& left, int32_t leftFrequency, int32_t rightFrequency) const;
+    float frequencyBonus(int32_t frequency) const;
+
+    // The sound and shape codes of lexicon slots, worked out once each by the checker
+    // (they only change with the lexicon, which outlives this object's use).
+    struct SlotCodes {
+        int32_t soundex = 0;
+        int32_t shapex = 0;
+        bool known = false;
+    };
+    std::vector<SlotCodes>& codeCache() { return slotCodes; }
+
+private:
+    struct Scored {
+        float score;
+        int32_t frequency;
+        const std::u16string* word;
+    };
+
+    CostTable table;
+    std::vector<Scored> scored;
+    std::deque<std::u16string> splits;
+    std::vector<SlotCodes> slotCodes;
+    std::vector<uint8_t> misspeltLetters;
+    std::vector<uint8_t> wordLetters;
+    std::vector<char16_t> misspeltUnits;
+    std::vector<float> rows;
+};
+
+}  // namespace zabrel
