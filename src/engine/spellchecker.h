@@ -56,7 +56,7 @@ public:
     // checkWord or suggestAccurate, by `ranking`.
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
-    // dictionary folder (the current directory) when it has one, else the shipped
+    // dictionary folder when it has one, else the shipped
     // table built into the engine. Both raise IOException for a bad table.
     void loadCostTable(const std::string& path);
     void prepareAccurateRanking();
