@@ -193,6 +193,8 @@ void CZabrelDlg::onInitDialog() {
     QString failure;
     try {
         spellChecker.initialize();
+        alphabet.load(spellChecker.configuration().urduAlphabetFilePath);
+        walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
@@ -238,11 +240,10 @@ void CZabrelDlg::onChange() {
     if (!walk.isPaused() || selected.isEmpty())
         return;
     const QString replacement = selected.first()->text();
-    walk.replaced(static_cast<int32_t>(replacement.size()));
-
     QTextCursor cursor(inputBox->document());
-    cursor.setPosition(walk.getDisplayStart());
-    cursor.setPosition(walk.getDisplayStart() + walk.getWordLength(), QTextCursor::KeepAnchor);
+    cursor.setPosition(walk.getHighlightStart());
+    cursor.setPosition(walk.getHighlightStart() + walk.getLetterLength(), QTextCursor::KeepAnchor);
+    walk.replaced(static_cast<int32_t>(replacement.size()));
     QTextCharFormat normal;
     normal.setForeground(NORMAL);
     cursor.mergeCharFormat(normal);
@@ -260,7 +261,7 @@ void CZabrelDlg::onLeave() {
     if (!walk.isPaused())
         return;
     changeButton->setEnabled(true);
-    colourRange(walk.getDisplayStart(), walk.getWordLength(), NORMAL);
+    colourRange(walk.getHighlightStart(), walk.getLetterLength(), NORMAL);
     walk.leave();
     runPass();
 }
@@ -277,7 +278,7 @@ void CZabrelDlg::runPass() {
     QString failure;
     try {
         if (walk.findMisspelt(check, [this] { refreshControls(); })) {
-            colourRange(walk.getDisplayStart(), walk.getWordLength(), RED);
+            colourRange(walk.getHighlightStart(), walk.getLetterLength(), RED);
             coloured = true;
             refreshMembers();
             suggestionList->clear();
@@ -341,6 +342,13 @@ void CZabrelDlg::refreshControls() {
 void CZabrelDlg::refreshMembers() {
     inputText = textboxtext::snapshot(*inputBox->document());
     boxEdited = false;
+}
+
+bool CZabrelDlg::isWordLetter(char16_t unit) const {
+    // Harakat and other Arabic combining marks sit on a letter and go with it.
+    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 || (unit >= 0x0610 && unit <= 0x061A) ||
+                      (unit >= 0x06D6 && unit <= 0x06ED);
+    return mark || alphabet.getIndex(unit) != zabrel::NO_INDEX;
 }
 
 void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "engine/spellchecker.h"
+#include "lexicon/unichar2indexmap.h"
 #include "text/wordwalk.h"
 
 class QAction;
@@ -69,6 +70,7 @@ private:
     void refreshControls();
     void refreshMembers();
 
+    bool isWordLetter(char16_t unit) const;
     void colourRange(int start, int length, const QColor& colour);
     void clearColouring();
 
@@ -77,6 +79,9 @@ private:
     QString suggestionsCaption;
     QListWidget* suggestionList = nullptr;
     zabrel::SpellChecker spellChecker;
+    // The engine's alphabet, read again for the dialog: it tells a word's letters from
+    // the punctuation around them.
+    zabrel::UniChar2IndexMap alphabet;
     QPushButton* checkButton = nullptr;
     QString inputText;  // the text box's content, line breaks as CR LF
     QTextEdit* inputBox = nullptr;
