@@ -3,6 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QSaveFile>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
@@ -36,6 +42,14 @@ const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئ�
 // "The dictionary could not be loaded."
 const QString NO_DICTIONARY = QStringLiteral(
     u"\u0644\u063A\u062A \u0644\u0648\u0688 \u0646\u06C1\u06CC\u06BA \u06C1\u0648 \u0633\u06A9\u06CC\u06D4");
+const QString STOP_TEXT = QStringLiteral(u"روکیں");
+const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
+const QString UNSAVED_QUESTION =
+    QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟");
+const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند کریں");
+const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
+// "The file could not be saved:"
+const QString SAVE_FAILED = QStringLiteral(u"فائل محفوظ نہیں ہو سکی:");
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 
 const QColor RED(255, 0, 0);
@@ -56,6 +70,8 @@ constexpr Placement PLACEMENTS[] = {
     {CZabrelDlg::IDC_SUGGESTIONS, 222, 21, 57, 72},
     {CZabrelDlg::IDC_CHANGE, 167, 36, 51, 11},
     {CZabrelDlg::IDC_LEAVE, 167, 51, 51, 11},
+    {CZabrelDlg::IDC_STOP, 167, 66, 51, 11},
+    {CZabrelDlg::IDC_REPLACEMENT, 166, 81, 52, 12},
     {CZabrelDlg::IDC_PROMPT, 7, 7, 154, 12},
     {CZabrelDlg::IDC_SUGGESTIONS_CAPTION, 222, 7, 57, 12},
 };
@@ -113,6 +129,25 @@ void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QSt
     box.exec();
 }
 
+CZabrelDlg::Answer CZabrelDlg::askToSave(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(SAVE_TEXT, QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(DISCARD_TEXT, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(CANCEL_TEXT, QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return Answer::Save;
+    return box.clickedButton() == discard ? Answer::Discard : Answer::Cancel;
+}
+
+QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& current) {
+    const QString filter = QStringLiteral("Text (*.txt);;All files (*)");
+    return saving ? QFileDialog::getSaveFileName(parent, APP_NAME, current, filter)
+                  : QFileDialog::getOpenFileName(parent, APP_NAME, current, filter);
+}
+
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -151,6 +186,8 @@ void CZabrelDlg::createControls() {
     suggestionList->setUniformItemSizes(true);
     changeButton = tagged(new QPushButton(QStringLiteral("Change"), this), IDC_CHANGE, "changeButton");
     leaveButton = tagged(new QPushButton(QStringLiteral("Leave"), this), IDC_LEAVE, "leaveButton");
+    stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
+    replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
 
@@ -162,6 +199,13 @@ void CZabrelDlg::createControls() {
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
+    connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
+    // The chosen suggestion goes into the edit, where the user may still correct it.
+    connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            replacementEdit->setText(suggestionList->item(row)->text());
+    });
+    connect(replacementEdit, &QLineEdit::textChanged, this, &CZabrelDlg::updateChangeButton);
 }
 
 void CZabrelDlg::placeControls() {
@@ -211,6 +255,8 @@ void CZabrelDlg::onInitDialog() {
     // Nothing to change or leave until a check has found a word.
     changeButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    stopButton->setEnabled(false);
+    replacementEdit->setEnabled(false);
     if (!failure.isEmpty()) {
         setUpFailed = true;
         promptText = NO_DICTIONARY;
@@ -229,6 +275,7 @@ void CZabrelDlg::onCheck() {
     checkButton->setEnabled(false);
     changeButton->setEnabled(true);
     leaveButton->setEnabled(true);
+    stopButton->setEnabled(true);
     inputBox->setReadOnly(true);
     refreshMembers();
     walk.start(inputText.toStdU16String());
@@ -236,10 +283,9 @@ void CZabrelDlg::onCheck() {
 }
 
 void CZabrelDlg::onChange() {
-    const QList<QListWidgetItem*> selected = suggestionList->selectedItems();
-    if (!walk.isPaused() || selected.isEmpty())
+    if (!walk.isPaused() || !changeButton->isEnabled())
         return;
-    const QString replacement = selected.first()->text();
+    const QString replacement = replacementEdit->text();
     QTextCursor cursor(inputBox->document());
     cursor.setPosition(walk.getHighlightStart());
     cursor.setPosition(walk.getHighlightStart() + walk.getLetterLength(), QTextCursor::KeepAnchor);
@@ -260,10 +306,76 @@ void CZabrelDlg::onChange() {
 void CZabrelDlg::onLeave() {
     if (!walk.isPaused())
         return;
-    changeButton->setEnabled(true);
     colourRange(walk.getHighlightStart(), walk.getLetterLength(), NORMAL);
     walk.leave();
     runPass();
+}
+
+void CZabrelDlg::onStop() {
+    if (!walk.isPaused())
+        return;
+    colourRange(walk.getHighlightStart(), walk.getLetterLength(), NORMAL);
+    walk.stop();
+    returnToIdle();
+    inputBox->setFocus();
+}
+
+bool CZabrelDlg::onSave() {
+    const QString path = files(this, true, currentFile);
+    return !path.isEmpty() && saveFile(path);
+}
+
+bool CZabrelDlg::saveFile(const QString& path) {
+    QString text = inputBox->toPlainText();
+    if (fileLineBreak != QLatin1String("\n"))
+        text.replace(u'\n', fileLineBreak);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        reportError(SAVE_FAILED + u'\n' + QDir::toNativeSeparators(path) + u'\n' + file.errorString());
+        return false;
+    }
+    currentFile = path;
+    inputBox->document()->setModified(false);
+    return true;
+}
+
+void CZabrelDlg::reject() {
+    if (!confirmDiscard())
+        return;
+    if (walk.isPaused())
+        onStop();
+    QDialog::reject();
+}
+
+void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && walk.isPaused()) {
+        onStop();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CZabrelDlg::hasUnsavedText() const {
+    const QTextDocument& document = *inputBox->document();
+    if (!document.isModified() || document.isEmpty())
+        return false;
+    // Copied as a whole, the text lives on outside the dialog.
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard == nullptr || clipboard->text() != inputBox->toPlainText();
+}
+
+bool CZabrelDlg::confirmDiscard() {
+    if (!hasUnsavedText())
+        return true;
+    switch (questions(this, APP_NAME, UNSAVED_QUESTION)) {
+        case Answer::Save:
+            return onSave();
+        case Answer::Discard:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
+    return false;
 }
 
 void CZabrelDlg::showAbout() {
@@ -281,9 +393,7 @@ void CZabrelDlg::runPass() {
             colourRange(walk.getHighlightStart(), walk.getLetterLength(), RED);
             coloured = true;
             refreshMembers();
-            suggestionList->clear();
-            for (const std::u16string& suggestion : walk.getSuggestions())
-                suggestionList->addItem(QString::fromStdU16String(suggestion));
+            pauseOnWord();
         }
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
@@ -299,11 +409,25 @@ void CZabrelDlg::runPass() {
     finishPass();
 }
 
+void CZabrelDlg::pauseOnWord() {
+    suggestionList->clear();
+    for (const std::u16string& suggestion : walk.getSuggestions())
+        suggestionList->addItem(QString::fromStdU16String(suggestion));
+    replacementEdit->setEnabled(true);
+    // With nothing to offer, the user may still type the right spelling over the word.
+    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentLetters()));
+}
+
+void CZabrelDlg::updateChangeButton() {
+    const QString text = replacementEdit->text();
+    changeButton->setEnabled(walk.isPaused() && !text.isEmpty() &&
+                             text != QString::fromStdU16String(walk.getCurrentLetters()));
+}
+
 void CZabrelDlg::finishPass() {
     if (!walk.getSuggestions().empty())
         suggestionList->setCurrentRow(0);
-    else
-        changeButton->setEnabled(false);
+    updateChangeButton();
     if (walk.atEnd() && !walk.isPaused()) {
         returnToIdle();
         messages(this, APP_NAME, COMPLETED);
@@ -314,7 +438,10 @@ void CZabrelDlg::returnToIdle() {
     checkButton->setEnabled(!setUpFailed);
     changeButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    stopButton->setEnabled(false);
     suggestionList->clear();
+    replacementEdit->clear();
+    replacementEdit->setEnabled(false);
     inputBox->setReadOnly(false);
 }
 

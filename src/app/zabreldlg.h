@@ -11,6 +11,7 @@
 #include "text/wordwalk.h"
 
 class QAction;
+class QKeyEvent;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -34,12 +35,23 @@ public:
         IDC_INPUT = 1012,
         IDC_CHANGE = 1013,
         IDC_LEAVE = 1014,
+        // Beyond the original template.
+        IDC_STOP = 1015,
+        IDC_REPLACEMENT = 1016,
     };
 
     // Every message box of the dialog goes through here, so that tests can answer
     // them. The default shows a modal QMessageBox with an OK button.
     using MessageHandler = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
     static void showMessageBox(QWidget* parent, const QString& title, const QString& text);
+
+    // Asked before text that exists nowhere else would be lost.
+    enum class Answer { Save, Discard, Cancel };
+    using QuestionHandler = std::function<Answer(QWidget* parent, const QString& title, const QString& text)>;
+    static Answer askToSave(QWidget* parent, const QString& title, const QString& text);
+    // Picks a file to open or to save to; an empty result means the user cancelled.
+    using FileChooser = std::function<QString(QWidget* parent, bool saving, const QString& current)>;
+    static QString chooseFile(QWidget* parent, bool saving, const QString& current);
 
     // Builds the controls and sets up the engine from config.ini in the current
     // directory. A set-up failure is reported through `messages` and leaves the dialog
@@ -50,11 +62,26 @@ public:
     static const QString APP_NAME;
     static QIcon applicationIcon();
 
+    void setQuestionHandler(QuestionHandler handler) { questions = std::move(handler); }
+    void setFileChooser(FileChooser chooser) { files = std::move(chooser); }
+
+    // Writes the text box as UTF-8; false (after telling the user) when it cannot.
+    bool saveFile(const QString& path);
+    const QString& currentFileName() const { return currentFile; }
+
 public slots:
     void onCheck();
     void onChange();
     void onLeave();
+    void onStop();
+    bool onSave();
     void showAbout();
+    // Escape during a pause ends the pass; otherwise it closes, as the close box does,
+    // after asking about unsaved text.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
@@ -65,6 +92,11 @@ private:
     void finishPass();
     void returnToIdle();
     void reportError(const QString& text);
+    void pauseOnWord();
+    void updateChangeButton();
+    // True when the dialog may drop the text box's contents.
+    bool confirmDiscard();
+    bool hasUnsavedText() const;
 
     // Data exchange: members into the controls, and the text box back into inputText.
     void refreshControls();
@@ -88,11 +120,19 @@ private:
     zabrel::WordWalk walk;
     QPushButton* changeButton = nullptr;
     QPushButton* leaveButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    // What Change puts in: the chosen suggestion, or the user's own spelling.
+    QLineEdit* replacementEdit = nullptr;
 
     QLineEdit* promptEdit = nullptr;
     QLineEdit* captionEdit = nullptr;
     QAction* aboutAction = nullptr;
     MessageHandler messages;
+    QuestionHandler questions = askToSave;
+    FileChooser files = chooseFile;
+    QString currentFile;
+    // How the file on disk breaks lines, kept when it is saved again.
+    QString fileLineBreak = QStringLiteral("\n");
     bool setUpFailed = false;
     // Something in the text box may be red; clearing the colouring of a long text on
     // every word would make a pass quadratic.

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QAction>
+#include <QClipboard>
+#include <QFile>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -98,6 +100,12 @@ struct Harness {
     QPushButton* check = nullptr;
     QPushButton* change = nullptr;
     QPushButton* leave = nullptr;
+    QPushButton* stop = nullptr;
+    QLineEdit* replacement = nullptr;
+    // Answers to give to "save before closing?", in order; each question is recorded.
+    QList<CZabrelDlg::Answer> answers;
+    QStringList questions;
+    QString chosenFile;
 
     Harness() {
         dialog = std::make_unique<CZabrelDlg>(
@@ -107,6 +115,13 @@ struct Harness {
         check = dialog->findChild<QPushButton*>(QStringLiteral("checkButton"));
         change = dialog->findChild<QPushButton*>(QStringLiteral("changeButton"));
         leave = dialog->findChild<QPushButton*>(QStringLiteral("leaveButton"));
+        stop = dialog->findChild<QPushButton*>(QStringLiteral("stopButton"));
+        replacement = dialog->findChild<QLineEdit*>(QStringLiteral("replacementEdit"));
+        dialog->setQuestionHandler([this](QWidget*, const QString&, const QString& text) {
+            questions << text;
+            return answers.isEmpty() ? CZabrelDlg::Answer::Cancel : answers.takeFirst();
+        });
+        dialog->setFileChooser([this](QWidget*, bool, const QString&) { return chosenFile; });
     }
 
     void checkText(const QString& text) {
@@ -148,6 +163,8 @@ private slots:
     void asciiCommaStaysInTheToken();
     void changeKeepsPunctuationAroundTheWord();
     void emptyTextCompletesAtOnce();
+    void closingAsksBeforeLosingText();
+    void stopEndsThePassAndTheWordCanBeTypedByHand();
     void setUpFailureIsReportedAndSurvived();
     void aboutBoxFromContextMenuAndF1();
 
@@ -372,6 +389,111 @@ void DialogTest::emptyTextCompletesAtOnce() {
         QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
         QCOMPARE(h.box->toPlainText(), text);
     }
+}
+
+void DialogTest::closingAsksBeforeLosingText() {
+    // Escape and the close box used to end the program at once, corrections and all.
+    QTemporaryDir folder;
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QGuiApplication::clipboard()->clear();
+
+    // Nothing typed: nothing to ask.
+    h.answers = {};
+    QVERIFY(d.close());
+    QVERIFY(h.questions.isEmpty());
+    d.show();
+
+    h.box->setFocus();
+    typeText(h.box, KITAB_SWAPPED + u' ' + DOST);
+    // Escape during a pause ends the pause, and asks nothing.
+    h.check->click();
+    QVERIFY(h.paused());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(d.isVisible());
+    QVERIFY(h.idle());
+    QVERIFY(h.messages.isEmpty());
+    QVERIFY(h.questions.isEmpty());
+
+    // Idle, Escape closes, but first asks; "go back" keeps the dialog.
+    h.answers = {CZabrelDlg::Answer::Cancel};
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QCOMPARE(h.questions.size(), 1);
+    QCOMPARE(h.questions[0], QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟"));
+    QVERIFY(d.isVisible());
+
+    // Save, but the file chooser is cancelled: still open.
+    h.answers = {CZabrelDlg::Answer::Save};
+    QVERIFY(!d.close());
+    QVERIFY(d.isVisible());
+
+    // Save to a file: written as UTF-8, then the dialog closes.
+    h.chosenFile = folder.filePath(QStringLiteral("letter.txt"));
+    h.answers = {CZabrelDlg::Answer::Save};
+    QVERIFY(d.close());
+    QVERIFY(!d.isVisible());
+    QFile saved(h.chosenFile);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), KITAB_SWAPPED + u' ' + DOST);
+    QCOMPARE(h.questions.size(), 3);
+
+    // Saved text asks nothing; nor does text the user has copied as a whole.
+    d.show();
+    QVERIFY(d.close());
+    d.show();
+    h.box->setFocus();
+    typeText(h.box, KITAB);
+    QVERIFY(h.box->document()->isModified());
+    QGuiApplication::clipboard()->setText(h.box->toPlainText());
+    QVERIFY(d.close());
+    QCOMPARE(h.questions.size(), 3);
+
+    // Discarding on purpose closes.
+    d.show();
+    typeText(h.box, DOST);
+    h.answers = {CZabrelDlg::Answer::Discard};
+    QVERIFY(d.close());
+    QCOMPARE(h.questions.size(), 4);
+}
+
+void DialogTest::stopEndsThePassAndTheWordCanBeTypedByHand() {
+    Harness h;
+    QVERIFY(!h.stop->isEnabled() && !h.replacement->isEnabled());
+    const QString text = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + BAZAR_SHORT;
+    h.checkText(text);
+    QVERIFY(h.paused() && h.stop->isEnabled());
+    // The edit holds the chosen suggestion; the user writes a spelling of their own.
+    QCOMPARE(h.replacement->text(), KITAB);
+    h.replacement->setText(SHEHAR);
+    h.change->click();
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{4, 8}}));
+    // Typing the word back as it was is no change.
+    h.replacement->setText(JAWAB_SWAPPED);
+    QVERIFY(!h.change->isEnabled());
+    h.replacement->setText(QString());
+    QVERIFY(!h.change->isEnabled());
+
+    h.stop->click();
+    QVERIFY(h.idle());
+    QVERIFY(!h.stop->isEnabled());
+    QVERIFY(h.messages.isEmpty());
+    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QCOMPARE(h.box->toPlainText(), SHEHAR + u' ' + JAWAB_SWAPPED + u' ' + BAZAR_SHORT);
+
+    // With no suggestion, the edit offers the word itself to correct by hand.
+    const QString stranger = QStringLiteral(u"ظظظظظظ");
+    h.checkText(stranger);
+    QCOMPARE(h.list->count(), 0);
+    QCOMPARE(h.replacement->text(), stranger);
+    QVERIFY(!h.change->isEnabled());
+    h.replacement->setText(KITAB);
+    QVERIFY(h.change->isEnabled());
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB);
 }
 
 void DialogTest::setUpFailureIsReportedAndSurvived() {
