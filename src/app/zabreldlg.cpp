@@ -53,7 +53,7 @@ const QString SAVE_FAILED = QStringLiteral(u"فائل محفوظ نہیں ہو �
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 
 const QColor RED(255, 0, 0);
-const QColor NORMAL(0, 0, 0);
+const QColor NORMAL(0, 0, 0);  // the text box's own colour
 
 constexpr int DIALOG_WIDTH = 286;
 constexpr int DIALOG_HEIGHT = 100;
@@ -191,11 +191,8 @@ void CZabrelDlg::createControls() {
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
 
-    // Colouring also reports a change of contents; only real edits count.
-    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] {
-        if (!recolouring)
-            boxEdited = true;
-    });
+    // Only real edits reach the document: the highlight is an extra selection.
+    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
@@ -290,13 +287,11 @@ void CZabrelDlg::onChange() {
     cursor.setPosition(walk.getHighlightStart());
     cursor.setPosition(walk.getHighlightStart() + walk.getLetterLength(), QTextCursor::KeepAnchor);
     walk.replaced(static_cast<int32_t>(replacement.size()));
-    QTextCharFormat normal;
-    normal.setForeground(NORMAL);
-    cursor.mergeCharFormat(normal);
-    // Not undoable: the walk's positions assume the replacement stays.
-    inputBox->document()->setUndoRedoEnabled(false);
-    cursor.insertText(replacement, cursor.charFormat());
-    inputBox->document()->setUndoRedoEnabled(true);
+    clearHighlight();
+    // One undo step, which the user can take back once the pass is over.
+    cursor.beginEditBlock();
+    cursor.insertText(replacement);
+    cursor.endEditBlock();
     refreshMembers();
 
     walk.leave();
@@ -306,7 +301,7 @@ void CZabrelDlg::onChange() {
 void CZabrelDlg::onLeave() {
     if (!walk.isPaused())
         return;
-    colourRange(walk.getHighlightStart(), walk.getLetterLength(), NORMAL);
+    clearHighlight();
     walk.leave();
     runPass();
 }
@@ -314,7 +309,7 @@ void CZabrelDlg::onLeave() {
 void CZabrelDlg::onStop() {
     if (!walk.isPaused())
         return;
-    colourRange(walk.getHighlightStart(), walk.getLetterLength(), NORMAL);
+    clearHighlight();
     walk.stop();
     returnToIdle();
     inputBox->setFocus();
@@ -390,8 +385,7 @@ void CZabrelDlg::runPass() {
     QString failure;
     try {
         if (walk.findMisspelt(check, [this] { refreshControls(); })) {
-            colourRange(walk.getHighlightStart(), walk.getLetterLength(), RED);
-            coloured = true;
+            highlightWord(walk.getHighlightStart(), walk.getLetterLength());
             refreshMembers();
             pauseOnWord();
         }
@@ -454,16 +448,13 @@ void CZabrelDlg::refreshControls() {
         promptEdit->setText(promptText);
     if (captionEdit->text() != suggestionsCaption)
         captionEdit->setText(suggestionsCaption);
-    // Rewriting the box would also drop the colouring; when the text is already there,
-    // dropping the colouring is all that is left to do. Comparing only after an edit
-    // keeps a pass linear: the walk refreshes once per word.
-    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText) {
+    // Rewriting the box would drop its undo history and, on every word of a pass, make
+    // the pass quadratic. The box is read-only during a pass, so it only happens when
+    // the text really differs.
+    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText)
         inputBox->setPlainText(textboxtext::forTextBox(inputText));
-        coloured = false;
-    } else if (coloured) {
-        clearColouring();
-    }
     boxEdited = false;
+    clearHighlight();
 }
 
 void CZabrelDlg::refreshMembers() {
@@ -478,15 +469,15 @@ bool CZabrelDlg::isWordLetter(char16_t unit) const {
     return mark || alphabet.getIndex(unit) != zabrel::NO_INDEX;
 }
 
-void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
-    QTextCursor cursor(inputBox->document());
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    QTextCharFormat format;
-    format.setForeground(colour);
-    recolouring = true;
-    cursor.mergeCharFormat(format);
-    recolouring = false;
+void CZabrelDlg::highlightWord(int start, int length) {
+    // An extra selection colours the word without touching the document, so the undo
+    // history holds the user's edits only.
+    QTextEdit::ExtraSelection word;
+    word.cursor = QTextCursor(inputBox->document());
+    word.cursor.setPosition(start);
+    word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    word.format.setForeground(RED);
+    inputBox->setExtraSelections({word});
     // Bring the word into view in a long text.
     QTextCursor caret(inputBox->document());
     caret.setPosition(start);
@@ -494,13 +485,7 @@ void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
     inputBox->ensureCursorVisible();
 }
 
-void CZabrelDlg::clearColouring() {
-    QTextCursor cursor(inputBox->document());
-    cursor.select(QTextCursor::Document);
-    QTextCharFormat format;
-    format.setForeground(NORMAL);
-    recolouring = true;
-    cursor.mergeCharFormat(format);
-    recolouring = false;
-    coloured = false;
+void CZabrelDlg::clearHighlight() {
+    if (!inputBox->extraSelections().isEmpty())
+        inputBox->setExtraSelections({});
 }

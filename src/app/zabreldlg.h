@@ -103,8 +103,8 @@ private:
     void refreshMembers();
 
     bool isWordLetter(char16_t unit) const;
-    void colourRange(int start, int length, const QColor& colour);
-    void clearColouring();
+    void highlightWord(int start, int length);
+    void clearHighlight();
 
     QIcon icon;
     QString promptText;
@@ -134,10 +134,6 @@ private:
     // How the file on disk breaks lines, kept when it is saved again.
     QString fileLineBreak = QStringLiteral("\n");
     bool setUpFailed = false;
-    // Something in the text box may be red; clearing the colouring of a long text on
-    // every word would make a pass quadratic.
-    bool coloured = false;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;
-    bool recolouring = false;
 };

@@ -59,21 +59,27 @@ struct Range {
     bool operator==(const Range&) const = default;
 };
 
-// The ranges of the document whose text is red, merged where they touch.
-QList<Range> redRanges(const QTextDocument& document) {
+// The ranges of the text box shown in red, merged where they touch: red text in the
+// document, or a red extra selection over it.
+QList<Range> redRanges(const QTextEdit& box) {
     QList<Range> ranges;
+    auto add = [&](int start, int end) {
+        if (!ranges.isEmpty() && ranges.back().end == start)
+            ranges.back().end = end;
+        else
+            ranges.push_back({start, end});
+    };
+    const QTextDocument& document = *box.document();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().foreground().color() != QColor(255, 0, 0))
-                continue;
-            const int start = fragment.position();
-            const int end = start + fragment.length();
-            if (!ranges.isEmpty() && ranges.back().end == start)
-                ranges.back().end = end;
-            else
-                ranges.push_back({start, end});
+            if (fragment.charFormat().foreground().color() == QColor(255, 0, 0))
+                add(fragment.position(), fragment.position() + fragment.length());
         }
+    }
+    for (const QTextEdit::ExtraSelection& selection : box.extraSelections()) {
+        if (selection.format.foreground().color() == QColor(255, 0, 0))
+            add(selection.cursor.selectionStart(), selection.cursor.selectionEnd());
     }
     return ranges;
 }
@@ -164,6 +170,7 @@ private slots:
     void changeKeepsPunctuationAroundTheWord();
     void emptyTextCompletesAtOnce();
     void closingAsksBeforeLosingText();
+    void undoTakesBackAChangeAndKeepsTheUsersEdits();
     void stopEndsThePassAndTheWordCanBeTypedByHand();
     void setUpFailureIsReportedAndSurvived();
     void aboutBoxFromContextMenuAndF1();
@@ -241,7 +248,7 @@ void DialogTest::passStopsAtEachMisspeltWord() {
 
     QVERIFY(h.paused());
     const int first = SHEHAR.size() + 1;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{first, first + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{first, first + 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
     QCOMPARE(h.list->item(0)->text(), KITAB);
     QVERIFY(h.list->item(0)->isSelected());
@@ -250,14 +257,14 @@ void DialogTest::passStopsAtEachMisspeltWord() {
     h.leave->click();
     QVERIFY(h.paused());
     const int second = first + 4 + 2 + DOST.size() + 1;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{second, second + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{second, second + 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
     QCOMPARE(h.list->currentRow(), 0);
     QVERIFY(h.messages.isEmpty());
 
     h.leave->click();
     QVERIFY(h.idle());
-    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
     QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
     // Left words are left alone.
     QVERIFY(h.box->toPlainText().contains(KITAB_SWAPPED));
@@ -270,7 +277,7 @@ void DialogTest::positionsAcrossALineBreak() {
     Harness h;
     h.checkText(SHEHAR + u' ' + DOST + u'\n' + w3);
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 11}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{9, 11}}));
     QCOMPARE(h.box->document()->characterAt(9), w3[0]);
 
     // A line separator (Shift+Return) is a break too, one character on screen.
@@ -290,22 +297,22 @@ void DialogTest::changeShiftsLaterHighlights() {
     const QString text =
         BAZAR_SHORT + u' ' + DOST + QStringLiteral(u"\n") + KITAB_SWAPPED + u' ' + JAWAB_SWAPPED;
     h.checkText(text);
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
 
     // Change without touching the list takes the first suggestion.
     h.change->click();
     QVERIFY(h.paused());
     QVERIFY(h.box->toPlainText().startsWith(BAZAR + u' ' + DOST + u'\n'));
     const int kitab = 4 + 1 + 4 + 1 + shift;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{kitab, kitab + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{kitab, kitab + 4}}));
 
     h.change->click();
     const int jawab = kitab + 4 + 1;  // same length: no further shift
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{jawab, jawab + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{jawab, jawab + 4}}));
     h.change->click();
     QVERIFY(h.idle());
     QCOMPARE(h.box->toPlainText(), BAZAR + u' ' + DOST + u'\n' + KITAB + u' ' + JAWAB);
-    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
     QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
 
     // Another choice in the list is what Change uses; a new pass finds nothing left.
@@ -321,10 +328,10 @@ void DialogTest::changeShiftsLaterHighlights() {
 void DialogTest::leaveReportsTheSameWordAgain() {
     Harness h;
     h.checkText(JAWAB_SWAPPED + u' ' + SHEHAR + u' ' + JAWAB_SWAPPED);
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
     h.leave->click();
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 13}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{9, 13}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
     h.leave->click();
     QVERIFY(h.idle());
@@ -335,13 +342,13 @@ void DialogTest::leaveReportsTheSameWordAgain() {
     QVERIFY(engineSuggestions(stranger).isEmpty());
     h.checkText(stranger + u' ' + JAWAB_SWAPPED);
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 6}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 6}}));
     QCOMPARE(h.list->count(), 0);
     QVERIFY(!h.change->isEnabled());
     h.leave->click();
     QVERIFY(h.paused());
     QVERIFY(h.change->isEnabled());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{7, 11}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{7, 11}}));
 }
 
 void DialogTest::asciiCommaStaysInTheToken() {
@@ -349,7 +356,7 @@ void DialogTest::asciiCommaStaysInTheToken() {
     h.checkText(KITAB_SWAPPED + QStringLiteral(u", ") + DOST);
     QVERIFY(h.paused());
     // The comma is part of the token the engine sees, but not of the red word.
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
     h.change->click();
     QCOMPARE(h.box->toPlainText(), KITAB + QStringLiteral(u", ") + DOST);
@@ -368,12 +375,12 @@ void DialogTest::changeKeepsPunctuationAroundTheWord() {
     const QString text = QStringLiteral(u"(") + KITAB_SWAPPED + QStringLiteral(u") \"") + JAWAB_SWAPPED +
                          QStringLiteral(u".\" ") + BAZAR_SHORT + QStringLiteral(u"?!");
     h.checkText(text);
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{1, 5}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{1, 5}}));
     h.change->click();
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{8, 12}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{8, 12}}));
     h.change->click();
     // بزار is one letter shorter than بازار: the highlight stops before "?!".
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{15, 19}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{15, 19}}));
     h.change->click();
     QVERIFY(h.idle());
     QCOMPARE(h.box->toPlainText(), QStringLiteral(u"(") + KITAB + QStringLiteral(u") \"") + JAWAB +
@@ -458,6 +465,41 @@ void DialogTest::closingAsksBeforeLosingText() {
     QCOMPARE(h.questions.size(), 4);
 }
 
+void DialogTest::undoTakesBackAChangeAndKeepsTheUsersEdits() {
+    // Colouring used to be recorded as undo steps, and any Change wiped the history.
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    h.box->setFocus();
+    typeText(h.box, KITAB_SWAPPED);
+    QGuiApplication::clipboard()->setText(u' ' + JAWAB_SWAPPED + u' ' + SHEHAR);
+    QTest::keyClick(h.box, Qt::Key_V, Qt::ControlModifier);
+    const QString typed = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + SHEHAR;
+    QCOMPARE(h.box->toPlainText(), typed);
+    const int steps = h.box->document()->availableUndoSteps();
+
+    h.check->click();
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->document()->availableUndoSteps(), steps);
+    h.leave->click();
+    QCOMPARE(h.box->document()->availableUndoSteps(), steps);
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED + u' ' + JAWAB + u' ' + SHEHAR);
+
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), typed);
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED);
+    QTest::keyClick(h.box, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(h.box, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED + u' ' + JAWAB + u' ' + SHEHAR);
+    // The document was not rewritten along the way: the text is still all black.
+    QVERIFY(redRanges(*h.box).isEmpty());
+}
+
 void DialogTest::stopEndsThePassAndTheWordCanBeTypedByHand() {
     Harness h;
     QVERIFY(!h.stop->isEnabled() && !h.replacement->isEnabled());
@@ -469,7 +511,7 @@ void DialogTest::stopEndsThePassAndTheWordCanBeTypedByHand() {
     h.replacement->setText(SHEHAR);
     h.change->click();
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{4, 8}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{4, 8}}));
     // Typing the word back as it was is no change.
     h.replacement->setText(JAWAB_SWAPPED);
     QVERIFY(!h.change->isEnabled());
@@ -480,7 +522,7 @@ void DialogTest::stopEndsThePassAndTheWordCanBeTypedByHand() {
     QVERIFY(h.idle());
     QVERIFY(!h.stop->isEnabled());
     QVERIFY(h.messages.isEmpty());
-    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
     QCOMPARE(h.box->toPlainText(), SHEHAR + u' ' + JAWAB_SWAPPED + u' ' + BAZAR_SHORT);
 
     // With no suggestion, the edit offers the word itself to correct by hand.
