@@ -50,6 +50,7 @@ const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند 
 const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
 // "The file could not be saved:"
 const QString SAVE_FAILED = QStringLiteral(u"فائل محفوظ نہیں ہو سکی:");
+const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 
 const QColor RED(255, 0, 0);
@@ -76,7 +77,9 @@ constexpr Placement PLACEMENTS[] = {
     {CZabrelDlg::IDC_SUGGESTIONS_CAPTION, 222, 7, 57, 12},
 };
 
-QFont dialogFont() {
+}  // namespace
+
+QFont CZabrelDlg::dialogFont() {
     const QStringList families = QFontDatabase::families();
     QString chosen;
     if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
@@ -95,6 +98,8 @@ QFont dialogFont() {
     font.setPointSize(14);
     return font;
 }
+
+namespace {
 
 template <typename Widget>
 Widget* tagged(Widget* widget, int id, const char* name) {
@@ -124,8 +129,18 @@ QIcon CZabrelDlg::applicationIcon() {
     return icon;
 }
 
+void CZabrelDlg::dressMessageBox(QMessageBox& box, QWidget* parent) {
+    box.setFont(parent != nullptr ? parent->font() : dialogFont());
+    box.setLayoutDirection(Qt::RightToLeft);
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(OK_TEXT);
+    // A box with a parent is centred on it when shown (so it is never moved by hand
+    // here, which would turn that off).
+}
+
 void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    dressMessageBox(box, parent);
     box.exec();
 }
 
@@ -136,6 +151,7 @@ CZabrelDlg::Answer CZabrelDlg::askToSave(QWidget* parent, const QString& title, 
     QPushButton* cancel = box.addButton(CANCEL_TEXT, QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
+    dressMessageBox(box, parent);
     box.exec();
     if (box.clickedButton() == save)
         return Answer::Save;

@@ -14,6 +14,7 @@ class QAction;
 class QKeyEvent;
 class QLineEdit;
 class QListWidget;
+class QMessageBox;
 class QPushButton;
 class QTextEdit;
 
@@ -44,6 +45,11 @@ public:
     // them. The default shows a modal QMessageBox with an OK button.
     using MessageHandler = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
     static void showMessageBox(QWidget* parent, const QString& title, const QString& text);
+    // Gives a message box the dialog's look: its Urdu font, right to left, an Urdu OK,
+    // centred on `parent`.
+    static void dressMessageBox(QMessageBox& box, QWidget* parent);
+    // The Naskh face at 14 points, or the application font's family when none is installed.
+    static QFont dialogFont();
 
     // Asked before text that exists nowhere else would be lost.
     enum class Answer { Save, Discard, Cancel };

@@ -174,6 +174,7 @@ private slots:
     void stopEndsThePassAndTheWordCanBeTypedByHand();
     void setUpFailureIsReportedAndSurvived();
     void aboutBoxFromContextMenuAndF1();
+    void messageBoxesAreDressedLikeTheDialog();
 
 private:
     QTemporaryDir dictionary;
@@ -583,6 +584,63 @@ void DialogTest::aboutBoxFromContextMenuAndF1() {
     QTest::keyClick(&d, Qt::Key_F1);
     QVERIFY2(shown.contains(QStringLiteral("Zabrel Version 0.")), qPrintable(shown));
     QVERIFY(d.isVisible());
+}
+
+void DialogTest::messageBoxesAreDressedLikeTheDialog() {
+    // The completion message used to come in a small Latin font, left to right, with
+    // an English OK, so its Urdu rendered unjoined.
+    CZabrelDlg d;
+    auto* box = d.findChild<QTextEdit*>(QStringLiteral("inputBox"));
+    auto* check = d.findChild<QPushButton*>(QStringLiteral("checkButton"));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+
+    struct Seen {
+        QString text, font, button;
+        int pointSize = 0;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        QPoint centreOffset;
+    };
+    auto inspect = [&d](Seen& seen) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == &d)
+            return;
+        seen.font = modal->font().family();
+        seen.pointSize = modal->font().pointSize();
+        seen.direction = modal->layoutDirection();
+        seen.centreOffset = modal->frameGeometry().center() - d.frameGeometry().center();
+        for (auto* label : modal->findChildren<QLabel*>())
+            seen.text += label->text();
+        for (auto* button : modal->findChildren<QPushButton*>())
+            seen.button += button->text();
+        modal->close();
+    };
+
+    Seen completion;
+    QTimer::singleShot(0, [&] { inspect(completion); });
+    box->setPlainText(KITAB);
+    check->click();
+    QVERIFY2(completion.text.contains(COMPLETED), qPrintable(completion.text));
+    QCOMPARE(completion.font, d.font().family());
+    QCOMPARE(completion.pointSize, 14);
+    QCOMPARE(completion.direction, Qt::RightToLeft);
+    QCOMPARE(completion.button, QStringLiteral(u"ٹھیک ہے"));
+    QVERIFY2(completion.centreOffset.manhattanLength() <= 2, qPrintable(QString::number(completion.centreOffset.manhattanLength())));
+
+    Seen about;
+    QTimer::singleShot(0, [&] { inspect(about); });
+    d.showAbout();
+    QVERIFY(about.text.contains(QStringLiteral("Zabrel Version")));
+    QCOMPARE(about.font, d.font().family());
+    QCOMPARE(about.direction, Qt::RightToLeft);
+    QCOMPARE(about.button, QStringLiteral(u"ٹھیک ہے"));
+
+    Seen question;
+    QTimer::singleShot(0, [&] { inspect(question); });
+    QCOMPARE(CZabrelDlg::askToSave(&d, CZabrelDlg::APP_NAME, COMPLETED), CZabrelDlg::Answer::Cancel);
+    QCOMPARE(question.direction, Qt::RightToLeft);
+    QCOMPARE(question.pointSize, 14);
+    QVERIFY(question.button.contains(QStringLiteral(u"محفوظ کریں")));
 }
 
 QTEST_MAIN(DialogTest)
