@@ -189,6 +189,8 @@ void CZabrelDlg::createControls() {
     option.setTextDirection(Qt::RightToLeft);
     option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     inputBox->document()->setDefaultTextOption(option);
+    // Return stays a line break even if the box ever hands keys on.
+    inputBox->setTabChangesFocus(false);
     // Colours are absolute (red and black), so the box is always black on white.
     QPalette palette = inputBox->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -209,6 +211,12 @@ void CZabrelDlg::createControls() {
 
     // Only real edits reach the document: the highlight is an extra selection.
     connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
+    // No default button: Return in the dialog must never start a pass by itself.
+    // Enter on a focused button presses it (keyPressEvent).
+    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
@@ -363,6 +371,11 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
         onStop();
         return;
     }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled())
+            button->click();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 
@@ -440,7 +453,10 @@ void CZabrelDlg::finishPass() {
     updateChangeButton();
     if (walk.atEnd() && !walk.isPaused()) {
         returnToIdle();
+        // Back to the text before the message, so that closing it lands there too.
+        inputBox->setFocus();
         messages(this, APP_NAME, COMPLETED);
+        inputBox->setFocus();
     }
 }
 

@@ -175,6 +175,7 @@ private slots:
     void setUpFailureIsReportedAndSurvived();
     void aboutBoxFromContextMenuAndF1();
     void messageBoxesAreDressedLikeTheDialog();
+    void focusReturnsToTheTextAfterAPass();
 
 private:
     QTemporaryDir dictionary;
@@ -641,6 +642,32 @@ void DialogTest::messageBoxesAreDressedLikeTheDialog() {
     QCOMPARE(question.direction, Qt::RightToLeft);
     QCOMPARE(question.pointSize, 14);
     QVERIFY(question.button.contains(QStringLiteral(u"محفوظ کریں")));
+}
+
+void DialogTest::focusReturnsToTheTextAfterAPass() {
+    // Focus used to land on the read-only prompt after the completion message, where
+    // one more Enter started a new pass through the default Check button.
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    for (auto* button : d.findChildren<QPushButton*>())
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+    h.box->setPlainText(KITAB_SWAPPED);
+    h.check->setFocus();
+    QTest::keyClick(h.check, Qt::Key_Return);
+    QVERIFY(h.paused());
+    h.leave->setFocus();
+    QTest::keyClick(h.leave, Qt::Key_Enter);
+    QVERIFY(h.idle());
+    QCOMPARE(h.messages.size(), 1);
+    QCOMPARE(QApplication::focusWidget(), h.box);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(h.messages.size(), 1);
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->document()->blockCount(), 3);
 }
 
 QTEST_MAIN(DialogTest)
