@@ -10,6 +10,10 @@
 #include <QKeyEvent>
 #include <QSaveFile>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -56,26 +60,12 @@ const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
 
+// The original dialog template: 286 x 100 units, the text box 154 units wide and the
+// list 57. The window opens in these proportions and the two grow in this ratio.
 constexpr int DIALOG_WIDTH = 286;
 constexpr int DIALOG_HEIGHT = 100;
-
-struct Placement {
-    int id;
-    int x, y, width, height;
-};
-
-// The dialog template, in tab order.
-constexpr Placement PLACEMENTS[] = {
-    {CZabrelDlg::IDC_INPUT, 7, 21, 154, 72},
-    {CZabrelDlg::IDC_CHECK, 166, 21, 51, 11},
-    {CZabrelDlg::IDC_SUGGESTIONS, 222, 21, 57, 72},
-    {CZabrelDlg::IDC_CHANGE, 167, 36, 51, 11},
-    {CZabrelDlg::IDC_LEAVE, 167, 51, 51, 11},
-    {CZabrelDlg::IDC_STOP, 167, 66, 51, 11},
-    {CZabrelDlg::IDC_REPLACEMENT, 166, 81, 52, 12},
-    {CZabrelDlg::IDC_PROMPT, 7, 7, 154, 12},
-    {CZabrelDlg::IDC_SUGGESTIONS_CAPTION, 222, 7, 57, 12},
-};
+constexpr int TEXT_WIDTH = 154;
+constexpr int LIST_WIDTH = 57;
 
 }  // namespace
 
@@ -112,6 +102,13 @@ QLineEdit* makeCaptionEdit(QWidget* parent, int id, const char* name) {
     auto* edit = tagged(new QLineEdit(parent), id, name);
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    // A caption, not a field: no frame, no white ground, out of the tab order.
+    edit->setFrame(false);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
     return edit;
 }
 
@@ -166,7 +163,8 @@ QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& curr
 
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
     : QDialog(parent,
-              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                  Qt::WindowCloseButtonHint),
       messages(std::move(messageHandler)) {
     icon = applicationIcon();
     setModal(true);
@@ -176,6 +174,7 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
     createControls();
     placeControls();
     onInitDialog();
+    fitToScreen();
 }
 
 CZabrelDlg::~CZabrelDlg() = default;
@@ -217,6 +216,11 @@ void CZabrelDlg::createControls() {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+    inputBox->installEventFilter(this);
+    suggestionList->installEventFilter(this);
+    // The focused list shows it, also before an item is current.
+    suggestionList->setStyleSheet(QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
+    connect(suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
@@ -230,14 +234,48 @@ void CZabrelDlg::createControls() {
 }
 
 void CZabrelDlg::placeControls() {
+    // Column 0 is the right-hand one: the layout is mirrored with the dialog.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(promptEdit, 0, 0);
+    grid->addWidget(captionEdit, 0, 2);
+    grid->addWidget(inputBox, 1, 0, 2, 1);
+    // The buttons in pairs, the word's own action beside its "all" form, so that the
+    // column stays short enough for a small screen.
+    buttonGrid = new QGridLayout;
+    buttonGrid->addWidget(checkButton, 0, 0, 1, 2);
+    buttonGrid->addWidget(changeButton, 1, 0);
+    buttonGrid->addWidget(leaveButton, 2, 0);
+    buttonGrid->addWidget(stopButton, 3, 1);
+    buttonGrid->setRowStretch(4, 1);
+    grid->addLayout(buttonGrid, 1, 1, 2, 1);
+    grid->addWidget(replacementEdit, 1, 2);
+    grid->addWidget(suggestionList, 2, 2);
+    grid->setColumnStretch(0, TEXT_WIDTH);
+    grid->setColumnStretch(2, LIST_WIDTH);
+    grid->setRowStretch(2, 1);
+
+    QWidget::setTabOrder(inputBox, checkButton);
+    QWidget::setTabOrder(checkButton, replacementEdit);
+    QWidget::setTabOrder(replacementEdit, suggestionList);
+    QWidget::setTabOrder(suggestionList, changeButton);
+    QWidget::setTabOrder(changeButton, leaveButton);
+    QWidget::setTabOrder(leaveButton, stopButton);
+}
+
+void CZabrelDlg::fitToScreen() {
+    // The template's width in this font, then its proportions; the layout's minimum
+    // wins where the font's tall lines need more room, and the screen has the last word.
     const DialogUnits units(font());
-    setFixedSize(units.toPixels(DIALOG_WIDTH, DIALOG_HEIGHT));
-    for (const Placement& p : PLACEMENTS) {
-        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->property("controlId").toInt() == p.id)
-                child->setGeometry(units.mirroredRect(p.x, p.y, p.width, p.height, DIALOG_WIDTH));
-        }
+    const QSize minimum = minimumSizeHint();
+    int width = std::max(units.toPixelsX(DIALOG_WIDTH), minimum.width());
+    int height = std::max(width * DIALOG_HEIGHT / DIALOG_WIDTH, minimum.height());
+    width = std::max(width, height * DIALOG_WIDTH / DIALOG_HEIGHT);
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        width = std::min(width, room.width() * 9 / 10);
+        height = std::min(height, room.height() * 9 / 10);
     }
+    resize(width, height);
 }
 
 void CZabrelDlg::onInitDialog() {
@@ -272,6 +310,12 @@ void CZabrelDlg::onInitDialog() {
     changeButton->setText(CHANGE_TEXT);
     leaveButton->setText(LEAVE_TEXT);
     setWindowTitle(TITLE);
+    // After the texts, which would reset them. Alt and a Latin letter: Urdu labels have
+    // no letter that a Latin keyboard could reach.
+    giveShortcut(checkButton, Qt::ALT | Qt::Key_K);
+    giveShortcut(changeButton, Qt::ALT | Qt::Key_C);
+    giveShortcut(leaveButton, Qt::ALT | Qt::Key_L);
+    giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
 
     // Nothing to change or leave until a check has found a word.
     changeButton->setEnabled(false);
@@ -372,11 +416,37 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled())
+        QWidget* focused = focusWidget();
+        if (auto* button = qobject_cast<QPushButton*>(focused); button != nullptr && button->isEnabled())
             button->click();
+        else if (focused == suggestionList || focused == replacementEdit)
+            onChange();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == inputBox && event->type() == QEvent::KeyPress) {
+        // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & Qt::ControlModifier) && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            if (key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier))
+                focusPreviousChild();
+            else
+                focusNextChild();
+            return true;
+        }
+    }
+    if (watched == suggestionList && event->type() == QEvent::FocusIn && suggestionList->currentRow() < 0 &&
+        suggestionList->count() > 0)
+        suggestionList->setCurrentRow(0);
+    return QDialog::eventFilter(watched, event);
+}
+
+void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
+    button->setShortcut(key);
+    button->setToolTip(key.toString(QKeySequence::NativeText));
 }
 
 bool CZabrelDlg::hasUnsavedText() const {

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QKeySequence>
 #include <QString>
 #include <functional>
 
@@ -17,6 +18,7 @@ class QListWidget;
 class QMessageBox;
 class QPushButton;
 class QTextEdit;
+class QGridLayout;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
 // and Change / Leave for the highlighted word. The word walk and its positions live in
@@ -88,10 +90,12 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void placeControls();
+    void fitToScreen();
     void onInitDialog();
 
     void runPass();
@@ -100,6 +104,7 @@ private:
     void reportError(const QString& text);
     void pauseOnWord();
     void updateChangeButton();
+    static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
     bool confirmDiscard();
     bool hasUnsavedText() const;
@@ -130,6 +135,7 @@ private:
     // What Change puts in: the chosen suggestion, or the user's own spelling.
     QLineEdit* replacementEdit = nullptr;
 
+    QGridLayout* buttonGrid = nullptr;
     QLineEdit* promptEdit = nullptr;
     QLineEdit* captionEdit = nullptr;
     QAction* aboutAction = nullptr;

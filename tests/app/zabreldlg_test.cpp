@@ -13,7 +13,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QScreen>
 #include <QTimer>
+#include <cstdlib>
 #include <memory>
 
 #include "app/dialogunits.h"
@@ -35,6 +37,7 @@ const QString JAWAB = QStringLiteral(u"جواب");
 const QString KITAB_SWAPPED = QStringLiteral(u"کتبا");
 const QString JAWAB_SWAPPED = QStringLiteral(u"جاوب");
 const QString BAZAR_SHORT = QStringLiteral(u"بزار");
+const QString KITABAN = QStringLiteral(u"کتابن");  // two suggestions
 
 zabrel::test::DictionaryContents testDictionary() {
     zabrel::test::DictionaryContents dict;
@@ -176,6 +179,7 @@ private slots:
     void aboutBoxFromContextMenuAndF1();
     void messageBoxesAreDressedLikeTheDialog();
     void focusReturnsToTheTextAfterAPass();
+    void everyActionWorksFromTheKeyboard();
 
 private:
     QTemporaryDir dictionary;
@@ -228,18 +232,44 @@ void DialogTest::startState() {
 }
 
 void DialogTest::layoutIsTheMirroredTemplate() {
+    // The window used to be locked at the template's size in dialog units, which the
+    // Naskh font's tall lines made 644 x 600: taller than a 1366 x 768 screen at 125 %.
     Harness h;
-    const DialogUnits real(h.dialog->font());
-    QCOMPARE(h.dialog->size(), real.toPixels(286, 100));
-    const QRect box = h.box->geometry();
-    const QRect list = h.list->geometry();
-    const QRect check = h.check->geometry();
-    // Mirrored: the text box on the right, the list on the left, both 7 units in.
-    QVERIFY(list.right() < check.left() && check.right() < box.left());
-    QCOMPARE(list.left(), real.toPixelsX(7));
-    QCOMPARE(h.dialog->width() - (box.left() + box.width()), real.toPixelsX(7));
-    QCOMPARE(box.top(), list.top());
-    QVERIFY(h.change->geometry().top() > check.bottom());
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QVERIFY(d.minimumSize() != d.maximumSize());
+    QVERIFY(d.windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QRect screen = d.screen()->availableGeometry();
+    QVERIFY(d.width() <= screen.width() && d.height() <= screen.height());
+    // Opened in the template's proportions, 286 : 100, unless the screen is too small.
+    if (d.width() < screen.width() * 9 / 10)
+        QVERIFY2(std::abs(d.width() * 100 - d.height() * 286) <= 286 * 2, qPrintable(QString::number(d.width())));
+    // Small enough for a 1280 x 900 screen at 200 % (640 x 450 points, less the title
+    // bar and a panel).
+    const QSize least = d.minimumSizeHint();
+    QVERIFY2(least.width() <= 620 && least.height() <= 400, qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+
+    // Mirrored: the text box on the right, the list on the left, the buttons between.
+    QVERIFY(h.list->geometry().right() < h.check->geometry().left());
+    QVERIFY(h.check->geometry().right() < h.box->geometry().left());
+    QCOMPARE(h.box->geometry().top(), h.check->geometry().top());
+    QVERIFY(h.change->geometry().top() > h.check->geometry().bottom());
+    // Every button is wide enough for its label.
+    for (auto* button : d.findChildren<QPushButton*>()) {
+        const int text = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(button->width() >= text + 8, qPrintable(button->text()));
+    }
+
+    // The text box and the list take what a bigger window gives, in the template's ratio.
+    const QSize boxBefore = h.box->size();
+    const QSize listBefore = h.list->size();
+    d.resize(d.width() + 570, d.height() + 200);
+    QTest::qWait(20);
+    QVERIFY(h.box->height() >= boxBefore.height() + 150 && h.list->height() >= listBefore.height() + 150);
+    const int boxGain = h.box->width() - boxBefore.width();
+    const int listGain = h.list->width() - listBefore.width();
+    QVERIFY2(boxGain > 2 * listGain && listGain > 0, qPrintable(QStringLiteral("%1 %2").arg(boxGain).arg(listGain)));
 }
 
 void DialogTest::passStopsAtEachMisspeltWord() {
@@ -668,6 +698,66 @@ void DialogTest::focusReturnsToTheTextAfterAPass() {
     QCOMPARE(h.messages.size(), 1);
     QVERIFY(h.idle());
     QCOMPARE(h.box->document()->blockCount(), 3);
+}
+
+void DialogTest::everyActionWorksFromTheKeyboard() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    auto* prompt = d.findChild<QLineEdit*>(QStringLiteral("promptEdit"));
+    auto* caption = d.findChild<QLineEdit*>(QStringLiteral("captionEdit"));
+    for (QLineEdit* label : {prompt, caption})
+        QVERIFY(label->focusPolicy() == Qt::NoFocus && !label->hasFrame());
+
+    // Tab goes round the controls without stopping on the captions.
+    h.box->setPlainText(KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + KITAB_SWAPPED);
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), h.check);
+    for (int i = 0; i < 12; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != prompt && focused != caption);
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    // Plain Tab in the text box is a character.
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), h.box);
+    QVERIFY(h.box->toPlainText().contains(u'\t'));
+    h.box->setPlainText(KITABAN + u' ' + JAWAB_SWAPPED + u' ' + KITAB_SWAPPED);
+
+    // A shortcut presses its button with a short animation.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(h.paused());
+    QVERIFY(!h.check->toolTip().isEmpty());
+    // Enter on a suggestion changes the word to it.
+    QVERIFY(h.list->count() >= 2);
+    const QString second = h.list->item(1)->text();
+    h.list->setFocus();
+    QTest::keyClick(h.list, Qt::Key_Down);
+    QTest::keyClick(h.list, Qt::Key_Return);
+    QVERIFY(h.box->toPlainText().startsWith(second + u' '));
+    const int next = static_cast<int>(second.size()) + 1;
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{next, next + 4}}));
+    // Alt+L leaves; a double-click on a suggestion changes.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(redRanges(*h.box).value(0).start > next);
+    const QRect first = h.list->visualItemRect(h.list->item(0));
+    QTest::mouseClick(h.list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QTest::mouseDClick(h.list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QVERIFY(h.idle());
+    QVERIFY(h.box->toPlainText().endsWith(JAWAB_SWAPPED + u' ' + KITAB));
+    QCOMPARE(h.messages.size(), 1);
+
+    // Alt+C changes, Alt+S stops.
+    h.checkText(KITAB_SWAPPED + u' ' + JAWAB_SWAPPED);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(h.box->toPlainText().startsWith(KITAB));
+    QVERIFY(h.paused());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED);
 }
 
 QTEST_MAIN(DialogTest)
