@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QSaveFile>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -46,6 +47,12 @@ const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئ�
 // "The dictionary could not be loaded."
 const QString NO_DICTIONARY = QStringLiteral(
     u"\u0644\u063A\u062A \u0644\u0648\u0688 \u0646\u06C1\u06CC\u06BA \u06C1\u0648 \u0633\u06A9\u06CC\u06D4");
+const QString CHANGE_ALL_TEXT = QStringLiteral(u"سب تبدیل کریں");
+const QString IGNORE_ALL_TEXT = QStringLiteral(u"سب نظرانداز کریں");
+// %1 the pause, %2 the misspelt words found so far, %3 the words checked.
+const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلطیاں ملیں — %3 الفاظ جانچے گئے");
+const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
+const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString STOP_TEXT = QStringLiteral(u"روکیں");
 const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
 const QString UNSAVED_QUESTION =
@@ -203,7 +210,10 @@ void CZabrelDlg::createControls() {
     suggestionList->setUniformItemSizes(true);
     changeButton = tagged(new QPushButton(QStringLiteral("Change"), this), IDC_CHANGE, "changeButton");
     leaveButton = tagged(new QPushButton(QStringLiteral("Leave"), this), IDC_LEAVE, "leaveButton");
+    changeAllButton = tagged(new QPushButton(CHANGE_ALL_TEXT, this), IDC_CHANGE_ALL, "changeAllButton");
+    ignoreAllButton = tagged(new QPushButton(IGNORE_ALL_TEXT, this), IDC_IGNORE_ALL, "ignoreAllButton");
     stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
+    statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
     replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
@@ -225,6 +235,8 @@ void CZabrelDlg::createControls() {
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
     connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
+    connect(changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
+    connect(ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
     // The chosen suggestion goes into the edit, where the user may still correct it.
     connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
@@ -244,12 +256,15 @@ void CZabrelDlg::placeControls() {
     buttonGrid = new QGridLayout;
     buttonGrid->addWidget(checkButton, 0, 0, 1, 2);
     buttonGrid->addWidget(changeButton, 1, 0);
+    buttonGrid->addWidget(changeAllButton, 1, 1);
     buttonGrid->addWidget(leaveButton, 2, 0);
+    buttonGrid->addWidget(ignoreAllButton, 2, 1);
     buttonGrid->addWidget(stopButton, 3, 1);
     buttonGrid->setRowStretch(4, 1);
     grid->addLayout(buttonGrid, 1, 1, 2, 1);
     grid->addWidget(replacementEdit, 1, 2);
     grid->addWidget(suggestionList, 2, 2);
+    grid->addWidget(statusLine, 3, 0, 1, 3);
     grid->setColumnStretch(0, TEXT_WIDTH);
     grid->setColumnStretch(2, LIST_WIDTH);
     grid->setRowStretch(2, 1);
@@ -258,8 +273,10 @@ void CZabrelDlg::placeControls() {
     QWidget::setTabOrder(checkButton, replacementEdit);
     QWidget::setTabOrder(replacementEdit, suggestionList);
     QWidget::setTabOrder(suggestionList, changeButton);
-    QWidget::setTabOrder(changeButton, leaveButton);
-    QWidget::setTabOrder(leaveButton, stopButton);
+    QWidget::setTabOrder(changeButton, changeAllButton);
+    QWidget::setTabOrder(changeAllButton, leaveButton);
+    QWidget::setTabOrder(leaveButton, ignoreAllButton);
+    QWidget::setTabOrder(ignoreAllButton, stopButton);
 }
 
 void CZabrelDlg::fitToScreen() {
@@ -316,10 +333,14 @@ void CZabrelDlg::onInitDialog() {
     giveShortcut(changeButton, Qt::ALT | Qt::Key_C);
     giveShortcut(leaveButton, Qt::ALT | Qt::Key_L);
     giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
+    giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
+    giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
 
     // Nothing to change or leave until a check has found a word.
     changeButton->setEnabled(false);
+    changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    ignoreAllButton->setEnabled(false);
     stopButton->setEnabled(false);
     replacementEdit->setEnabled(false);
     if (!failure.isEmpty()) {
@@ -340,6 +361,7 @@ void CZabrelDlg::onCheck() {
     checkButton->setEnabled(false);
     changeButton->setEnabled(true);
     leaveButton->setEnabled(true);
+    ignoreAllButton->setEnabled(true);
     stopButton->setEnabled(true);
     inputBox->setReadOnly(true);
     refreshMembers();
@@ -348,22 +370,43 @@ void CZabrelDlg::onCheck() {
 }
 
 void CZabrelDlg::onChange() {
+    changeWord(false);
+}
+
+void CZabrelDlg::onChangeAll() {
+    changeWord(true);
+}
+
+void CZabrelDlg::changeWord(bool everywhere) {
     if (!walk.isPaused() || !changeButton->isEnabled())
         return;
     const QString replacement = replacementEdit->text();
-    QTextCursor cursor(inputBox->document());
-    cursor.setPosition(walk.getHighlightStart());
-    cursor.setPosition(walk.getHighlightStart() + walk.getLetterLength(), QTextCursor::KeepAnchor);
-    walk.replaced(static_cast<int32_t>(replacement.size()));
+    if (everywhere)
+        walk.changeAll(replacement.toStdU16String());
     clearHighlight();
+    replaceText(walk.getHighlightStart(), walk.getLetterLength(), replacement);
+    walk.replaced(static_cast<int32_t>(replacement.size()));
+    walk.leave();
+    runPass();
+}
+
+void CZabrelDlg::onIgnoreAll() {
+    if (!walk.isPaused())
+        return;
+    clearHighlight();
+    walk.ignoreAll();
+    runPass();
+}
+
+void CZabrelDlg::replaceText(int start, int length, const QString& replacement) {
+    QTextCursor cursor(inputBox->document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     // One undo step, which the user can take back once the pass is over.
     cursor.beginEditBlock();
     cursor.insertText(replacement);
     cursor.endEditBlock();
     refreshMembers();
-
-    walk.leave();
-    runPass();
 }
 
 void CZabrelDlg::onLeave() {
@@ -380,6 +423,7 @@ void CZabrelDlg::onStop() {
     clearHighlight();
     walk.stop();
     returnToIdle();
+    showStatus(STATUS_STOPPED);
     inputBox->setFocus();
 }
 
@@ -483,7 +527,10 @@ void CZabrelDlg::runPass() {
     };
     QString failure;
     try {
-        if (walk.findMisspelt(check, [this] { refreshControls(); })) {
+        auto replace = [this](int32_t start, int32_t length, const std::u16string& replacement) {
+            replaceText(start, length, QString::fromStdU16String(replacement));
+        };
+        if (walk.findMisspelt(check, [this] { refreshControls(); }, replace)) {
             highlightWord(walk.getHighlightStart(), walk.getLetterLength());
             refreshMembers();
             pauseOnWord();
@@ -496,6 +543,7 @@ void CZabrelDlg::runPass() {
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.
         returnToIdle();
+        statusLine->clear();
         reportError(failure);
         return;
     }
@@ -513,16 +561,30 @@ void CZabrelDlg::pauseOnWord() {
 
 void CZabrelDlg::updateChangeButton() {
     const QString text = replacementEdit->text();
-    changeButton->setEnabled(walk.isPaused() && !text.isEmpty() &&
-                             text != QString::fromStdU16String(walk.getCurrentLetters()));
+    const bool canChange =
+        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentLetters());
+    changeButton->setEnabled(canChange);
+    changeAllButton->setEnabled(canChange);
+}
+
+void CZabrelDlg::showStatus(const QString& pattern) {
+    // Not arg(): it numbers by the placeholders present, and not every pattern has all three.
+    QString text = pattern;
+    text.replace(QStringLiteral("%1"), QString::number(walk.getStopCount()));
+    text.replace(QStringLiteral("%2"), QString::number(walk.getMisspeltCount()));
+    text.replace(QStringLiteral("%3"), QString::number(walk.getWordsChecked()));
+    statusLine->setText(text);
 }
 
 void CZabrelDlg::finishPass() {
     if (!walk.getSuggestions().empty())
         suggestionList->setCurrentRow(0);
     updateChangeButton();
+    if (walk.isPaused())
+        showStatus(STATUS_PAUSED);
     if (walk.atEnd() && !walk.isPaused()) {
         returnToIdle();
+        showStatus(STATUS_DONE);
         // Back to the text before the message, so that closing it lands there too.
         inputBox->setFocus();
         messages(this, APP_NAME, COMPLETED);
@@ -533,7 +595,9 @@ void CZabrelDlg::finishPass() {
 void CZabrelDlg::returnToIdle() {
     checkButton->setEnabled(!setUpFailed);
     changeButton->setEnabled(false);
+    changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    ignoreAllButton->setEnabled(false);
     stopButton->setEnabled(false);
     suggestionList->clear();
     replacementEdit->clear();

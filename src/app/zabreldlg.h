@@ -13,6 +13,7 @@
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMessageBox;
@@ -41,6 +42,9 @@ public:
         // Beyond the original template.
         IDC_STOP = 1015,
         IDC_REPLACEMENT = 1016,
+        IDC_CHANGE_ALL = 1017,
+        IDC_IGNORE_ALL = 1018,
+        IDC_STATUS = 1019,
     };
 
     // Every message box of the dialog goes through here, so that tests can answer
@@ -82,6 +86,8 @@ public slots:
     void onChange();
     void onLeave();
     void onStop();
+    void onChangeAll();
+    void onIgnoreAll();
     bool onSave();
     void showAbout();
     // Escape during a pause ends the pass; otherwise it closes, as the close box does,
@@ -104,6 +110,10 @@ private:
     void reportError(const QString& text);
     void pauseOnWord();
     void updateChangeButton();
+    void changeWord(bool everywhere);
+    // Replaces text-box characters as one undo step and takes the result into inputText.
+    void replaceText(int start, int length, const QString& replacement);
+    void showStatus(const QString& pattern);
     static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
     bool confirmDiscard();
@@ -132,6 +142,10 @@ private:
     QPushButton* changeButton = nullptr;
     QPushButton* leaveButton = nullptr;
     QPushButton* stopButton = nullptr;
+    QPushButton* changeAllButton = nullptr;
+    QPushButton* ignoreAllButton = nullptr;
+    // Where the pass is: the pause, misspelt words so far, words checked.
+    QLabel* statusLine = nullptr;
     // What Change puts in: the chosen suggestion, or the user's own spelling.
     QLineEdit* replacementEdit = nullptr;
 

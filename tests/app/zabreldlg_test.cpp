@@ -180,6 +180,7 @@ private slots:
     void messageBoxesAreDressedLikeTheDialog();
     void focusReturnsToTheTextAfterAPass();
     void everyActionWorksFromTheKeyboard();
+    void ignoreAllAndChangeAllLastTheSession();
 
 private:
     QTemporaryDir dictionary;
@@ -758,6 +759,50 @@ void DialogTest::everyActionWorksFromTheKeyboard() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
     QTRY_VERIFY(h.idle());
     QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED);
+}
+
+void DialogTest::ignoreAllAndChangeAllLastTheSession() {
+    Harness h;
+    auto* changeAll = h.dialog->findChild<QPushButton*>(QStringLiteral("changeAllButton"));
+    auto* ignoreAll = h.dialog->findChild<QPushButton*>(QStringLiteral("ignoreAllButton"));
+    auto* status = h.dialog->findChild<QLabel*>(QStringLiteral("statusLine"));
+    QVERIFY(!changeAll->isEnabled() && !ignoreAll->isEnabled());
+    const QString text = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + QStringLiteral(u" (") + KITAB_SWAPPED +
+                         QStringLiteral(u") ") + JAWAB_SWAPPED + QStringLiteral(u"، ") + KITAB_SWAPPED +
+                         QStringLiteral(u". ") + BAZAR_SHORT + u' ' + JAWAB_SWAPPED;
+    h.checkText(text);
+    QVERIFY(changeAll->isEnabled() && ignoreAll->isEnabled());
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطیاں ملیں — 1 الفاظ جانچے گئے"));
+    changeAll->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{5, 9}}));
+    ignoreAll->click();
+    // The two later کتبا were changed without a pause, inside their punctuation; the
+    // two later جاوب were passed over.
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->toPlainText().count(KITAB), 3);
+    QCOMPARE(h.box->toPlainText().count(JAWAB_SWAPPED), 3);
+    QCOMPARE(h.replacement->text(), BAZAR);
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 3، اب تک 6 غلطیاں ملیں — 6 الفاظ جانچے گئے"));
+    h.leave->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED + QStringLiteral(u" (") + KITAB +
+                                       QStringLiteral(u") ") + JAWAB_SWAPPED + QStringLiteral(u"، ") + KITAB +
+                                       QStringLiteral(u". ") + BAZAR_SHORT + u' ' + JAWAB_SWAPPED);
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال مکمل: 7 الفاظ جانچے گئے، 7 غلطیاں ملیں"));
+    // One Change All is one undo step per changed word.
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText().count(KITAB), 2);
+
+    // The session remembers: a new pass changes and ignores at once.
+    h.messages.clear();
+    h.checkText(JAWAB_SWAPPED + u' ' + KITAB_SWAPPED + u' ' + BAZAR_SHORT);
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->toPlainText(), JAWAB_SWAPPED + u' ' + KITAB + u' ' + BAZAR_SHORT);
+    QCOMPARE(h.replacement->text(), BAZAR);
+    h.stop->click();
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال روک دی گئی: 3 الفاظ جانچے گئے، 3 غلطیاں ملیں"));
+    QVERIFY(h.messages.isEmpty());
 }
 
 QTEST_MAIN(DialogTest)
