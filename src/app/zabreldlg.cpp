@@ -9,7 +9,10 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSaveFile>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QShortcut>
+#include <QTimer>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QScreen>
@@ -28,6 +31,7 @@
 #include "app/aboutdlg.h"
 #include "app/dialogunits.h"
 #include "app/textboxtext.h"
+#include "app/textfile.h"
 #include "core/errors.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
@@ -54,13 +58,12 @@ const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلط
 const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString STOP_TEXT = QStringLiteral(u"روکیں");
+const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
 const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
 const QString UNSAVED_QUESTION =
     QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟");
 const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند کریں");
 const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
-// "The file could not be saved:"
-const QString SAVE_FAILED = QStringLiteral(u"فائل محفوظ نہیں ہو سکی:");
 const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 
@@ -214,6 +217,8 @@ void CZabrelDlg::createControls() {
     ignoreAllButton = tagged(new QPushButton(IGNORE_ALL_TEXT, this), IDC_IGNORE_ALL, "ignoreAllButton");
     stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
     statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
+    openButton = tagged(new QPushButton(OPEN_TEXT, this), IDC_OPEN, "openButton");
+    saveButton = tagged(new QPushButton(SAVE_TEXT, this), IDC_SAVE, "saveButton");
     replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
@@ -237,6 +242,10 @@ void CZabrelDlg::createControls() {
     connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
     connect(changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
     connect(ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
+    connect(openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
+    connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
+    connect(inputBox->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+    inputBox->viewport()->installEventFilter(this);
     // The chosen suggestion goes into the edit, where the user may still correct it.
     connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
@@ -264,7 +273,11 @@ void CZabrelDlg::placeControls() {
     grid->addLayout(buttonGrid, 1, 1, 2, 1);
     grid->addWidget(replacementEdit, 1, 2);
     grid->addWidget(suggestionList, 2, 2);
-    grid->addWidget(statusLine, 3, 0, 1, 3);
+    grid->addWidget(statusLine, 3, 0);
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addWidget(openButton);
+    fileButtons->addWidget(saveButton);
+    grid->addLayout(fileButtons, 3, 1, 1, 2);
     grid->setColumnStretch(0, TEXT_WIDTH);
     grid->setColumnStretch(2, LIST_WIDTH);
     grid->setRowStretch(2, 1);
@@ -277,6 +290,8 @@ void CZabrelDlg::placeControls() {
     QWidget::setTabOrder(changeAllButton, leaveButton);
     QWidget::setTabOrder(leaveButton, ignoreAllButton);
     QWidget::setTabOrder(ignoreAllButton, stopButton);
+    QWidget::setTabOrder(stopButton, openButton);
+    QWidget::setTabOrder(openButton, saveButton);
 }
 
 void CZabrelDlg::fitToScreen() {
@@ -335,6 +350,10 @@ void CZabrelDlg::onInitDialog() {
     giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
     giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
     giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
+    giveShortcut(openButton, QKeySequence::Open);
+    giveShortcut(saveButton, QKeySequence::Save);
+    auto* saveAs = new QShortcut(QKeySequence::SaveAs, this);
+    connect(saveAs, &QShortcut::activated, this, &CZabrelDlg::onSaveAs);
 
     // Nothing to change or leave until a check has found a word.
     changeButton->setEnabled(false);
@@ -363,6 +382,7 @@ void CZabrelDlg::onCheck() {
     leaveButton->setEnabled(true);
     ignoreAllButton->setEnabled(true);
     stopButton->setEnabled(true);
+    openButton->setEnabled(false);
     inputBox->setReadOnly(true);
     refreshMembers();
     walk.start(inputText.toStdU16String());
@@ -428,22 +448,60 @@ void CZabrelDlg::onStop() {
 }
 
 bool CZabrelDlg::onSave() {
+    return currentFile.isEmpty() ? onSaveAs() : saveFile(currentFile);
+}
+
+bool CZabrelDlg::onSaveAs() {
     const QString path = files(this, true, currentFile);
     return !path.isEmpty() && saveFile(path);
 }
 
-bool CZabrelDlg::saveFile(const QString& path) {
-    QString text = inputBox->toPlainText();
-    if (fileLineBreak != QLatin1String("\n"))
-        text.replace(u'\n', fileLineBreak);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        reportError(SAVE_FAILED + u'\n' + QDir::toNativeSeparators(path) + u'\n' + file.errorString());
+void CZabrelDlg::onOpen() {
+    if (walk.isPaused() || !confirmDiscard())
+        return;
+    const QString path = files(this, false, currentFile);
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+bool CZabrelDlg::openFile(const QString& path) {
+    if (walk.isPaused())
+        return false;
+    TextFile opened;
+    QString error;
+    if (!opened.read(path, error)) {
+        reportError(error);
         return false;
     }
-    currentFile = path;
+    fileFormat = opened;
+    fileFormat.text.clear();
+    inputBox->setPlainText(opened.text);
     inputBox->document()->setModified(false);
+    refreshMembers();
+    statusLine->clear();
+    setCurrentFile(path);
+    inputBox->setFocus();
     return true;
+}
+
+bool CZabrelDlg::saveFile(const QString& path) {
+    TextFile out = fileFormat;
+    out.text = textboxtext::forTextBox(textboxtext::snapshot(*inputBox->document()));
+    QString error;
+    if (!out.write(path, error)) {
+        reportError(error);
+        return false;
+    }
+    inputBox->document()->setModified(false);
+    setCurrentFile(path);
+    return true;
+}
+
+void CZabrelDlg::setCurrentFile(const QString& path) {
+    currentFile = path;
+    // "[*]" shows as "*" while the text differs from the file.
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] — ") + TITLE);
+    setWindowModified(inputBox->document()->isModified());
 }
 
 void CZabrelDlg::reject() {
@@ -471,6 +529,8 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == inputBox->viewport() && acceptFileDrop(event))
+        return true;
     if (watched == inputBox && event->type() == QEvent::KeyPress) {
         // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -486,6 +546,32 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
         suggestionList->count() > 0)
         suggestionList->setCurrentRow(0);
     return QDialog::eventFilter(watched, event);
+}
+
+bool CZabrelDlg::acceptFileDrop(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    // Dropped text is the text box's business; a dropped file is opened.
+    if (data == nullptr || !data->hasUrls() || data->urls().value(0).toLocalFile().isEmpty())
+        return false;
+    if (walk.isPaused()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        const QString path = data->urls().value(0).toLocalFile();
+        // After the drop has finished: asking about unsaved text inside it would block
+        // the drag source.
+        QTimer::singleShot(0, this, [this, path] {
+            if (confirmDiscard())
+                openFile(path);
+        });
+    }
+    return true;
 }
 
 void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
@@ -599,6 +685,7 @@ void CZabrelDlg::returnToIdle() {
     leaveButton->setEnabled(false);
     ignoreAllButton->setEnabled(false);
     stopButton->setEnabled(false);
+    openButton->setEnabled(true);
     suggestionList->clear();
     replacementEdit->clear();
     replacementEdit->setEnabled(false);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "app/textfile.h"
 #include "engine/spellchecker.h"
 #include "lexicon/unichar2indexmap.h"
 #include "text/wordwalk.h"
@@ -45,6 +46,8 @@ public:
         IDC_CHANGE_ALL = 1017,
         IDC_IGNORE_ALL = 1018,
         IDC_STATUS = 1019,
+        IDC_OPEN = 1020,
+        IDC_SAVE = 1021,
     };
 
     // Every message box of the dialog goes through here, so that tests can answer
@@ -77,7 +80,11 @@ public:
     void setQuestionHandler(QuestionHandler handler) { questions = std::move(handler); }
     void setFileChooser(FileChooser chooser) { files = std::move(chooser); }
 
-    // Writes the text box as UTF-8; false (after telling the user) when it cannot.
+    // Reads a UTF-8 (or byte-order-marked UTF-16) text into the text box, which starts
+    // a new undo history; false (after telling the user) when it cannot.
+    bool openFile(const QString& path);
+    // Writes the text box in the encoding and line breaks of the file it came from
+    // (UTF-8 and LF for new text); false (after telling the user) when it cannot.
     bool saveFile(const QString& path);
     const QString& currentFileName() const { return currentFile; }
 
@@ -89,6 +96,8 @@ public slots:
     void onChangeAll();
     void onIgnoreAll();
     bool onSave();
+    bool onSaveAs();
+    void onOpen();
     void showAbout();
     // Escape during a pause ends the pass; otherwise it closes, as the close box does,
     // after asking about unsaved text.
@@ -114,6 +123,8 @@ private:
     // Replaces text-box characters as one undo step and takes the result into inputText.
     void replaceText(int start, int length, const QString& replacement);
     void showStatus(const QString& pattern);
+    void setCurrentFile(const QString& path);
+    bool acceptFileDrop(QEvent* event);
     static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
     bool confirmDiscard();
@@ -146,6 +157,8 @@ private:
     QPushButton* ignoreAllButton = nullptr;
     // Where the pass is: the pause, misspelt words so far, words checked.
     QLabel* statusLine = nullptr;
+    QPushButton* openButton = nullptr;
+    QPushButton* saveButton = nullptr;
     // What Change puts in: the chosen suggestion, or the user's own spelling.
     QLineEdit* replacementEdit = nullptr;
 
@@ -157,8 +170,8 @@ private:
     QuestionHandler questions = askToSave;
     FileChooser files = chooseFile;
     QString currentFile;
-    // How the file on disk breaks lines, kept when it is saved again.
-    QString fileLineBreak = QStringLiteral("\n");
+    // The encoding and line breaks of the file on disk, kept when it is saved again.
+    TextFile fileFormat;
     bool setUpFailed = false;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QStringEncoder>
+#include <QUrl>
+#include <utility>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -181,6 +185,8 @@ private slots:
     void focusReturnsToTheTextAfterAPass();
     void everyActionWorksFromTheKeyboard();
     void ignoreAllAndChangeAllLastTheSession();
+    void openCheckAndSaveKeepTheFilesForm();
+    void droppedFileOpensAndBadFilesAreRefused();
 
 private:
     QTemporaryDir dictionary;
@@ -803,6 +809,105 @@ void DialogTest::ignoreAllAndChangeAllLastTheSession() {
     h.stop->click();
     QCOMPARE(status->text(), QStringLiteral(u"پڑتال روک دی گئی: 3 الفاظ جانچے گئے، 3 غلطیاں ملیں"));
     QVERIFY(h.messages.isEmpty());
+}
+
+void DialogTest::openCheckAndSaveKeepTheFilesForm() {
+    QTemporaryDir folder;
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    auto* open = d.findChild<QPushButton*>(QStringLiteral("openButton"));
+    auto* save = d.findChild<QPushButton*>(QStringLiteral("saveButton"));
+
+    // CR LF breaks and a no-break space come back as they were; only the word changes.
+    const QString path = folder.filePath(QStringLiteral(u"خط.txt"));
+    const QByteArray before = (SHEHAR + u' ' + KITAB_SWAPPED + QStringLiteral(u"\r\n") + DOST +
+                               QStringLiteral(u"\u00A0\r\n"))
+                                  .toUtf8();
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    h.chosenFile = path;
+    open->click();
+    QCOMPARE(h.box->toPlainText(), SHEHAR + u' ' + KITAB_SWAPPED + u'\n' + DOST + QStringLiteral(u" \n"));
+    QCOMPARE(d.windowTitle(), QStringLiteral(u"خط.txt[*] — Tesmara-ہجے پڑتال کار"));
+    QVERIFY(!d.isWindowModified());
+    // A freshly opened file is safe on disk: closing asks nothing.
+    QVERIFY(!h.box->document()->isModified());
+
+    h.check->click();
+    QVERIFY(h.paused());
+    QVERIFY(!open->isEnabled());
+    h.change->click();
+    QVERIFY(h.idle());
+    QVERIFY(d.isWindowModified());
+    h.chosenFile.clear();  // Save goes to the open file without asking
+    save->click();
+    QVERIFY(!d.isWindowModified());
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArray after = before;
+    after.replace(KITAB_SWAPPED.toUtf8(), KITAB.toUtf8());
+    QCOMPARE(saved.readAll(), after);
+    saved.close();
+
+    // A UTF-16 file with its byte-order mark is read, and saved the same way.
+    const QString wide = folder.filePath(QStringLiteral("wide.txt"));
+    {
+        QFile file(wide);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        file.write(encoder.encode(KITAB + u'\n'));
+    }
+    QVERIFY(d.openFile(wide));
+    QCOMPARE(h.box->toPlainText(), KITAB + u'\n');
+    h.box->setPlainText(DOST);
+    QVERIFY(d.saveFile(wide));
+    QFile wideFile(wide);
+    QVERIFY(wideFile.open(QIODevice::ReadOnly));
+    QCOMPARE(wideFile.readAll(), QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(DOST.utf16()), 8));
+    QCOMPARE(h.messages.size(), 1);  // the completion message only
+}
+
+void DialogTest::droppedFileOpensAndBadFilesAreRefused() {
+    QTemporaryDir folder;
+    Harness h;
+    const QString good = folder.filePath(QStringLiteral("good.txt"));
+    const QString bad = folder.filePath(QStringLiteral("bad.txt"));
+    for (const auto& [path, bytes] : {std::pair{good, (KITAB + u' ' + DOST).toUtf8()},
+                                      std::pair{bad, QByteArray("\xD8\xA7\xFF\xFE\x80 latin-1 \xE9")}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(good)});
+    QWidget* target = h.box->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QCOMPARE(h.dialog->currentFileName(), good);
+
+    // Not UTF-8: refused with a message that names the file; the text stays.
+    QVERIFY(!h.dialog->openFile(bad));
+    QCOMPARE(h.messages.size(), 1);
+    QVERIFY(h.messages[0].contains(QStringLiteral(u"یہ فائل UTF-8 متن نہیں ہے")));
+    QVERIFY(h.messages[0].contains(bad));
+    QVERIFY(!h.dialog->openFile(folder.filePath(QStringLiteral("missing.txt"))));
+    QCOMPARE(h.messages.size(), 2);
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QCOMPARE(h.dialog->currentFileName(), good);
+    // A file that cannot be written is reported, and the text counts as unsaved.
+    typeText(h.box, DOST);
+    QVERIFY(!h.dialog->saveFile(folder.filePath(QStringLiteral("no/such/folder/x.txt"))));
+    QCOMPARE(h.messages.size(), 3);
+    QVERIFY(h.box->document()->isModified());
 }
 
 QTEST_MAIN(DialogTest)
