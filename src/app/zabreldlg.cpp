@@ -8,6 +8,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QTextBlock>
+#include <QWheelEvent>
+#include <memory>
 #include <QLabel>
 #include <QHBoxLayout>
 #include <QMimeData>
@@ -31,6 +35,7 @@
 #include "app/aboutdlg.h"
 #include "app/dialogunits.h"
 #include "app/textboxtext.h"
+#include "app/misspellinghighlighter.h"
 #include "app/textfile.h"
 #include "core/errors.h"
 
@@ -57,6 +62,10 @@ const QString IGNORE_ALL_TEXT = QStringLiteral(u"سب نظرانداز کریں"
 const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلطیاں ملیں — %3 الفاظ جانچے گئے");
 const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
+const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
+constexpr std::size_t MENU_SUGGESTIONS = 8;
+constexpr int MIN_TEXT_POINTS = 8;
+constexpr int MAX_TEXT_POINTS = 48;
 const QString STOP_TEXT = QStringLiteral(u"روکیں");
 const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
 const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
@@ -246,6 +255,18 @@ void CZabrelDlg::createControls() {
     connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
     connect(inputBox->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
     inputBox->viewport()->installEventFilter(this);
+    highlighter = new MisspellingHighlighter(
+        inputBox->document(), [this](const QString& token) { return isMisspeltQuick(token); },
+        [this](char16_t unit) { return isWordLetter(unit); });
+    inputBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(inputBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
+        menu->exec(inputBox->viewport()->mapToGlobal(pos));
+    });
+    for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        connect(new QShortcut(zoomIn, this), &QShortcut::activated, this, [this] { zoomText(1); });
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, [this] { zoomText(-1); });
+    connect(new QShortcut(Qt::CTRL | Qt::Key_0, this), &QShortcut::activated, this, [this] { zoomText(0); });
     // The chosen suggestion goes into the edit, where the user may still correct it.
     connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
@@ -383,6 +404,8 @@ void CZabrelDlg::onCheck() {
     ignoreAllButton->setEnabled(true);
     stopButton->setEnabled(true);
     openButton->setEnabled(false);
+    // The pass's red word is the only mark during a pass.
+    highlighter->setActive(false);
     inputBox->setReadOnly(true);
     refreshMembers();
     walk.start(inputText.toStdU16String());
@@ -531,6 +554,14 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
 bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == inputBox->viewport() && acceptFileDrop(event))
         return true;
+    if (watched == inputBox->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                zoomText(wheel->angleDelta().y() > 0 ? 1 : -1);
+            return true;
+        }
+    }
     if (watched == inputBox && event->type() == QEvent::KeyPress) {
         // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -572,6 +603,101 @@ bool CZabrelDlg::acceptFileDrop(QEvent* event) {
         });
     }
     return true;
+}
+
+void CZabrelDlg::zoomText(int steps) {
+    QFont font = inputBox->font();
+    const int size = steps == 0 ? this->font().pointSize() : font.pointSize() + steps;
+    font.setPointSize(std::clamp(size, MIN_TEXT_POINTS, MAX_TEXT_POINTS));
+    inputBox->setFont(font);
+}
+
+bool CZabrelDlg::isMisspeltQuick(const QString& token) {
+    if (setUpFailed)
+        return false;
+    auto known = verdicts.constFind(token);
+    if (known == verdicts.constEnd()) {
+        // What checkWord accepts, without the cost of its suggestions.
+        const std::u16string word = alphabet.filterWord(token.toStdU16String());
+        const bool wrong = word.size() > 1 && !spellChecker.lexicon().contains(word);
+        // A long text has a few thousand distinct words; this only guards against
+        // a pathological one.
+        if (verdicts.size() > 200000)
+            verdicts.clear();
+        known = verdicts.insert(token, wrong);
+    }
+    if (!known.value())
+        return false;
+    const std::u16string letters = lettersOf(token);
+    return !walk.session().isIgnored(letters);
+}
+
+std::u16string CZabrelDlg::lettersOf(const QString& token) const {
+    const std::u16string units = token.toStdU16String();
+    const zabrel::LetterSpan span = zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    return units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length));
+}
+
+QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
+    QMenu* menu = inputBox->createStandardContextMenu(pos);
+    if (walk.isPaused() || !highlighter->isActive() || setUpFailed)
+        return menu;
+    // The token under the mouse, or the one just before it when the click was past a
+    // word's end.
+    const QTextCursor at = inputBox->cursorForPosition(pos);
+    const QTextBlock block = at.block();
+    const QString text = block.text();
+    auto separates = [](QChar c) { return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator; };
+    qsizetype start = at.position() - block.position();
+    if (start >= text.size() || separates(text[start]))
+        --start;
+    if (start < 0 || separates(text[start]))
+        return menu;
+    qsizetype end = start;
+    while (start > 0 && !separates(text[start - 1]))
+        --start;
+    while (end < text.size() && !separates(text[end]))
+        ++end;
+    const QString token = text.mid(start, end - start);
+    if (!isMisspeltQuick(token))
+        return menu;
+
+    const std::u16string units = token.toStdU16String();
+    const zabrel::LetterSpan span = zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    const int wordStart = block.position() + static_cast<int>(start) + span.offset;
+    const int wordLength = span.length;
+    std::vector<std::u16string> suggestions;
+    try {
+        spellChecker.checkWord(units, suggestions);
+    } catch (const std::exception&) {
+        // The engine failed on this word: offer what the menu has anyway.
+        suggestions.clear();
+    }
+    QAction* before = menu->actions().value(0);
+    QList<QAction*> added;
+    for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
+        const QString suggestion = QString::fromStdU16String(suggestions[i]);
+        auto* action = new QAction(suggestion, menu);
+        connect(action, &QAction::triggered, this,
+                [this, wordStart, wordLength, suggestion] { replaceText(wordStart, wordLength, suggestion); });
+        added << action;
+    }
+    if (added.isEmpty()) {
+        auto* none = new QAction(NO_SUGGESTIONS, menu);
+        none->setEnabled(false);
+        added << none;
+    }
+    auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
+    ignore->setObjectName(QStringLiteral("ignoreAllAction"));
+    const std::u16string letters = units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
+    connect(ignore, &QAction::triggered, this, [this, letters] {
+        walk.session().ignoreAll(letters);
+        highlighter->rehighlight();
+    });
+    added << ignore;
+    menu->insertActions(before, added);
+    menu->insertSeparator(before);
+    return menu;
 }
 
 void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
@@ -686,6 +812,7 @@ void CZabrelDlg::returnToIdle() {
     ignoreAllButton->setEnabled(false);
     stopButton->setEnabled(false);
     openButton->setEnabled(true);
+    highlighter->setActive(!setUpFailed);
     suggestionList->clear();
     replacementEdit->clear();
     replacementEdit->setEnabled(false);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QIcon>
 #include <QKeySequence>
 #include <QString>
@@ -15,6 +16,8 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QMenu;
+class MisspellingHighlighter;
 class QLineEdit;
 class QListWidget;
 class QMessageBox;
@@ -88,6 +91,11 @@ public:
     bool saveFile(const QString& path);
     const QString& currentFileName() const { return currentFile; }
 
+    // The text box's context menu for a point of its viewport: the usual edit entries,
+    // and above them, on a misspelt word while idle, its suggestions and Ignore All.
+    // The caller owns the menu.
+    QMenu* createTextBoxMenu(const QPoint& pos);
+
 public slots:
     void onCheck();
     void onChange();
@@ -125,6 +133,11 @@ private:
     void showStatus(const QString& pattern);
     void setCurrentFile(const QString& path);
     bool acceptFileDrop(QEvent* event);
+    // Larger (1), smaller (-1) or back to the dialog's size (0).
+    void zoomText(int steps);
+    // Whether the engine would stop on `token`, from the lexicon alone; cached.
+    bool isMisspeltQuick(const QString& token);
+    std::u16string lettersOf(const QString& token) const;
     static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
     bool confirmDiscard();
@@ -157,6 +170,8 @@ private:
     QPushButton* ignoreAllButton = nullptr;
     // Where the pass is: the pause, misspelt words so far, words checked.
     QLabel* statusLine = nullptr;
+    MisspellingHighlighter* highlighter = nullptr;
+    QHash<QString, bool> verdicts;  // token -> misspelt, as the lexicon says
     QPushButton* openButton = nullptr;
     QPushButton* saveButton = nullptr;
     // What Change puts in: the chosen suggestion, or the user's own spelling.

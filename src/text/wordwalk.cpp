@@ -91,22 +91,25 @@ bool WordWalk::findMisspelt(const Checker& check, const TokenHook& onToken, cons
 }
 
 void WordWalk::findLetters() {
-    const auto size = static_cast<int32_t>(currentWord.size());
+    const LetterSpan span = letterSpan(currentWord, isLetter);
+    letterOffset = span.offset;
+    letterLength = span.length;
+}
+
+LetterSpan letterSpan(std::u16string_view token, const std::function<bool(char16_t)>& isLetter) {
+    const auto size = static_cast<int32_t>(token.size());
     int32_t first = 0;
     int32_t last = size;
     if (isLetter) {
-        while (first < size && !isLetter(currentWord[static_cast<std::size_t>(first)]))
+        while (first < size && !isLetter(token[static_cast<std::size_t>(first)]))
             ++first;
-        while (last > first && !isLetter(currentWord[static_cast<std::size_t>(last - 1)]))
+        while (last > first && !isLetter(token[static_cast<std::size_t>(last - 1)]))
             --last;
     }
     // Punctuation alone: nothing to single out.
-    if (first == last) {
-        first = 0;
-        last = size;
-    }
-    letterOffset = first;
-    letterLength = last - first;
+    if (first == last)
+        return {0, size};
+    return {first, last - first};
 }
 
 std::u16string WordWalk::getCurrentLetters() const {

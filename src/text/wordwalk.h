@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/sessionwords.h"
@@ -15,6 +16,15 @@ namespace zabrel {
 // Everything else (ASCII punctuation, digits, brackets) stays inside a token and is
 // dropped later by the engine's alphabet filter.
 bool isWordDelimiter(char16_t unit);
+
+// Where the letters of `token` start and how many units they take, when units for
+// which `isLetter` is false at either end are punctuation. A token without any letter
+// counts as letters throughout.
+struct LetterSpan {
+    int32_t offset;
+    int32_t length;
+};
+LetterSpan letterSpan(std::u16string_view token, const std::function<bool(char16_t)>& isLetter);
 
 // Walks a snapshot of a text word by word. Positions in the snapshot count UTF-16
 // units, with a line break as CR LF; display positions count characters of the text

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QTextLayout>
+#include <QWheelEvent>
+#include <algorithm>
 #include <QMimeData>
 #include <QStringEncoder>
 #include <QUrl>
@@ -97,6 +101,20 @@ void typeText(QWidget* widget, const QString& text) {
     QApplication::sendEvent(widget, &press);
 }
 
+// The ranges of the text box with a spelling underline, in document positions.
+QList<Range> underlined(const QTextEdit& box) {
+    QList<Range> ranges;
+    const QTextDocument& document = *box.document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+                ranges.push_back({block.position() + range.start, block.position() + range.start + range.length});
+        }
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
+    return ranges;
+}
+
 QStringList itemsOf(const QListWidget& list) {
     QStringList items;
     for (int row = 0; row < list.count(); ++row)
@@ -187,6 +205,8 @@ private slots:
     void ignoreAllAndChangeAllLastTheSession();
     void openCheckAndSaveKeepTheFilesForm();
     void droppedFileOpensAndBadFilesAreRefused();
+    void misspeltWordsAreUnderlinedWhileIdle();
+    void textSizeFollowsCtrlWheelAndKeys();
 
 private:
     QTemporaryDir dictionary;
@@ -908,6 +928,81 @@ void DialogTest::droppedFileOpensAndBadFilesAreRefused() {
     QVERIFY(!h.dialog->saveFile(folder.filePath(QStringLiteral("no/such/folder/x.txt"))));
     QCOMPARE(h.messages.size(), 3);
     QVERIFY(h.box->document()->isModified());
+}
+
+void DialogTest::misspeltWordsAreUnderlinedWhileIdle() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    h.box->setFocus();
+    // Letters only: the bracket stays without a line; a break inside a paragraph
+    // separates words.
+    typeText(h.box, SHEHAR + QStringLiteral(u" (") + KITAB_SWAPPED + QStringLiteral(u") ") + DOST);
+    QTest::keyClick(h.box, Qt::Key_Return, Qt::ShiftModifier);
+    typeText(h.box, JAWAB_SWAPPED + QStringLiteral(u"\n") + KITABAN);
+    QCOMPARE(underlined(*h.box), (QList<Range>{{5, 9}, {16, 20}, {21, 26}}));
+
+    // Off during a pass, where the red word is the only mark; back afterwards.
+    h.check->click();
+    QVERIFY(h.paused());
+    QVERIFY(underlined(*h.box).isEmpty());
+    h.stop->click();
+    QCOMPARE(underlined(*h.box).size(), 3);
+
+    // Right-click on a misspelt word: its suggestions first; choosing one is one
+    // undo step.
+    const QPoint onWord = h.box->cursorRect(QTextCursor(h.box->document()->findBlockByNumber(0))).center();
+    QTextCursor inWord(h.box->document());
+    inWord.setPosition(7);
+    std::unique_ptr<QMenu> menu(d.createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries << action->text();
+    QCOMPARE(entries.value(0), KITAB);
+    QVERIFY(entries.contains(QStringLiteral(u"سب نظرانداز کریں")));
+    QVERIFY(entries.size() > 4);  // the usual Undo, Copy, Paste... follow
+    menu->actions().value(0)->trigger();
+    QCOMPARE(h.box->toPlainText().mid(4, 6), QStringLiteral(u"(") + KITAB + QStringLiteral(u")"));
+    QCOMPARE(underlined(*h.box), (QList<Range>{{16, 20}, {21, 26}}));
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText().mid(5, 4), KITAB_SWAPPED);
+
+    // A correct word has no spelling entries.
+    menu.reset(d.createTextBoxMenu(onWord));
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("ignoreAllAction")) == nullptr);
+
+    // Ignore All from the menu: no line under the word anywhere any more.
+    inWord.setPosition(18);
+    menu.reset(d.createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QAction* ignore = menu->findChild<QAction*>(QStringLiteral("ignoreAllAction"));
+    QVERIFY(ignore != nullptr);
+    ignore->trigger();
+    QCOMPARE(underlined(*h.box), (QList<Range>{{5, 9}, {21, 26}}));
+}
+
+void DialogTest::textSizeFollowsCtrlWheelAndKeys() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    h.box->setFocus();
+    const int start = h.box->font().pointSize();
+    QWheelEvent up(QPointF(10, 10), h.box->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(h.box->viewport(), &up);
+    QCOMPARE(h.box->font().pointSize(), start + 1);
+    QTest::keyClick(h.box, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start + 2);
+    QTest::keyClick(h.box, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start + 1);
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(h.box, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), 8);
+    QTest::keyClick(h.box, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start);
+    // The dialog itself keeps its size.
+    QCOMPARE(d.font().pointSize(), 14);
 }
 
 QTEST_MAIN(DialogTest)
