@@ -4,8 +4,8 @@
 
 #include "cli/subprocess.h"
 #include "cli/testdictionary.h"
-#include "text/utf8.h"
 #include "support/testsupport.h"
+#include "text/utf8.h"
 
 namespace zabrel::test {
 namespace {
