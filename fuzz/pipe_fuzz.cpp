@@ -3,18 +3,25 @@
 // fixed dictionary. Every answer must be UTF-8 that ends its lines.
 #include <string_view>
 
+#include "cli/personalwords.h"
 #include "cli/pipesession.h"
-#include "cli/utf8.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
+#include "text/utf8.h"
 
 using namespace zabrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     SpellChecker& checker = fuzz::fixedChecker();
-    cli::PipeSession session([&](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-        return checker.checkWord(word, suggestions);
-    });
+    // The Arabic letters; the fixed dictionary's alphabet is among them.
+    static const cli::WordLetters letters([](char16_t unit) { return unit >= 0x0621 && unit <= 0x06D3; });
+    PersonalWordList personal;
+    cli::PipeSession session(cli::withPersonalWords(
+                                 [&](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+                                     return checker.checkWord(word, suggestions);
+                                 },
+                                 personal, letters),
+                             letters, personal);
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::string out;
     std::u16string decoded;
@@ -29,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             continue;
         }
         std::size_t bad = 0;
-        if (!out.empty() && (out.back() != '\n' || !cli::utf8ToUtf16(out, decoded, bad)))
+        if (!out.empty() && (out.back() != '\n' || !utf8ToUtf16(out, decoded, bad)))
             fuzz::fail("an answer that is not UTF-8 lines");
     }
     return 0;

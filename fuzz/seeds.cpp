@@ -6,7 +6,9 @@
 #include <string>
 
 #include "fixture.h"
+#include "text/utf8.h"
 
+using namespace zabrel;
 using namespace zabrel::fuzz;
 
 namespace {
@@ -33,23 +35,6 @@ Bytes utf16(const std::u16string& text, bool mark) {
     return bytes;
 }
 
-std::string utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t unit : text) {
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            out += static_cast<char>(0xC0 | (unit >> 6));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (unit >> 12));
-            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        }
-    }
-    return out;
-}
-
 void append16(Bytes& to, const Bytes& file) {
     to.push_back(static_cast<unsigned char>(file.size() & 0xFF));
     to.push_back(static_cast<unsigned char>(file.size() >> 8));
@@ -70,15 +55,18 @@ int main(int argc, char** argv) {
 
     seed("config", "first-run", readBytes("config.ini"));
     seed("config", "later-run", built.at("config.ini"));
-    seed("config", "quirks", "remark without equals\ninitialize=YES\r\n\r\nInitialize = NO\n"
-                             "soundexFilePath = a = b \t\nshapexFilePath =\nwordListFilePath = C:\\words.txt");
+    seed("config", "quirks",
+         "remark without equals\ninitialize=YES\r\n\r\nInitialize = NO\n"
+         "soundexFilePath = a = b \t\nshapexFilePath =\nwordListFilePath = C:\\words.txt");
 
     seed("alphabet", "letters", readBytes("alphabet.txt"));
-    seed("alphabet", "lf-and-blank-lines", utf16(u"\u0627\n\u0628\r\n\r\n\n\u0627\u0628\u067E\r\n\u062A", true));
+    seed("alphabet", "lf-and-blank-lines",
+         utf16(u"\u0627\n\u0628\r\n\r\n\n\u0627\u0628\u067E\r\n\u062A", true));
     seed("alphabet", "no-mark", utf16(u"\u0627\r\n", false));
 
     seed("wordlist", "words", readBytes("wordlist.txt"));
-    seed("wordlist", "short-header", utf16(u"4\r\n\u0628\u0627\u062A\t5\r\n\u062F\u0644\t3\r\n\u0633\u0628\t2", true));
+    seed("wordlist", "short-header",
+         utf16(u"4\r\n\u0628\u0627\u062A\t5\r\n\u062F\u0644\t3\r\n\u0633\u0628\t2", true));
     seed("wordlist", "duplicates-and-empty-fields",
          utf16(u"5\r\n\u0628\u0627\u062A\t5\r\n\u0628\u0627\u062A\t7\r\n\tx\r\n"
                u"\u0627\u0628\u067E\u062A\u062C\u062F\u0631\u0633\u06A9\u0644\u0645\u0646\u0648\u06CC\u06C1"
@@ -93,7 +81,8 @@ int main(int argc, char** argv) {
     append16(postings, built.at("bigram-index.dat"));
     append16(postings, built.at("bigram-lists.dat"));
     append16(postings, built.at("unigram-index.dat"));
-    postings.insert(postings.end(), built.at("unigram-lists.dat").begin(), built.at("unigram-lists.dat").end());
+    postings.insert(postings.end(), built.at("unigram-lists.dat").begin(),
+                    built.at("unigram-lists.dat").end());
     seed("postings", "built", postings);
 
     const auto& words = sampleWords();
@@ -105,13 +94,16 @@ int main(int argc, char** argv) {
 
     std::u16string text;
     for (std::size_t k = 0; k < 12; ++k)
-        text += (k % 2 ? wrong[k] : words[k]) + (k % 3 == 0 ? u"\r\n" : k % 3 == 1 ? u"\u060C " : u"\u06D4\t");
+        text += (k % 2 ? wrong[k] : words[k]) + (k % 3 == 0   ? u"\r\n"
+                                                 : k % 3 == 1 ? u"\u060C "
+                                                              : u"\u06D4\t");
     seed("wordwalk", "text", utf16(text, false));
     seed("wordwalk", "delimiters", utf16(u"\r\n\r\n  ;:'\u061B\u061F\u060C\u06D4\n\r\u0628\u0627", false));
 
-    std::string lines = "!\n" + utf8(words[0] + u" " + wrong[1] + u"\u060C " + wrong[5]) + "\n%\n";
-    lines += "*" + utf8(wrong[1]) + "\n" + utf8(wrong[1]) + "\n^" + utf8(wrong[2]) + "\n#\n~tex\n+\n-\n\n";
-    lines += "\xC3\x28 bad utf-8\n@" + utf8(wrong[3]) + "\n" + utf8(wrong[3]) + "\n";
+    std::string lines = "!\n" + utf16ToUtf8(words[0] + u" " + wrong[1] + u"\u060C " + wrong[5]) + "\n%\n";
+    lines += "*" + utf16ToUtf8(wrong[1]) + "\n" + utf16ToUtf8(wrong[1]) + "\n^" + utf16ToUtf8(wrong[2]) +
+             "\n#\n~tex\n+\n-\n\n";
+    lines += "\xC3\x28 bad utf-8\n@" + utf16ToUtf8(wrong[3]) + "\n" + utf16ToUtf8(wrong[3]) + "\n";
     seed("pipe", "session", lines);
     return 0;
 }
