@@ -66,6 +66,7 @@ const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
 constexpr std::size_t MENU_SUGGESTIONS = 8;
 constexpr int MIN_TEXT_POINTS = 8;
 constexpr int MAX_TEXT_POINTS = 48;
+const QString ADD_TEXT = QStringLiteral(u"لغت میں شامل کریں");
 const QString STOP_TEXT = QStringLiteral(u"روکیں");
 const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
 const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
@@ -224,6 +225,7 @@ void CZabrelDlg::createControls() {
     leaveButton = tagged(new QPushButton(QStringLiteral("Leave"), this), IDC_LEAVE, "leaveButton");
     changeAllButton = tagged(new QPushButton(CHANGE_ALL_TEXT, this), IDC_CHANGE_ALL, "changeAllButton");
     ignoreAllButton = tagged(new QPushButton(IGNORE_ALL_TEXT, this), IDC_IGNORE_ALL, "ignoreAllButton");
+    addButton = tagged(new QPushButton(ADD_TEXT, this), IDC_ADD, "addButton");
     stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
     statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
     openButton = tagged(new QPushButton(OPEN_TEXT, this), IDC_OPEN, "openButton");
@@ -251,6 +253,7 @@ void CZabrelDlg::createControls() {
     connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
     connect(changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
     connect(ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
+    connect(addButton, &QPushButton::clicked, this, &CZabrelDlg::onAdd);
     connect(openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
     connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
     connect(inputBox->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
@@ -289,6 +292,7 @@ void CZabrelDlg::placeControls() {
     buttonGrid->addWidget(changeAllButton, 1, 1);
     buttonGrid->addWidget(leaveButton, 2, 0);
     buttonGrid->addWidget(ignoreAllButton, 2, 1);
+    buttonGrid->addWidget(addButton, 3, 0);
     buttonGrid->addWidget(stopButton, 3, 1);
     buttonGrid->setRowStretch(4, 1);
     grid->addLayout(buttonGrid, 1, 1, 2, 1);
@@ -310,7 +314,8 @@ void CZabrelDlg::placeControls() {
     QWidget::setTabOrder(changeButton, changeAllButton);
     QWidget::setTabOrder(changeAllButton, leaveButton);
     QWidget::setTabOrder(leaveButton, ignoreAllButton);
-    QWidget::setTabOrder(ignoreAllButton, stopButton);
+    QWidget::setTabOrder(ignoreAllButton, addButton);
+    QWidget::setTabOrder(addButton, stopButton);
     QWidget::setTabOrder(stopButton, openButton);
     QWidget::setTabOrder(openButton, saveButton);
 }
@@ -371,6 +376,7 @@ void CZabrelDlg::onInitDialog() {
     giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
     giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
     giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
+    giveShortcut(addButton, Qt::ALT | Qt::Key_D);
     giveShortcut(openButton, QKeySequence::Open);
     giveShortcut(saveButton, QKeySequence::Save);
     auto* saveAs = new QShortcut(QKeySequence::SaveAs, this);
@@ -381,6 +387,7 @@ void CZabrelDlg::onInitDialog() {
     changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
     ignoreAllButton->setEnabled(false);
+    addButton->setEnabled(false);
     stopButton->setEnabled(false);
     replacementEdit->setEnabled(false);
     if (!failure.isEmpty()) {
@@ -391,8 +398,16 @@ void CZabrelDlg::onInitDialog() {
 
     refreshControls();
     inputBox->setFocus();
-    if (setUpFailed)
+    if (setUpFailed) {
         reportError(failure);
+        return;
+    }
+    // Without its list the dialog still checks; adding then reports why it cannot.
+    try {
+        personal.load();
+    } catch (const zabrel::QuelmException& ex) {
+        reportError(QString::fromStdString(ex.getFullMessage()));
+    }
 }
 
 void CZabrelDlg::onCheck() {
@@ -402,6 +417,7 @@ void CZabrelDlg::onCheck() {
     changeButton->setEnabled(true);
     leaveButton->setEnabled(true);
     ignoreAllButton->setEnabled(true);
+    addButton->setEnabled(true);
     stopButton->setEnabled(true);
     openButton->setEnabled(false);
     // The pass's red word is the only mark during a pass.
@@ -431,6 +447,51 @@ void CZabrelDlg::changeWord(bool everywhere) {
     walk.replaced(static_cast<int32_t>(replacement.size()));
     walk.leave();
     runPass();
+}
+
+void CZabrelDlg::onAdd() {
+    if (!walk.isPaused())
+        return;
+    if (!addToPersonalList(walk.getCurrentWord()))
+        return;
+    clearHighlight();
+    walk.leave();
+    runPass();
+}
+
+bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
+    const std::u16string word = alphabet.filterWord(token);
+    try {
+        // Another program may have added words since: add to what is on disk now.
+        personal.load();
+        personal.add(word);
+        personal.save();
+    } catch (const zabrel::QuelmException& ex) {
+        reportError(QString::fromStdString(ex.getFullMessage()));
+        return false;
+    }
+    verdicts.remove(QString::fromStdU16String(token));
+    return true;
+}
+
+bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
+    // Stored by its letters, as the engine sees it; written as is also counts.
+    return personal.size() > 0 && (personal.contains(token) || personal.contains(alphabet.filterWord(token)));
+}
+
+bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
+    if (isPersonalWord(word)) {
+        suggestions.clear();
+        return false;
+    }
+    const std::u16string asked = word;
+    if (!spellChecker.checkWord(std::move(word), suggestions))
+        return false;
+    // The user's own words close to the misspelling come after the engine's.
+    for (std::u16string& near : personal.near(asked))
+        if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
+            suggestions.push_back(std::move(near));
+    return true;
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -628,8 +689,8 @@ bool CZabrelDlg::isMisspeltQuick(const QString& token) {
     }
     if (!known.value())
         return false;
-    const std::u16string letters = lettersOf(token);
-    return !walk.session().isIgnored(letters);
+    const std::u16string units = token.toStdU16String();
+    return !walk.session().isIgnored(lettersOf(token)) && !isPersonalWord(units);
 }
 
 std::u16string CZabrelDlg::lettersOf(const QString& token) const {
@@ -668,7 +729,7 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     const int wordLength = span.length;
     std::vector<std::u16string> suggestions;
     try {
-        spellChecker.checkWord(units, suggestions);
+        checkWithPersonalWords(units, suggestions);
     } catch (const std::exception&) {
         // The engine failed on this word: offer what the menu has anyway.
         suggestions.clear();
@@ -695,6 +756,13 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
         highlighter->rehighlight();
     });
     added << ignore;
+    auto* add = new QAction(ADD_TEXT, menu);
+    add->setObjectName(QStringLiteral("addAction"));
+    connect(add, &QAction::triggered, this, [this, units] {
+        if (addToPersonalList(units))
+            highlighter->rehighlight();
+    });
+    added << add;
     menu->insertActions(before, added);
     menu->insertSeparator(before);
     return menu;
@@ -735,7 +803,7 @@ void CZabrelDlg::showAbout() {
 
 void CZabrelDlg::runPass() {
     auto check = [this](std::u16string word, std::vector<std::u16string>& suggestions) {
-        return spellChecker.checkWord(std::move(word), suggestions);
+        return checkWithPersonalWords(std::move(word), suggestions);
     };
     QString failure;
     try {
@@ -810,6 +878,7 @@ void CZabrelDlg::returnToIdle() {
     changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
     ignoreAllButton->setEnabled(false);
+    addButton->setEnabled(false);
     stopButton->setEnabled(false);
     openButton->setEnabled(true);
     highlighter->setActive(!setUpFailed);

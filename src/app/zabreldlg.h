@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/textfile.h"
+#include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
 #include "lexicon/unichar2indexmap.h"
 #include "text/wordwalk.h"
@@ -51,6 +52,7 @@ public:
         IDC_STATUS = 1019,
         IDC_OPEN = 1020,
         IDC_SAVE = 1021,
+        IDC_ADD = 1022,
     };
 
     // Every message box of the dialog goes through here, so that tests can answer
@@ -103,6 +105,7 @@ public slots:
     void onStop();
     void onChangeAll();
     void onIgnoreAll();
+    void onAdd();
     bool onSave();
     bool onSaveAs();
     void onOpen();
@@ -137,6 +140,12 @@ private:
     void zoomText(int steps);
     // Whether the engine would stop on `token`, from the lexicon alone; cached.
     bool isMisspeltQuick(const QString& token);
+    // The engine's answer with the personal word list on top.
+    bool checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions);
+    bool isPersonalWord(const std::u16string& token) const;
+    // Adds the token's letters to the personal list and saves it; false (after telling
+    // the user) when the list cannot be read or written.
+    bool addToPersonalList(const std::u16string& token);
     std::u16string lettersOf(const QString& token) const;
     static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
@@ -168,6 +177,9 @@ private:
     QPushButton* stopButton = nullptr;
     QPushButton* changeAllButton = nullptr;
     QPushButton* ignoreAllButton = nullptr;
+    QPushButton* addButton = nullptr;
+    // The user's own words, shared with zabrel-check.
+    zabrel::PersonalWordList personal{zabrel::PersonalWordList::defaultPath()};
     // Where the pass is: the pause, misspelt words so far, words checked.
     QLabel* statusLine = nullptr;
     MisspellingHighlighter* highlighter = nullptr;

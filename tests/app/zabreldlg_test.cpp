@@ -207,13 +207,17 @@ private slots:
     void droppedFileOpensAndBadFilesAreRefused();
     void misspeltWordsAreUnderlinedWhileIdle();
     void textSizeFollowsCtrlWheelAndKeys();
+    void addedWordsGoToThePersonalList();
 
 private:
     QTemporaryDir dictionary;
+    // Where the personal word list goes: never the user's own.
+    QTemporaryDir dataHome;
 };
 
 void DialogTest::initTestCase() {
-    QVERIFY(dictionary.isValid());
+    QVERIFY(dictionary.isValid() && dataHome.isValid());
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
     QVERIFY(QDir::setCurrent(dictionary.path()));
     // The first set-up builds the derived files; every dialog after it loads them.
@@ -1003,6 +1007,72 @@ void DialogTest::textSizeFollowsCtrlWheelAndKeys() {
     QCOMPARE(h.box->font().pointSize(), start);
     // The dialog itself keeps its size.
     QCOMPARE(d.font().pointSize(), 14);
+}
+
+void DialogTest::addedWordsGoToThePersonalList() {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    const QString listPath = home.filePath(QStringLiteral("zabrel/personal.txt"));
+    {
+        // Another program's word, already in the list.
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("zabrel"))));
+        QFile file(listPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(u"ظظظظ\n").toUtf8());
+    }
+    {
+        Harness h;
+        auto* add = h.dialog->findChild<QPushButton*>(QStringLiteral("addButton"));
+        QVERIFY(!add->isEnabled());
+        h.checkText(QStringLiteral(u"ظظظظ ") + KITAB_SWAPPED + QStringLiteral(u"، ") + JAWAB_SWAPPED + u' ' +
+                    KITAB_SWAPPED + u'.');
+        QVERIFY(add->isEnabled());
+        QCOMPARE(redRanges(*h.box), (QList<Range>{{5, 9}}));
+        add->click();
+        // The later کتبا is accepted now; the pass stops at جاوب only.
+        QCOMPARE(redRanges(*h.box), (QList<Range>{{11, 15}}));
+        h.leave->click();
+        QVERIFY(h.idle());
+        QFile file(listPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral(u"ظظظظ\n") + KITAB_SWAPPED + u'\n');
+        QCOMPARE(underlined(*h.box), (QList<Range>{{11, 15}}));
+    }
+    {
+        // A new session reads the list: nothing to stop at, nothing underlined.
+        Harness h;
+        h.checkText(KITAB_SWAPPED + u' ' + KITAB_SWAPPED);
+        QVERIFY(h.idle());
+        QVERIFY(underlined(*h.box).isEmpty());
+        // From the text box's menu too.
+        h.box->setPlainText(JAWAB_SWAPPED);
+        QTextCursor inWord(h.box->document());
+        inWord.setPosition(2);
+        std::unique_ptr<QMenu> menu(h.dialog->createTextBoxMenu(h.box->cursorRect(inWord).center()));
+        QAction* add = menu->findChild<QAction*>(QStringLiteral("addAction"));
+        QVERIFY(add != nullptr);
+        add->trigger();
+        QVERIFY(underlined(*h.box).isEmpty());
+    }
+    QFile file(listPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count('\n'), 3);
+
+    {
+        // A list that cannot be read is reported, and adding to it refuses.
+        QFile broken(listPath);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray("\xFF\xFE\x00" "bad", 6));
+    }
+    {
+        Harness h;
+        QCOMPARE(h.messages.size(), 1);
+        h.checkText(BAZAR_SHORT);
+        h.dialog->findChild<QPushButton*>(QStringLiteral("addButton"))->click();
+        QCOMPARE(h.messages.size(), 2);
+        QVERIFY(h.paused());
+    }
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
 QTEST_MAIN(DialogTest)
