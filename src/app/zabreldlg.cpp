@@ -228,6 +228,8 @@ void CZabrelDlg::createControls() {
     addButton = tagged(new QPushButton(ADD_TEXT, this), IDC_ADD, "addButton");
     stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
     statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
+    // A long status must not widen the window past a small screen.
+    statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     openButton = tagged(new QPushButton(OPEN_TEXT, this), IDC_OPEN, "openButton");
     saveButton = tagged(new QPushButton(SAVE_TEXT, this), IDC_SAVE, "saveButton");
     replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
@@ -256,7 +258,11 @@ void CZabrelDlg::createControls() {
     connect(addButton, &QPushButton::clicked, this, &CZabrelDlg::onAdd);
     connect(openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
     connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
-    connect(inputBox->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+    connect(inputBox->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        // Only a file's title has the "[*]" that shows it.
+        if (!currentFile.isEmpty())
+            setWindowModified(modified);
+    });
     inputBox->viewport()->installEventFilter(this);
     highlighter = new MisspellingHighlighter(
         inputBox->document(), [this](const QString& token) { return isMisspeltQuick(token); },
@@ -300,6 +306,7 @@ void CZabrelDlg::placeControls() {
     grid->addWidget(suggestionList, 2, 2);
     grid->addWidget(statusLine, 3, 0);
     auto* fileButtons = new QHBoxLayout;
+    fileButtons->addStretch(1);
     fileButtons->addWidget(openButton);
     fileButtons->addWidget(saveButton);
     grid->addLayout(fileButtons, 3, 1, 1, 2);
