@@ -6,7 +6,8 @@
 
 #include "text/wordwalk.h"
 
-MisspellingHighlighter::MisspellingHighlighter(QTextDocument* document, Verifier verifier, LetterTest letterTest)
+MisspellingHighlighter::MisspellingHighlighter(QTextDocument* document, Verifier verifier,
+                                               LetterTest letterTest)
     : QSyntaxHighlighter(document), isMisspelt(std::move(verifier)), isLetter(std::move(letterTest)) {
     misspelt.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     misspelt.setUnderlineColor(QColor(255, 0, 0));
@@ -22,7 +23,8 @@ void MisspellingHighlighter::setActive(bool on) {
 void MisspellingHighlighter::highlightBlock(const QString& text) {
     if (!active)
         return;
-    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::size_t>(text.size()));
     // A line break inside a paragraph (Shift+Return) separates words too.
     auto separates = [](char16_t unit) { return zabrel::isWordDelimiter(unit) || unit == u'\u2028'; };
     std::size_t i = 0;

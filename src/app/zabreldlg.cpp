@@ -7,35 +7,35 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QTextBlock>
-#include <QWheelEvent>
-#include <memory>
-#include <QLabel>
-#include <QHBoxLayout>
-#include <QMimeData>
-#include <QShortcut>
-#include <QTimer>
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QScreen>
-#include <QVBoxLayout>
-#include <algorithm>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "app/aboutdlg.h"
 #include "app/dialogunits.h"
-#include "app/textboxtext.h"
 #include "app/misspellinghighlighter.h"
+#include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "core/errors.h"
 
@@ -182,9 +182,8 @@ QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& curr
 }
 
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                  Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       messages(std::move(messageHandler)) {
     icon = applicationIcon();
     setModal(true);
@@ -247,7 +246,8 @@ void CZabrelDlg::createControls() {
     inputBox->installEventFilter(this);
     suggestionList->installEventFilter(this);
     // The focused list shows it, also before an item is current.
-    suggestionList->setStyleSheet(QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
+    suggestionList->setStyleSheet(
+        QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
     connect(suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
@@ -274,7 +274,8 @@ void CZabrelDlg::createControls() {
     });
     for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
         connect(new QShortcut(zoomIn, this), &QShortcut::activated, this, [this] { zoomText(1); });
-    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, [this] { zoomText(-1); });
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this,
+            [this] { zoomText(-1); });
     connect(new QShortcut(Qt::CTRL | Qt::Key_0, this), &QShortcut::activated, this, [this] { zoomText(0); });
     // The chosen suggestion goes into the edit, where the user may still correct it.
     connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -608,7 +609,8 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
         onStop();
         return;
     }
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
         QWidget* focused = focusWidget();
         if (auto* button = qobject_cast<QPushButton*>(focused); button != nullptr && button->isEnabled())
             button->click();
@@ -633,7 +635,8 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == inputBox && event->type() == QEvent::KeyPress) {
         // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & Qt::ControlModifier) && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+        if ((key->modifiers() & Qt::ControlModifier) &&
+            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             if (key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier))
                 focusPreviousChild();
             else
@@ -702,7 +705,8 @@ bool CZabrelDlg::isMisspeltQuick(const QString& token) {
 
 std::u16string CZabrelDlg::lettersOf(const QString& token) const {
     const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span = zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    const zabrel::LetterSpan span =
+        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
     return units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length));
 }
 
@@ -715,7 +719,9 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     const QTextCursor at = inputBox->cursorForPosition(pos);
     const QTextBlock block = at.block();
     const QString text = block.text();
-    auto separates = [](QChar c) { return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator; };
+    auto separates = [](QChar c) {
+        return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator;
+    };
     qsizetype start = at.position() - block.position();
     if (start >= text.size() || separates(text[start]))
         --start;
@@ -731,7 +737,8 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
         return menu;
 
     const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span = zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    const zabrel::LetterSpan span =
+        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
     const int wordStart = block.position() + static_cast<int>(start) + span.offset;
     const int wordLength = span.length;
     std::vector<std::u16string> suggestions;
@@ -746,8 +753,9 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
         const QString suggestion = QString::fromStdU16String(suggestions[i]);
         auto* action = new QAction(suggestion, menu);
-        connect(action, &QAction::triggered, this,
-                [this, wordStart, wordLength, suggestion] { replaceText(wordStart, wordLength, suggestion); });
+        connect(action, &QAction::triggered, this, [this, wordStart, wordLength, suggestion] {
+            replaceText(wordStart, wordLength, suggestion);
+        });
         added << action;
     }
     if (added.isEmpty()) {
@@ -757,7 +765,8 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     }
     auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
     ignore->setObjectName(QStringLiteral("ignoreAllAction"));
-    const std::u16string letters = units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
+    const std::u16string letters =
+        units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
     connect(ignore, &QAction::triggered, this, [this, letters] {
         walk.session().ignoreAll(letters);
         highlighter->rehighlight();
@@ -817,7 +826,8 @@ void CZabrelDlg::runPass() {
         auto replace = [this](int32_t start, int32_t length, const std::u16string& replacement) {
             replaceText(start, length, QString::fromStdU16String(replacement));
         };
-        if (walk.findMisspelt(check, [this] { refreshControls(); }, replace)) {
+        if (walk.findMisspelt(
+                check, [this] { refreshControls(); }, replace)) {
             highlightWord(walk.getHighlightStart(), walk.getLetterLength());
             refreshMembers();
             pauseOnWord();
@@ -920,8 +930,8 @@ void CZabrelDlg::refreshMembers() {
 
 bool CZabrelDlg::isWordLetter(char16_t unit) const {
     // Harakat and other Arabic combining marks sit on a letter and go with it.
-    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 || (unit >= 0x0610 && unit <= 0x061A) ||
-                      (unit >= 0x06D6 && unit <= 0x06ED);
+    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 ||
+                      (unit >= 0x0610 && unit <= 0x061A) || (unit >= 0x06D6 && unit <= 0x06ED);
     return mark || alphabet.getIndex(unit) != zabrel::NO_INDEX;
 }
 

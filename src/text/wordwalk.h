@@ -45,7 +45,8 @@ public:
     using LetterTest = std::function<bool(char16_t unit)>;
     // Replaces `length` text-box characters from `displayStart` by `replacement`:
     // how a Change All choice reaches the text.
-    using Replacer = std::function<void(int32_t displayStart, int32_t length, const std::u16string& replacement)>;
+    using Replacer =
+        std::function<void(int32_t displayStart, int32_t length, const std::u16string& replacement)>;
 
     // Without a test every unit counts as a letter.
     void setLetterTest(LetterTest test) { isLetter = std::move(test); }

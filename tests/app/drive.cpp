@@ -131,7 +131,7 @@ bool shoot(CZabrelDlg& dialog, const QString& path) {
     const QPixmap screen = dialog.screen()->grabWindow(0);
     const qreal scale = screen.devicePixelRatio();
     const QPixmap picture =
-        screen.copy(QRect(QPointF(area.topLeft()) .toPoint() * scale, QSizeF(area.size() * scale).toSize()));
+        screen.copy(QRect(QPointF(area.topLeft()).toPoint() * scale, QSizeF(area.size() * scale).toSize()));
     if (!picture.save(path)) {
         std::fprintf(stderr, "zabrel-drive: cannot write %s\n", qPrintable(path));
         return false;
@@ -144,7 +144,8 @@ int takeScreenshots(const QString& folder) {
     if (!QDir().mkpath(folder))
         return 1;
     CZabrelDlg dialog;  // real message boxes: the completion message is in the series
-    dialog.setQuestionHandler([](QWidget*, const QString&, const QString&) { return CZabrelDlg::Answer::Discard; });
+    dialog.setQuestionHandler(
+        [](QWidget*, const QString&, const QString&) { return CZabrelDlg::Answer::Discard; });
     Controls c(dialog);
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog))
@@ -201,7 +202,8 @@ QString findEval(const QString& requested) {
     QStringList places;
     if (!requested.isEmpty())
         places << requested;
-    places << QStringLiteral(ZABREL_SOURCE_DIR "/../shared/data/eval") << QStringLiteral("/work/shared/data/eval");
+    places << QStringLiteral(ZABREL_SOURCE_DIR "/../shared/data/eval")
+           << QStringLiteral("/work/shared/data/eval");
     for (const QString& place : places)
         if (QFile::exists(place + QStringLiteral("/clean-news-dev.tsv")) &&
             QFile::exists(place + QStringLiteral("/real-errors-dev.tsv")))
@@ -299,9 +301,10 @@ int measure(const QString& requestedEval) {
         std::fprintf(stderr, "zabrel-drive: %s has too few usable words\n", qPrintable(eval));
         return 1;
     }
-    const qsizetype wordCount = figures.text.split(QRegularExpression(QStringLiteral(u"[ \n]")), Qt::SkipEmptyParts).size();
-    std::printf("text: %lld words, 15 distinct misspellings x 20, from %s\n", static_cast<long long>(wordCount),
-                qPrintable(eval));
+    const qsizetype wordCount =
+        figures.text.split(QRegularExpression(QStringLiteral(u"[ \n]")), Qt::SkipEmptyParts).size();
+    std::printf("text: %lld words, 15 distinct misspellings x 20, from %s\n",
+                static_cast<long long>(wordCount), qPrintable(eval));
 
     QStringList messages;
     CZabrelDlg dialog([&](QWidget*, const QString&, const QString& message) { messages << message; });
@@ -338,9 +341,10 @@ int measure(const QString& requestedEval) {
     const double changeMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     int left = 0;
     for (const QString& word : figures.misspelt)
-        left += static_cast<int>(c.box->toPlainText().count(QStringLiteral(" ") + word + QStringLiteral(" ")));
-    std::printf("Change All at every stop: %d stops, %.0f ms in all; %d misspellings left between spaces\n", stops,
-                changeMs, left);
+        left +=
+            static_cast<int>(c.box->toPlainText().count(QStringLiteral(" ") + word + QStringLiteral(" ")));
+    std::printf("Change All at every stop: %d stops, %.0f ms in all; %d misspellings left between spaces\n",
+                stops, changeMs, left);
 
     // Typing with the underlining on: the first 5,000 words, as one paragraph and as
     // paragraphs of 60 words.
@@ -349,18 +353,18 @@ int measure(const QString& requestedEval) {
     QString paragraphs;
     for (qsizetype i = 0; i < words.size(); ++i)
         paragraphs += words[i] + ((i + 1) % 60 == 0 ? u'\n' : u' ');
-    for (const auto& [name, text] : {std::pair{"one paragraph", words.join(u' ')},
-                                     std::pair{"paragraphs of 60 words", paragraphs}}) {
+    for (const auto& [name, text] :
+         {std::pair{"one paragraph", words.join(u' ')}, std::pair{"paragraphs of 60 words", paragraphs}}) {
         timer.restart();
         c.box->setPlainText(text);
         c.box->viewport()->repaint();
         const double fill = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        std::printf("5,000 words, %s: underlined in %.0f ms after pasting; %.2f ms per keystroke\n", name, fill,
-                    keystroke(c.box));
+        std::printf("5,000 words, %s: underlined in %.0f ms after pasting; %.2f ms per keystroke\n", name,
+                    fill, keystroke(c.box));
     }
     // Without the underlining, for comparison: during a pass it is off.
-    for (const auto& [name, text] : {std::pair{"one paragraph", words.join(u' ')},
-                                     std::pair{"paragraphs of 60 words", paragraphs}}) {
+    for (const auto& [name, text] :
+         {std::pair{"one paragraph", words.join(u' ')}, std::pair{"paragraphs of 60 words", paragraphs}}) {
         c.box->setPlainText(text);
         c.check->click();
         c.box->setReadOnly(false);

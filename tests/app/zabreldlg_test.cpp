@@ -1,30 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QApplication>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QTextLayout>
-#include <QWheelEvent>
-#include <algorithm>
-#include <QMimeData>
-#include <QStringEncoder>
-#include <QUrl>
-#include <utility>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QScreen>
+#include <QTextLayout>
 #include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "app/dialogunits.h"
 #include "app/textboxtext.h"
@@ -108,7 +108,8 @@ QList<Range> underlined(const QTextEdit& box) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
             if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
-                ranges.push_back({block.position() + range.start, block.position() + range.start + range.length});
+                ranges.push_back(
+                    {block.position() + range.start, block.position() + range.start + range.length});
         }
     }
     std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
@@ -275,7 +276,8 @@ void DialogTest::layoutIsTheMirroredTemplate() {
     QVERIFY(d.width() <= screen.width() && d.height() <= screen.height());
     // Opened in the template's proportions, 286 : 100, unless the screen is too small.
     if (d.width() < screen.width() * 9 / 10)
-        QVERIFY2(std::abs(d.width() * 100 - d.height() * 286) <= 286 * 2, qPrintable(QString::number(d.width())));
+        QVERIFY2(std::abs(d.width() * 100 - d.height() * 286) <= 286 * 2,
+                 qPrintable(QString::number(d.width())));
     // Small enough for a 1280 x 900 screen at 200 % (640 x 450 points, less the title
     // bar and a panel), also with a long status line during a pass.
     h.checkText(KITAB_SWAPPED + u' ' + SHEHAR + u' ' + DOST + u' ' + KITAB + u' ' + JAWAB_SWAPPED);
@@ -304,7 +306,8 @@ void DialogTest::layoutIsTheMirroredTemplate() {
     QVERIFY(h.box->height() >= boxBefore.height() + 150 && h.list->height() >= listBefore.height() + 150);
     const int boxGain = h.box->width() - boxBefore.width();
     const int listGain = h.list->width() - listBefore.width();
-    QVERIFY2(boxGain > 2 * listGain && listGain > 0, qPrintable(QStringLiteral("%1 %2").arg(boxGain).arg(listGain)));
+    QVERIFY2(boxGain > 2 * listGain && listGain > 0,
+             qPrintable(QStringLiteral("%1 %2").arg(boxGain).arg(listGain)));
 }
 
 void DialogTest::passStopsAtEachMisspeltWord() {
@@ -495,7 +498,9 @@ void DialogTest::closingAsksBeforeLosingText() {
     h.answers = {CZabrelDlg::Answer::Cancel};
     QTest::keyClick(&d, Qt::Key_Escape);
     QCOMPARE(h.questions.size(), 1);
-    QCOMPARE(h.questions[0], QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟"));
+    QCOMPARE(
+        h.questions[0],
+        QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟"));
     QVERIFY(d.isVisible());
 
     // Save, but the file chooser is cancelled: still open.
@@ -691,7 +696,8 @@ void DialogTest::messageBoxesAreDressedLikeTheDialog() {
     QCOMPARE(completion.pointSize, 14);
     QCOMPARE(completion.direction, Qt::RightToLeft);
     QCOMPARE(completion.button, QStringLiteral(u"ٹھیک ہے"));
-    QVERIFY2(completion.centreOffset.manhattanLength() <= 2, qPrintable(QString::number(completion.centreOffset.manhattanLength())));
+    QVERIFY2(completion.centreOffset.manhattanLength() <= 2,
+             qPrintable(QString::number(completion.centreOffset.manhattanLength())));
 
     Seen about;
     QTimer::singleShot(0, [&] { inspect(about); });
@@ -848,9 +854,9 @@ void DialogTest::openCheckAndSaveKeepTheFilesForm() {
 
     // CR LF breaks and a no-break space come back as they were; only the word changes.
     const QString path = folder.filePath(QStringLiteral(u"خط.txt"));
-    const QByteArray before = (SHEHAR + u' ' + KITAB_SWAPPED + QStringLiteral(u"\r\n") + DOST +
-                               QStringLiteral(u"\u00A0\r\n"))
-                                  .toUtf8();
+    const QByteArray before =
+        (SHEHAR + u' ' + KITAB_SWAPPED + QStringLiteral(u"\r\n") + DOST + QStringLiteral(u"\u00A0\r\n"))
+            .toUtf8();
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -894,7 +900,8 @@ void DialogTest::openCheckAndSaveKeepTheFilesForm() {
     QVERIFY(d.saveFile(wide));
     QFile wideFile(wide);
     QVERIFY(wideFile.open(QIODevice::ReadOnly));
-    QCOMPARE(wideFile.readAll(), QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(DOST.utf16()), 8));
+    QCOMPARE(wideFile.readAll(),
+             QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(DOST.utf16()), 8));
     QCOMPARE(h.messages.size(), 1);  // the completion message only
 }
 
@@ -1066,7 +1073,10 @@ void DialogTest::addedWordsGoToThePersonalList() {
         // A list that cannot be read is reported, and adding to it refuses.
         QFile broken(listPath);
         QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray("\xFF\xFE\x00" "bad", 6));
+        broken.write(
+            QByteArray("\xFF\xFE\x00"
+                       "bad",
+                       6));
     }
     {
         Harness h;
