@@ -25,7 +25,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <exception>
@@ -63,9 +62,6 @@ const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلط
 const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
 const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
-constexpr std::size_t MENU_SUGGESTIONS = 8;
-constexpr int MIN_TEXT_POINTS = 8;
-constexpr int MAX_TEXT_POINTS = 48;
 const QString ADD_TEXT = QStringLiteral(u"لغت میں شامل کریں");
 const QString STOP_TEXT = QStringLiteral(u"روکیں");
 const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
@@ -86,6 +82,10 @@ constexpr int DIALOG_WIDTH = 286;
 constexpr int DIALOG_HEIGHT = 100;
 constexpr int TEXT_WIDTH = 154;
 constexpr int LIST_WIDTH = 57;
+
+constexpr std::size_t MENU_SUGGESTIONS = 8;  // on a right-click
+constexpr int MIN_TEXT_POINTS = 8;
+constexpr int MAX_TEXT_POINTS = 48;
 
 }  // namespace
 
@@ -199,7 +199,7 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
 CZabrelDlg::~CZabrelDlg() = default;
 
 void CZabrelDlg::createControls() {
-    // Created in tab order, which is also Qt's default focus chain.
+    // The tab order is set in placeControls().
     inputBox = tagged(new QTextEdit(this), IDC_INPUT, "inputBox");
     inputBox->setAcceptRichText(false);
     inputBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -207,7 +207,7 @@ void CZabrelDlg::createControls() {
     option.setTextDirection(Qt::RightToLeft);
     option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     inputBox->document()->setDefaultTextOption(option);
-    // Return stays a line break even if the box ever hands keys on.
+    // Tab is a character of the text; Ctrl+Tab leaves the box (eventFilter).
     inputBox->setTabChangesFocus(false);
     // Colours are absolute (red and black), so the box is always black on white.
     QPalette palette = inputBox->palette();
