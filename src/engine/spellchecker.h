@@ -67,6 +67,9 @@ public:
     int32_t shapexCode(std::u16string word) const { return wordCode(word, shapexTable); }
 
     const ConfigManager& configuration() const { return config; }
+    // A path of config.ini as the engine opens it: relative ones are taken from the
+    // dictionary folder given to initialize().
+    std::string inDictionaryFolder(const std::string& path) const { return inFolder(path); }
     const HashTable& lexicon() const { return hashTable; }
 
 private:
