@@ -37,6 +37,7 @@ namespace {
 
 constexpr const char* PROGRAM = "zabrel-check";
 constexpr const char* STDIN_NAME = "<stdin>";
+constexpr const char* SHIPPED_NAME = "urdu";
 constexpr int EXIT_CLEAN = 0;
 constexpr int EXIT_MISSPELT = 1;
 constexpr int EXIT_TROUBLE = 2;
@@ -70,7 +71,8 @@ void printHelp() {
         "                     by default the current directory if it holds a\n"
         "                     config.ini, else the user's copy of the shipped Urdu\n"
         "                     dictionary, $XDG_DATA_HOME/zabrel/urdu (by default\n"
-        "                     ~/.local/share/zabrel/urdu), made on first use\n"
+        "                     ~/.local/share/zabrel/urdu), made on first use; -d urdu\n"
+        "                     names that one too, unless a folder urdu is here\n"
         "  -p, --personal=FILE   the personal word list, accepted in every mode and\n"
         "                     added to by the pipe commands * and &; by default\n"
         "                     $XDG_DATA_HOME/zabrel/personal.txt (one list for all\n"
@@ -396,10 +398,14 @@ int main(int argc, char** argv) {
     if (std::optional<int> status = parseOptions(argc, argv, settings))
         return *status;
 
+    // ispell.el passes "-d NAME" for a dictionary entry called NAME, as hunspell takes
+    // dictionary names: the shipped dictionary answers to its name.
+    std::error_code ec;
+    if (settings.dictionary == SHIPPED_NAME && !fs::exists(settings.dictionary, ec))
+        settings.dictionary.clear();
     if (settings.personal.empty()) {
         settings.personal = PersonalWordList::defaultPath();
     } else {
-        std::error_code ec;
         settings.personal = fs::absolute(settings.personal, ec);
     }
 

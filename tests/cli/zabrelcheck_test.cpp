@@ -128,14 +128,15 @@ TEST_F(ZabrelCheck, every_mode_cuts_words_from_their_punctuation_and_points_at_t
 
     got = check({"-a"}, "a.txt");
     std::vector<std::string> answer = lines(got.out);
-    ASSERT_EQ(answer.size(), 11u) << got.out;
+    ASSERT_EQ(answer.size(), 12u) << got.out;
     EXPECT_TRUE(answer[2].starts_with("& بزار ") && answer[2].find(" 4: ") != std::string::npos) << answer[2];
     EXPECT_EQ(answer[5], "*");  // سخت after the digits
     EXPECT_TRUE(answer[6].find(" 26: ") != std::string::npos) << answer[6];
     EXPECT_EQ(answer[7], "*");  // شہر inside its quotes
     EXPECT_TRUE(answer[8].find(" 40: ") != std::string::npos) << answer[8];
-    EXPECT_EQ(answer[9], "*");  // the Latin word gets no line at all
-    EXPECT_EQ(answer[10], "");
+    EXPECT_EQ(answer[9], "*");
+    EXPECT_EQ(answer[10], "*");  // the Latin word, not checked
+    EXPECT_EQ(answer[11], "");
 }
 
 TEST_F(ZabrelCheck, personal_words_are_accepted_in_every_mode_and_kept_between_sessions) {
@@ -366,6 +367,12 @@ TEST_F(ZabrelCheck, finds_the_dictionary_without_d) {
     const fs::path copy = dir.path() / "home" / "share" / "zabrel" / "urdu";
     EXPECT_TRUE(fs::exists(copy / "hashtable.dat"));
     EXPECT_FALSE(fs::exists(shipped.path() / "hashtable.dat"));
+
+    // Editors name it: ispell.el passes -d and the name of its dictionary entry.
+    got = runProgram({ZABREL_CHECK_PROGRAM, "-l", "-d", "urdu", "a.txt"}, dir.path(), "",
+                     {{"ZABREL_SHIPPED_DICTIONARY", shipped.path().string()}});
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out, "بزار\n");
 }
 
 TEST_F(ZabrelCheck, help_version_and_bad_options) {
