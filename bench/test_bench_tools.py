@@ -58,6 +58,26 @@ class MakeMisspellings(unittest.TestCase):
                         "--output", tmp / "c.tsv", "--count", 60, "--seed", 3, "--check")
             self.assertEqual(stale.returncode, 1)
 
+    def test_avoided_words_are_never_misspellings(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            tmp = Path(tmp)
+            write_wordlist(tmp / "wordlist.txt", WORDS)
+            args = ["--dictionary", tmp / "wordlist.txt", "--count", 60, "--seed", 3]
+            self.assertEqual(run("make-misspellings", *args, "--output", tmp / "all.tsv").returncode, 0)
+            made = [line.split("\t")[0] for line in
+                    (tmp / "all.tsv").read_text(encoding="utf-8").splitlines()[1:]]
+            avoided = set(made[::3])
+            (tmp / "dropped.tsv").write_text(
+                "# word\trule\tmeant\n" + "".join(f"{w}\tsome-rule\t-\n" for w in sorted(avoided)),
+                encoding="utf-8")
+            result = run("make-misspellings", *args, "--output", tmp / "fewer.tsv",
+                         "--avoid", tmp / "dropped.tsv")
+            self.assertEqual(result.returncode, 0, result.stderr)
+            again = [line.split("\t")[0] for line in
+                     (tmp / "fewer.tsv").read_text(encoding="utf-8").splitlines()[1:]]
+            self.assertEqual(len(again), 60)
+            self.assertEqual(avoided & set(again), set())
+
 
 class MakeHunspellDictionary(unittest.TestCase):
     def test_every_word_once_and_letters_by_frequency(self):
@@ -72,6 +92,10 @@ class MakeHunspellDictionary(unittest.TestCase):
             self.assertEqual((tmp / "out" / "ur.dic").read_bytes().decode("utf-8"), "3\nاب\nات\nتا\n")
             self.assertEqual((tmp / "out" / "ur.aff").read_bytes().decode("utf-8"),
                              "SET UTF-8\nTRY ابت\n")
+            result = run("make-hunspell-dictionary", path, tmp / "out" / "ur0", "--no-ngram")
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual((tmp / "out" / "ur0.aff").read_bytes().decode("utf-8"),
+                             "SET UTF-8\nTRY ابت\nMAXNGRAMSUGS 0\n")
 
 
 if __name__ == "__main__":

@@ -9,8 +9,8 @@ using namespace zabrel;
 
 namespace {
 
-// Larger alphabets only make the n × n letter-pair index slow, not different.
-constexpr std::size_t BUILD_LIMIT = 1024;
+// Room for alphabets past the engine's limit of 1,024 letters, which set-up refuses.
+constexpr std::size_t BUILD_LIMIT = 8192;
 
 }  // namespace
 

@@ -54,7 +54,9 @@ void writeBytes(const std::string& path, const uint8_t* data, std::size_t size) 
         fail("cannot write a scratch file");
 }
 
-void writeBytes(const std::string& path, const Bytes& bytes) { writeBytes(path, bytes.data(), bytes.size()); }
+void writeBytes(const std::string& path, const Bytes& bytes) {
+    writeBytes(path, bytes.data(), bytes.size());
+}
 
 void writeText(const std::string& path, const std::string& text) {
     writeBytes(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,10 +24,10 @@
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
 #include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
 #include "lexicon/unichar2indexmap.h"
+#include "programs/dictionaryfolder.h"
 #include "text/utf8.h"
 
 namespace fs = std::filesystem;
@@ -188,27 +189,29 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
     return std::nullopt;
 }
 
-// Chooses the dictionary folder, moves into it and loads the engine. The input files
-// were made absolute before, since the engine insists on the current directory.
-bool startEngine(const std::string& requested, SpellChecker& engine) {
+// Standard exceptions end the run like engine errors, never as an abort.
+std::string describe(const std::exception& ex) {
+    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
+        return "out of memory";
+    return ex.what();
+}
+
+// Chooses the dictionary folder and sets the engine up from it.
+bool startEngine(const std::string& requested, SpellChecker& engine, fs::path& folder) {
     std::string error;
-    const fs::path folder = DictionaryFolder::locate(requested, error);
+    folder = DictionaryFolder::locate(requested, error);
     if (folder.empty()) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
         return false;
     }
-    std::error_code ec;
-    fs::current_path(folder, ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, folder.c_str(), ec.message().c_str());
-        return false;
-    }
     try {
-        if (engine.initialize())
+        if (engine.initialize(folder))
             return true;
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
     } catch (const QuelmException& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
     }
     return false;
 }
@@ -417,13 +420,14 @@ int main(int argc, char** argv) {
     }
 
     SpellChecker engine;
-    if (!startEngine(settings.dictionary, engine))
+    fs::path folder;
+    if (!startEngine(settings.dictionary, engine, folder))
         return EXIT_TROUBLE;
 
     // The engine keeps its alphabet to itself; words are cut by the same letters.
     UniChar2IndexMap alphabet;
     try {
-        alphabet.load(engine.configuration().urduAlphabetFilePath);
+        alphabet.load((folder / engine.configuration().urduAlphabetFilePath).string());
     } catch (const QuelmException& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
         return EXIT_TROUBLE;
@@ -440,6 +444,10 @@ int main(int argc, char** argv) {
     } catch (const QuelmException& ex) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+        return EXIT_TROUBLE;
+    } catch (const std::exception& ex) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
         return EXIT_TROUBLE;
     }
     std::fflush(stdout);

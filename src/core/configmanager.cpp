@@ -10,7 +10,9 @@
 
 namespace zabrel {
 
-bool isWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::string trim(std::string& text) {
     std::size_t begin = 0;
@@ -43,9 +45,13 @@ std::string* ConfigManager::fieldFor(const std::string& key) {
 }
 
 bool ConfigManager::read() {
+    return read(FILE_NAME);
+}
+
+bool ConfigManager::read(const std::string& path) {
     FileReader configReader;
     try {
-        configReader.open(FILE_NAME, true);
+        configReader.open(path, true);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;
@@ -54,6 +60,7 @@ bool ConfigManager::read() {
     std::string fieldValue;
     try {
         while (!configReader.eof()) {
+            configReader.requireAtMost(MAX_SETTINGS_FILE_BYTES);
             if (!configReader.readASCII(fieldName, 64, '='))
                 continue;
             trim(fieldName);
@@ -75,7 +82,10 @@ bool ConfigManager::read() {
 }
 
 bool ConfigManager::write() {
-    const std::string temporary = std::string(FILE_NAME) + ".tmp";
+    return write(FILE_NAME);
+}
+
+bool ConfigManager::write(const std::string& path) {
     const std::pair<const char*, const std::string*> paths[] = {
         {"wordListFilePath = ", &wordListFilePath},
         {"hashTableFilePath = ", &hashTableFilePath},
@@ -90,8 +100,11 @@ bool ConfigManager::write() {
     const char endl[2] = {0x0D, 0x0A};
 
     FileWriter configWriter;
-    if (!configWriter.open(temporary, true, false))
+    writeFailure.clear();
+    if (!configWriter.openReplacing(path, true)) {
+        writeFailure = configWriter.failureReason();
         return false;
+    }
     configWriter.writeASCII("initialize = NO");
     configWriter.writeBytes(endl, 2);
     for (const auto& [key, value] : paths) {
@@ -99,12 +112,11 @@ bool ConfigManager::write() {
         configWriter.writeASCII(*value);
         configWriter.writeBytes(endl, 2);
     }
-    bool written = configWriter.good();
-    if (!configWriter.close() || !written || std::rename(temporary.c_str(), FILE_NAME) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    const bool written = configWriter.good();
+    if (configWriter.close() && written)
+        return true;
+    writeFailure = configWriter.failureReason();
+    return false;
 }
 
 }  // namespace zabrel

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "core/filereader.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "core/errors.h"
 
 namespace zabrel {
@@ -10,7 +15,9 @@ constexpr uint16_t BYTE_ORDER_MARK = 0xFEFF;
 constexpr long MARK_SIZE = 2;
 }  // namespace
 
-FileReader::~FileReader() { close(); }
+FileReader::~FileReader() {
+    close();
+}
 
 bool FileReader::open(const char* fileName, bool ascii) {
     if (fileName == nullptr || *fileName == '\0')
@@ -19,9 +26,18 @@ bool FileReader::open(const char* fileName, bool ascii) {
     stream = std::fopen(fileName, "rb");
     if (stream == nullptr) {
         isOpen = false;
-        throw IOException(ZABREL_HERE, ERR_FILE_OPEN,
-                          "Could not open file: " + std::string(fileName) + ".");
+        throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + std::string(fileName) + ".");
     }
+    // fopen succeeds on a directory, whose reads then fail for ever.
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(stream);
+        stream = nullptr;
+        isOpen = false;
+        throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + std::string(fileName) + ".");
+    }
+    name = fileName;
+    consumed = 0;
     asciiMode = ascii;
     if (!asciiMode) {
         unsigned char mark[2] = {0, 0};
@@ -46,15 +62,33 @@ void FileReader::close() {
     isOpen = false;
 }
 
-bool FileReader::eof() const { return isOpen && std::feof(stream) != 0; }
+bool FileReader::eof() const {
+    return isOpen && std::feof(stream) != 0;
+}
+
+void FileReader::checkReadError() const {
+    if (std::ferror(stream) != 0)
+        throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                          "Could not read file: " + name + ". " + std::strerror(errno) + ".");
+}
+
+void FileReader::requireAtMost(int64_t limit) const {
+    if (consumed > limit)
+        throw IOException(ZABREL_HERE, ERR_FILE_READ, "File is too large: " + name + ".");
+}
 
 bool FileReader::readUnit(char16_t& unit) {
     int low = getc_unlocked(stream);
-    if (low == EOF)
+    if (low == EOF) {
+        checkReadError();
         return false;
+    }
     int high = getc_unlocked(stream);
-    if (high == EOF)
+    if (high == EOF) {
+        checkReadError();
         return false;  // a trailing odd byte is dropped
+    }
+    consumed += 2;
     unit = static_cast<char16_t>(low | (high << 8));
     return true;
 }
@@ -75,7 +109,12 @@ bool FileReader::readASCII(std::string& sString, int32_t maxLength, char delimit
     std::string token;
     for (int32_t i = 0; i < maxLength; ++i) {
         int c = getc_unlocked(stream);
-        if (c == EOF || static_cast<char>(c) == delimiter)
+        if (c == EOF) {
+            checkReadError();
+            break;
+        }
+        ++consumed;
+        if (static_cast<char>(c) == delimiter)
             break;
         token.push_back(static_cast<char>(c));
     }

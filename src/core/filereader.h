@@ -8,6 +8,10 @@
 
 namespace zabrel {
 
+// The largest settings file (config.ini, a code table) the engine reads: real ones
+// are a few hundred bytes, and a device such as /dev/zero never ends.
+constexpr int64_t MAX_SETTINGS_FILE_BYTES = int64_t{1} << 20;
+
 // Reads the engine's two file encodings: ASCII files (one byte a character) and
 // Unicode files (FF FE, then UTF-16LE units). Failures raise IOException; "nothing
 // read" and "not open" are false results.
@@ -35,19 +39,33 @@ public:
     bool unreadUnicode(int32_t count);
     int64_t getFileSize();
 
+    // Bytes taken from the file so far by the character reads; lets a caller refuse a
+    // file that never ends (a device) or is far larger than it can be.
+    int64_t consumedBytes() const { return consumed; }
+    // Raises IOException "File is too large: NAME." once more than `limit` bytes were taken.
+    void requireAtMost(int64_t limit) const;
+    const std::string& fileName() const { return name; }
+
     // Bytes delivered by the last readBytes, readBytesAt or readUnicodeUnits (units
     // count two bytes each), so that callers can tell a short read from a full one.
     std::size_t lastReadSize() const { return lastRead; }
+    // The open file's descriptor (-1 when closed), for positioned reads that leave the
+    // stream alone.
+    int descriptor() const { return stream != nullptr ? fileno(stream) : -1; }
 
 private:
     bool readUnit(char16_t& unit);
     bool readyFor(bool wantAscii, const char* wrongMode) const;
     bool rawReady(const void* buffer, int32_t size);
+    // A read that came back short: end of file, or an error raised as IOException.
+    void checkReadError() const;
 
     std::FILE* stream = nullptr;
     bool isOpen = false;
     bool asciiMode = true;
     std::size_t lastRead = 0;
+    int64_t consumed = 0;
+    std::string name;
 };
 
 }  // namespace zabrel

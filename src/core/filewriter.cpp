@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "core/filewriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
+
+#include "core/atomicfile.h"
 
 namespace zabrel {
 
@@ -9,12 +13,43 @@ namespace {
 constexpr uint16_t BYTE_ORDER_MARK = 0xFEFF;
 }
 
-FileWriter::~FileWriter() { close(); }
+FileWriter::~FileWriter() {
+    if (replacing) {
+        // Dropped without close(): the replacement was not finished, so it is discarded.
+        replacing.reset();
+        stream = nullptr;
+    }
+    close();
+}
+
+bool FileWriter::openReplacing(const std::string& target, bool ascii) {
+    if (target.empty())
+        return false;
+    close();
+    reason.clear();
+    auto file = std::make_unique<AtomicFile>(target);
+    if (!file->open()) {
+        reason = file->error();
+        return false;
+    }
+    replacing = std::move(file);
+    stream = replacing->stream();
+    append = false;
+    asciiMode = ascii;
+    isOpen = true;
+    failed = false;
+    if (!asciiMode) {
+        const unsigned char mark[2] = {0xFF, 0xFE};
+        put(mark, 2);
+    }
+    return true;
+}
 
 bool FileWriter::open(const char* fileName, bool ascii, bool appendMode) {
     if (fileName == nullptr || *fileName == '\0')
         return false;
     close();
+    reason.clear();
     append = appendMode;
     bool existed = false;
     if (!append) {
@@ -44,6 +79,7 @@ bool FileWriter::open(const char* fileName, bool ascii, bool appendMode) {
         }
     }
     if (stream == nullptr) {
+        reason = std::strerror(errno);
         close();
         return false;
     }
@@ -64,8 +100,16 @@ bool FileWriter::close() {
         return false;
     }
     bool ok = !failed;
-    if (std::fclose(stream) != 0)
+    if (replacing) {
+        if (ok && !replacing->commit()) {
+            reason = replacing->error();
+            ok = false;
+        }
+        replacing.reset();
+    } else if (std::fclose(stream) != 0) {
+        reason = std::strerror(errno);
         ok = false;
+    }
     stream = nullptr;
     isOpen = false;
     append = false;
@@ -75,6 +119,7 @@ bool FileWriter::close() {
 
 bool FileWriter::put(const void* bytes, std::size_t size) {
     if (std::fwrite(bytes, 1, size, stream) != size) {
+        reason = std::strerror(errno);
         failed = true;
         return false;
     }
@@ -115,10 +160,17 @@ void FileWriter::seek(int64_t position, int origin) {
         return;
     int whence;
     switch (origin) {
-    case 0: whence = SEEK_SET; break;
-    case 1: whence = SEEK_CUR; break;
-    case 2: whence = SEEK_END; break;
-    default: return;
+        case 0:
+            whence = SEEK_SET;
+            break;
+        case 1:
+            whence = SEEK_CUR;
+            break;
+        case 2:
+            whence = SEEK_END;
+            break;
+        default:
+            return;
     }
     std::fseek(stream, static_cast<long>(position + (asciiMode ? 0 : 2)), whence);
 }

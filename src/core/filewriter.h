@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "core/atomicfile.h"
 
 namespace zabrel {
 
@@ -13,7 +16,7 @@ namespace zabrel {
 class FileWriter {
 public:
     FileWriter() = default;
-    ~FileWriter();
+    ~FileWriter();  // an unfinished replacement leaves the target untouched
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
 
@@ -21,6 +24,9 @@ public:
     bool open(const std::string& fileName, bool asciiMode, bool append) {
         return open(fileName.c_str(), asciiMode, append);
     }
+    // Writes a new file that replaces `target` only when close() succeeds: never
+    // through a symlink, never leaving a half-written target (see AtomicFile).
+    bool openReplacing(const std::string& target, bool asciiMode);
     // Returns false when the file was not open or when pending bytes could not be
     // written out: a full disk shows up here at the latest.
     bool close();
@@ -35,6 +41,8 @@ public:
     bool fileExists(const char* fileName);
 
     bool good() const { return isOpen && !failed; }
+    // The system's reason for the last failed open, write or close, if it gave one.
+    const std::string& failureReason() const { return reason; }
 
 private:
     bool put(const void* bytes, std::size_t size);
@@ -44,6 +52,8 @@ private:
     bool asciiMode = true;
     bool append = false;
     bool failed = false;
+    std::unique_ptr<AtomicFile> replacing;
+    std::string reason;
 };
 
 }  // namespace zabrel

@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <system_error>
 #include <utility>
 
+#include "core/atomicfile.h"
 #include "core/errors.h"
 #include "engine/spellchecker.h"
 #include "text/utf8.h"
@@ -91,60 +92,25 @@ bool readBounded(const fs::path& file, std::uintmax_t limit, std::string& bytes,
 }
 
 // Writes `bytes` to `target` so that readers see the old file or the new one, never a
-// part: a fresh file beside it (O_EXCL|O_NOFOLLOW, so no planted name or link is
-// followed), flushed to disk, then renamed over the target. Returns the errno of the
-// step that failed, or 0.
-int writeAtomically(const fs::path& target, const std::string& bytes) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+// part, creating the folder when needed. Returns the system's reason on failure.
+std::string writeAtomically(const fs::path& target, const std::string& bytes) {
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    if (target.has_parent_path())
+        fs::create_directories(target.parent_path(), ec);
     if (ec)
-        return ec.value();
-
-    static std::minstd_rand names(std::random_device{}());
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + "." + std::to_string(getpid()) + "." +
-                              std::to_string(names()));
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
-            return errno;
-    }
-    if (fd < 0)
-        return EEXIST;
-
+        return ec.message();
+    AtomicFile out(target.string());
+    if (!out.open())
+        return out.error();
     // A list the user made private stays private.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-
-    int error = 0;
-    std::size_t written = 0;
-    while (error == 0 && written < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (put < 0 && errno != EINTR)
-            error = errno;
-        else if (put > 0)
-            written += static_cast<std::size_t>(put);
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    // The rename itself is only durable once the folder is.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return 0;
+        ::fchmod(::fileno(out.stream()), old.st_mode & 07777);
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.stream()) != bytes.size())
+        return std::strerror(errno);
+    if (!out.commit())
+        return out.error();
+    return {};
 }
 
 }  // namespace
@@ -254,8 +220,8 @@ void PersonalWordList::save() const {
         if (!ec)
             target = std::move(resolved);
     }
-    if (const int error = writeAtomically(target, bytes))
-        fail(ERR_GENERAL, file, std::string("could not be written: ") + std::strerror(error));
+    if (const std::string error = writeAtomically(target, bytes); !error.empty())
+        fail(ERR_GENERAL, file, "could not be written: " + error);
 }
 
 std::vector<std::u16string> PersonalWordList::words() const {

@@ -73,7 +73,13 @@ bool HashTable::init(int32_t size, int32_t address) {
     return true;
 }
 
+void HashTable::forgetChains() {
+    std::vector<int32_t>().swap(chainHead);
+    std::vector<int32_t>().swap(chainTail);
+}
+
 void HashTable::clear() {
+    forgetChains();
     std::vector<HashNode>().swap(nodes);
     tableSize = 0;
     addressSize = 0;
@@ -107,21 +113,40 @@ int32_t HashTable::insertAtHome(const std::u16string& word, int32_t frequency) {
     node.frequency = frequency;
     node.next = CHAIN_END;
     ++wordCount;
+    if (!chainHead.empty()) {
+        chainHead[static_cast<std::size_t>(s)] = s;
+        chainTail[static_cast<std::size_t>(s)] = s;
+    }
     return s;
 }
 
-int32_t HashTable::insertCollision(const std::u16string& word, int32_t frequency, uint32_t home) {
-    if (nodes.empty() || home >= static_cast<uint32_t>(addressSize))
-        return -1;
+int32_t HashTable::chainTailFrom(uint32_t home) const {
+    // During a build every occupied slot knows the head of its chain, and every head
+    // its tail: chains only ever grow at the tail, so this is the slot the walk below
+    // would reach, found without walking a chain that may hold most of the table.
+    if (!chainHead.empty()) {
+        const int32_t head = chainHead[home];
+        if (head >= 0)
+            return chainTail[static_cast<std::size_t>(head)];
+    }
     int32_t tail = static_cast<int32_t>(home);
-    if (nodes[static_cast<std::size_t>(tail)].next == EMPTY_SLOT)
-        return -1;  // nothing to collide with: the word belongs at its home slot
     for (int32_t steps = 0; nodes[static_cast<std::size_t>(tail)].next != CHAIN_END; ++steps) {
         int32_t next = nodes[static_cast<std::size_t>(tail)].next;
         if (next < 0 || next >= tableSize || steps >= tableSize)
             return -1;
         tail = next;
     }
+    return tail;
+}
+
+int32_t HashTable::insertCollision(const std::u16string& word, int32_t frequency, uint32_t home) {
+    if (nodes.empty() || home >= static_cast<uint32_t>(addressSize))
+        return -1;
+    if (nodes[home].next == EMPTY_SLOT)
+        return -1;  // nothing to collide with: the word belongs at its home slot
+    const int32_t tail = chainTailFrom(home);
+    if (tail < 0)
+        return -1;
     int32_t f = freeCursor + 1;
     while (f < tableSize && nodes[static_cast<std::size_t>(f)].next != EMPTY_SLOT)
         ++f;
@@ -134,6 +159,11 @@ int32_t HashTable::insertCollision(const std::u16string& word, int32_t frequency
     node.next = CHAIN_END;
     ++wordCount;
     freeCursor = f;
+    if (!chainHead.empty()) {
+        const int32_t head = chainHead[home];
+        chainHead[static_cast<std::size_t>(f)] = head;
+        chainTail[static_cast<std::size_t>(head)] = f;
+    }
     return f;
 }
 
@@ -184,6 +214,7 @@ bool HashTable::getNode(int32_t slot, HashNode& node) const {
 bool HashTable::setNode(int32_t slot, const HashNode& node) {
     if (nodes.empty() || slot < 0 || slot >= tableSize)
         return false;
+    forgetChains();  // the links may change: fall back to walking
     nodes[static_cast<std::size_t>(slot)] = node;
     return true;
 }
@@ -211,6 +242,8 @@ bool HashTable::build(const char* wordListFileName, const UniChar2IndexMap& alph
         const int32_t m = n - 1;
         if (!init(m, m))
             return false;
+        chainHead.assign(static_cast<std::size_t>(m), -1);
+        chainTail.assign(static_cast<std::size_t>(m), -1);
         int32_t frequency = 0;
         auto readRecord = [&] {
             wordlistReader.readUnicode(tempword, 22, u'\t');
@@ -225,6 +258,7 @@ bool HashTable::build(const char* wordListFileName, const UniChar2IndexMap& alph
             ++i;
             readRecord();
         }
+        forgetChains();
         wordlistReader.close();
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
@@ -235,8 +269,11 @@ bool HashTable::build(const char* wordListFileName, const UniChar2IndexMap& alph
 
 bool HashTable::save(const char* fileName) const {
     FileWriter hashWriter;
-    if (!hashWriter.open(fileName, false, false))
+    saveFailure.clear();
+    if (fileName == nullptr || !hashWriter.openReplacing(fileName, false)) {
+        saveFailure = hashWriter.failureReason();
         return false;
+    }
     // Every slot is stored, so that a table that is not full comes back with the
     // same slots, links and address size.
     unsigned char count[4];
@@ -255,7 +292,10 @@ bool HashTable::save(const char* fileName) const {
         hashWriter.writeBytes(record, SLOT_RECORD_SIZE);
     }
     const bool written = hashWriter.good();
-    return hashWriter.close() && written;
+    if (hashWriter.close() && written)
+        return true;
+    saveFailure = hashWriter.failureReason();
+    return false;
 }
 
 bool HashTable::chainsAreSound() const {
@@ -311,7 +351,8 @@ bool HashTable::load(const char* fileName) {
         for (int32_t k = 0; k < hashArrayCount;) {
             const int32_t records = std::min(RECORDS_PER_READ, hashArrayCount - k);
             const int32_t bytes = records * SLOT_RECORD_SIZE;
-            if (!hashReader.readBytes(buffer.data(), bytes) || hashReader.lastReadSize() != static_cast<std::size_t>(bytes))
+            if (!hashReader.readBytes(buffer.data(), bytes) ||
+                hashReader.lastReadSize() != static_cast<std::size_t>(bytes))
                 damaged(ZABREL_HERE);
             for (int32_t r = 0; r < records; ++r, ++k) {
                 const unsigned char* record = buffer.data() + static_cast<std::size_t>(r) * SLOT_RECORD_SIZE;

@@ -53,11 +53,13 @@ public:
     bool build(const std::string& wordListFileName, const UniChar2IndexMap& alphabetMap) {
         return build(wordListFileName.c_str(), alphabetMap);
     }
-    // False when the file could not be written completely.
+    // False when the file could not be written completely; saveFailureReason() then
+    // says why. The file is replaced whole or not at all.
     bool save(const char* fileName) const;
     bool save(const std::string& fileName) const { return save(fileName.c_str()); }
     bool load(const char* fileName);
     bool load(const std::string& fileName) { return load(fileName.c_str()); }
+    const std::string& saveFailureReason() const { return saveFailure; }
 
 private:
     enum class WalkEnd { Matched, ChainEnd, Broken };
@@ -67,12 +69,20 @@ private:
     WalkEnd walkChain(const std::u16string& word, OnMatch onMatch) const;
     static bool isListed(const HashNode& node, const std::u16string& word);
     bool chainsAreSound() const;
+    // The last slot of the chain through `home`, or -1 for a broken chain.
+    int32_t chainTailFrom(uint32_t home) const;
+    void forgetChains();
 
     std::vector<HashNode> nodes;
     int32_t tableSize = 0;
     int32_t addressSize = 0;
     int32_t wordCount = 0;
     int32_t freeCursor = -1;
+    mutable std::string saveFailure;
+    // While a word list is being built: per occupied slot the head of its chain, per
+    // head the chain's last slot.
+    std::vector<int32_t> chainHead;
+    std::vector<int32_t> chainTail;
 };
 
 }  // namespace zabrel

@@ -27,9 +27,9 @@ void putRecord(unsigned char* bytes, const PostingEntry& entry) {
 
 PostingEntry takeRecord(const unsigned char* bytes) {
     PostingEntry entry;
-    entry.offset = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-                                        (static_cast<uint32_t>(bytes[2]) << 16) |
-                                        (static_cast<uint32_t>(bytes[3]) << 24));
+    entry.offset = static_cast<int32_t>(
+        static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+        (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24));
     entry.count = static_cast<uint16_t>(bytes[4] | (bytes[5] << 8));
     return entry;
 }
@@ -85,12 +85,13 @@ void PostListResources::assignOffsets(std::vector<PostingEntry>& records,
 }
 
 bool PostListResources::writeFiles(const std::vector<PostingEntry>& records,
-                                   const std::vector<std::vector<int32_t>>& lists, const std::string& indexPath,
-                                   const std::string& listPath, std::string& unwritten) {
+                                   const std::vector<std::vector<int32_t>>& lists,
+                                   const std::string& indexPath, const std::string& listPath,
+                                   std::string& unwritten, std::string& reason) {
     FileWriter indexWriter;
     FileWriter listWriter;
-    const bool indexOpen = indexWriter.open(indexPath, false, false);
-    const bool listOpen = listWriter.open(listPath, false, false);
+    const bool indexOpen = indexWriter.openReplacing(indexPath, false);
+    const bool listOpen = listWriter.openReplacing(listPath, false);
     std::vector<unsigned char> bytes;
     unsigned char record[PostingEntry::recordSize()];
     for (std::size_t k = 0; k < records.size(); ++k) {
@@ -111,19 +112,24 @@ bool PostListResources::writeFiles(const std::vector<PostingEntry>& records,
     }
     const bool indexWritten = indexOpen && indexWriter.good() && indexWriter.close();
     const bool listWritten = listOpen && listWriter.good() && listWriter.close();
-    if (!indexWritten && unwritten.empty())
+    if (!indexWritten && unwritten.empty()) {
         unwritten = indexPath;
-    if (!listWritten && unwritten.empty())
+        reason = indexWriter.failureReason();
+    }
+    if (!listWritten && unwritten.empty()) {
         unwritten = listPath;
+        reason = listWriter.failureReason();
+    }
     return indexWritten && listWritten;
 }
 
 bool PostListResources::writeBigramFiles(const std::string& matrixPath, const std::string& listPath) {
-    return writeFiles(bigramMatrix, bigramLists, matrixPath, listPath, unwritten);
+    return writeFiles(bigramMatrix, bigramLists, matrixPath, listPath, unwritten, unwrittenReason);
 }
 
 bool PostListResources::writeUnigramFiles(const std::string& indexPath, const std::string& listPath) {
-    const bool written = writeFiles(unigramIndex, unigramLists, indexPath, listPath, unwritten);
+    const bool written =
+        writeFiles(unigramIndex, unigramLists, indexPath, listPath, unwritten, unwrittenReason);
     releaseBigramLists();
     releaseUnigramLists();
     return written;
@@ -131,13 +137,14 @@ bool PostListResources::writeUnigramFiles(const std::string& indexPath, const st
 
 bool PostListResources::save(const ConfigManager& config) {
     unwritten.clear();
+    unwrittenReason.clear();
     const bool bigrams = writeBigramFiles(config.bigramMatrixFilePath, config.bigramPLFilePath);
     const bool unigrams = writeUnigramFiles(config.unigramListsFilePath, config.unigramPLFilePath);
     return bigrams && unigrams;
 }
 
-void PostListResources::readRecords(const std::string& path, std::vector<PostingEntry>& records, std::size_t rows,
-                                    const char* indexName) {
+void PostListResources::readRecords(const std::string& path, std::vector<PostingEntry>& records,
+                                    std::size_t rows, const char* indexName) {
     const std::size_t n = static_cast<std::size_t>(alphabetSize);
     std::vector<unsigned char> buffer;
     try {
@@ -145,8 +152,9 @@ void PostListResources::readRecords(const std::string& path, std::vector<Posting
             records.assign(rows * n, PostingEntry{});
             buffer.resize(n * PostingEntry::recordSize());
         } catch (const std::bad_alloc&) {
-            throw MemoryAllocationException(ZABREL_HERE, ERR_MEMORY_ALLOCATION,
-                                            "Could not allocate memory for '" + std::string(indexName) + "'.");
+            throw MemoryAllocationException(
+                ZABREL_HERE, ERR_MEMORY_ALLOCATION,
+                "Could not allocate memory for '" + std::string(indexName) + "'.");
         }
         FileReader fr;
         fr.open(path, false);
@@ -161,7 +169,8 @@ void PostListResources::readRecords(const std::string& path, std::vector<Posting
         }
         fr.close();
     } catch (IOException& ex) {
-        annotate(ex, ZABREL_HERE, " " + std::string(indexName) + " file could not be opened or read sucessfully.");
+        annotate(ex, ZABREL_HERE,
+                 " " + std::string(indexName) + " file could not be opened or read sucessfully.");
         throw;
     }
 }

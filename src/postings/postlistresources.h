@@ -44,6 +44,8 @@ public:
     bool writeUnigramFiles(const std::string& indexPath, const std::string& listPath);
     // The path of the first file that could not be written by the last save.
     const std::string& failedPath() const { return unwritten; }
+    // The system's reason for that failure, when it gave one.
+    const std::string& failureReason() const { return unwrittenReason; }
 
     bool load(const ConfigManager& config);
     bool loadBigramMatrix(const std::string& path);
@@ -61,7 +63,9 @@ public:
         return bigramLists[static_cast<std::size_t>(i) * static_cast<std::size_t>(alphabetSize) +
                            static_cast<std::size_t>(j)];
     }
-    const std::vector<int32_t>& unigramList(int32_t i) const { return unigramLists[static_cast<std::size_t>(i)]; }
+    const std::vector<int32_t>& unigramList(int32_t i) const {
+        return unigramLists[static_cast<std::size_t>(i)];
+    }
 
     void release();
     void releaseBigramMatrix() { std::vector<PostingEntry>().swap(bigramMatrix); }
@@ -70,9 +74,11 @@ public:
     void releaseUnigramLists() { std::vector<std::vector<int32_t>>().swap(unigramLists); }
 
 private:
-    static bool writeFiles(const std::vector<PostingEntry>& records, const std::vector<std::vector<int32_t>>& lists,
-                           const std::string& indexPath, const std::string& listPath, std::string& unwritten);
-    static void assignOffsets(std::vector<PostingEntry>& records, const std::vector<std::vector<int32_t>>& lists);
+    static bool writeFiles(const std::vector<PostingEntry>& records,
+                           const std::vector<std::vector<int32_t>>& lists, const std::string& indexPath,
+                           const std::string& listPath, std::string& unwritten, std::string& reason);
+    static void assignOffsets(std::vector<PostingEntry>& records,
+                              const std::vector<std::vector<int32_t>>& lists);
     void readRecords(const std::string& path, std::vector<PostingEntry>& records, std::size_t rows,
                      const char* indexName);
 
@@ -83,6 +89,7 @@ private:
     std::vector<PostingEntry> bigramMatrix;
     std::vector<PostingEntry> unigramIndex;
     std::string unwritten;
+    std::string unwrittenReason;
 };
 
 }  // namespace zabrel

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
 #include "core/configmanager.h"
 #include "core/errors.h"
 #include "support/testsupport.h"
@@ -125,10 +129,18 @@ TEST_F(ConfigTest, utf16_file_and_trailing_key_match_nothing) {
 
 TEST_F(ConfigTest, failed_write_reports_false_and_keeps_the_old_file) {
     writeFile("config.ini", std::string("initialize = YES\n"));
-    // The temporary file cannot be created where a directory stands, even for root.
-    std::filesystem::create_directory("config.ini.tmp");
-    ConfigManager config;
-    EXPECT_FALSE(config.write());
+    {
+        // A file size limit fails the write as a full disk would, even for root.
+        FileSizeLimit limit(16);
+        ConfigManager config;
+        EXPECT_FALSE(config.write());
+        EXPECT_EQ(config.writeFailureReason(), std::strerror(EFBIG));
+    }
     auto bytes = readFile("config.ini");
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "initialize = YES\n");
+    // The temporary file is gone, and the next write succeeds.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()),
+              1);
+    ConfigManager config;
+    EXPECT_TRUE(config.write());
 }

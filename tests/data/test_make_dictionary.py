@@ -10,7 +10,8 @@ import tempfile
 import unittest
 from pathlib import Path
 
-SCRIPT = Path(__file__).resolve().parents[2] / "tools" / "make-dictionary"
+REPO_ROOT = Path(__file__).resolve().parents[2]
+SCRIPT = REPO_ROOT / "tools" / "make-dictionary"
 
 
 def load_script():
@@ -195,6 +196,81 @@ class FixedFilesTest(unittest.TestCase):
         self.assertEqual(data.count(b"\n"), 10)
 
 
+# A small rule table with one rule of each form, in the committed table's layout.
+RULES = """# rule\twritten\tmeant\twhere\tmin-frequency
+do-chashmi-for-he\tھ\tہ\tnot-after:بپ\t84
+final-hamza\tئ\tئی\tend\t84
+noon-ghunna-left-out\t-\tں\tend after:و\t84
+alef-added\tا\t-\tstart\t500
+noon-ghunna-inside\tں\t*\tnot-end\t-
+"""
+
+
+class MisspellingRulesTest(SourcesTestCase):
+    def build_with_rules(self, rules_text, **sources):
+        rules = self.dir / "rules.tsv"
+        rules.write_bytes(rules_text.encode("utf-8"))
+        self.write_sources(**sources)
+        files, dropped = md.build(self.sources, rules)
+        count, records = decode_wordlist(files["wordlist.txt"])
+        return dict(records[:-1]), dropped
+
+    def test_frequency_one_slips_of_attested_words_are_dropped_with_their_reason(self):
+        lexicon, dropped = self.build_with_rules(
+            RULES,
+            unilex_rows=[("ہم", 900), ("ہوئی", 900), ("لوگوں", 900), ("کتاب", 6000),
+                         ("ھر", 900), ("دکان", 4000)],
+            words=["ھم", "بھم", "ہوئ", "لوگو", "دکا", "اکتاب", "ادکان", "کیوںکہ", "ہم"])
+        # ھر has a frequency of its own; بھم is an aspirate, not a slip; دکا
+        # ends in no و; دکان is below the 500 that alef-added asks for.
+        self.assertEqual(lexicon, {"ہم": 90, "ہوئی": 90, "لوگوں": 90, "کتاب": 600,
+                                   "ھر": 90, "دکان": 400, "بھم": 1, "دکا": 1, "ادکان": 1})
+        self.assertEqual(dropped.decode("utf-8"), (
+            "# word\trule\tmeant (made by tools/make-dictionary; - when the spelling is never right)\n"
+            "اکتاب\talef-added\tکتاب\n"
+            "لوگو\tnoon-ghunna-left-out\tلوگوں\n"
+            "کیوںکہ\tnoon-ghunna-inside\t-\n"
+            "ھم\tdo-chashmi-for-he\tہم\n"
+            "ہوئ\tfinal-hamza\tہوئی\n"))
+
+    def test_the_first_rule_that_explains_a_word_gives_its_reason(self):
+        rules = RULES + "ends-in-hamza\tئ\t*\tend\t-\n"
+        _, dropped = self.build_with_rules(rules, unilex_rows=[("نئی", 900)],
+                                           words=["نئ", "گئ"])
+        lines = dropped.decode("utf-8").splitlines()[1:]
+        self.assertEqual(lines, ["نئ\tfinal-hamza\tنئی", "گئ\tends-in-hamza\t-"])
+
+    def test_a_bad_rule_line_names_its_file_and_line(self):
+        bad_lines = [
+            "too-few\tھ\tہ\t-",
+            "unknown-place\tھ\tہ\tmiddle\t84",
+            "attested-by-itself\tھ\tہ\t-\t1",
+            "never-right-with-frequency\tں\t*\t-\t84",
+            "latin-letters\th\tہ\t-\t84",
+            "same-spelling\tھ\tھ\t-\t84",
+        ]
+        for line in bad_lines:
+            with self.subTest(line):
+                with self.assertRaisesRegex(md.DictionaryError, r"rules\.tsv:3: "):
+                    self.build_with_rules("# header\n\n" + line + "\n", words=["ہم"])
+
+    def test_the_shipped_rules_keep_every_word_of_the_sample_texts(self):
+        # The samples are correct text apart from their listed misspellings; a
+        # rule that drops one of their words flags correct Urdu.
+        samples = REPO_ROOT / "data" / "samples"
+        misspelt = {row.split("\t")[1] for row in
+                    (samples / "misspellings.tsv").read_text(encoding="utf-8").splitlines()[1:]}
+        _, records = decode_wordlist((REPO_ROOT / "data" / "urdu" / "wordlist.txt").read_bytes())
+        lexicon = {word for word, _ in records}
+        separators = "\u060c\u06d4\u061b\u061f:;'"
+        for text in sorted(samples.glob("*.txt")):
+            words = text.read_text(encoding="utf-8")
+            for mark in separators:
+                words = words.replace(mark, " ")
+            with self.subTest(text.name):
+                self.assertEqual(sorted({w for w in words.split() if len(w) > 1} - lexicon - misspelt), [])
+
+
 class CheckTest(SourcesTestCase):
     def run_main(self, *args):
         stderr = io.StringIO()
@@ -214,6 +290,19 @@ class CheckTest(SourcesTestCase):
         self.assertEqual(status, 1)
         self.assertIn("soundex.txt", message)
         self.assertIn("alphabet.txt", message)
+        self.assertNotIn("wordlist.txt", message)
+        self.assertNotIn(md.DROPPED_FILE, message)
+
+    def test_check_reports_a_stale_dropped_word_file(self):
+        self.write_sources(unilex_rows=[("ہم", 900)], words=["ھم", "تم"])
+        out = self.dir / "urdu"
+        self.assertEqual(self.run_main("--out", str(out))[0], 0)
+        dropped = self.sources / md.DROPPED_FILE
+        self.assertIn("ھم\tdo-chashmi-for-he\tہم\n", dropped.read_text(encoding="utf-8"))
+        dropped.write_bytes(dropped.read_bytes().replace("ھم".encode("utf-8"), "تم".encode("utf-8")))
+        status, message = self.run_main("--out", str(out), "--check")
+        self.assertEqual(status, 1)
+        self.assertIn(md.DROPPED_FILE, message)
         self.assertNotIn("wordlist.txt", message)
 
 

@@ -69,7 +69,8 @@ TEST_F(CodeTables, a_trailing_empty_line_fails_the_load) {
         EXPECT_EQ(ex.getMessage(), "End of file encountered. Config file not opened sucessfully.") << text;
     }
     IOException ex = raised<IOException>([&] { checker.loadShapexTable(dir.file("absent.txt")); });
-    EXPECT_EQ(ex.getMessage(), "Could not open file: " + dir.file("absent.txt") + ". Config file not opened sucessfully.");
+    EXPECT_EQ(ex.getMessage(),
+              "Could not open file: " + dir.file("absent.txt") + ". Config file not opened sucessfully.");
     ex = raised<IOException>([&] { checker.loadShapexTable(""); });
     EXPECT_EQ(ex.getMessage(), "Invalid file name specified. Config file not opened sucessfully.");
 }

@@ -175,7 +175,7 @@ TEST(personalwordlist_test, save_replaces_the_file_whole_and_reports_why_it_coul
     EXPECT_TRUE(onFolder.add(KITAB));
     EXPECT_THROW(onFolder.save(), IOException);
     for (const std::string& name : folderNames(dir.path()))
-        EXPECT_EQ(name.find(".taken"), std::string::npos) << name;
+        EXPECT_EQ(name.find("taken."), std::string::npos) << name;
 }
 
 TEST(personalwordlist_test, near_words_come_nearest_first_within_two_edits) {

@@ -22,7 +22,9 @@ constexpr char16_t A = u'\u0627', B = u'\u0628', P = u'\u067E', T = u'\u062A', J
                    R = u'\u0631', S = u'\u0633', K = u'\u06A9', L = u'\u0644', M = u'\u0645', N = u'\u0646',
                    W = u'\u0648', Y = u'\u06CC';
 
-std::u16string w(std::initializer_list<char16_t> letters) { return std::u16string(letters); }
+std::u16string w(std::initializer_list<char16_t> letters) {
+    return std::u16string(letters);
+}
 
 class Engine : public ::testing::Test {
 protected:
@@ -72,8 +74,8 @@ TEST_F(Engine, first_run_writes_everything_and_later_runs_load_it) {
         ASSERT_TRUE(checker.initialize());
         firstAnswers = suggest(checker, w({B, A, D}));
     }
-    for (const char* file : {"hashtable.dat", "bigram-index.dat", "bigram-lists.dat", "unigram-index.dat",
-                             "unigram-lists.dat"})
+    for (const char* file :
+         {"hashtable.dat", "bigram-index.dat", "bigram-lists.dat", "unigram-index.dat", "unigram-lists.dat"})
         EXPECT_TRUE(fs::exists(file)) << file;
     Bytes config = readFile("config.ini");
     EXPECT_EQ(std::string(config.begin(), config.end()),
@@ -121,8 +123,9 @@ TEST_F(Engine, set_up_errors_name_their_context) {
     {
         SpellChecker checker;
         IOException ex = raised<IOException>([&] { checker.initialize(); });
-        EXPECT_EQ(ex.getMessage(), "Could not open file: bigram-index.dat. Bigram Matrix Index file could not "
-                                   "be opened or read sucessfully.");
+        EXPECT_EQ(ex.getMessage(),
+                  "Could not open file: bigram-index.dat. Bigram Matrix Index file could not "
+                  "be opened or read sucessfully.");
     }
 }
 
@@ -135,7 +138,7 @@ TEST_F(Engine, a_build_that_fails_part_way_keeps_initialize_yes) {
         SpellChecker checker;
         IOException ex = raised<IOException>([&] { checker.initialize(); });
         EXPECT_EQ(ex.getErrorCode(), ERR_FILE_OPEN);
-        EXPECT_EQ(ex.getMessage(), "Could not write file: unigram-lists.dat.");
+        EXPECT_EQ(ex.getMessage(), "Could not write file: unigram-lists.dat. Is a directory.");
     }
     Bytes config = readFile("config.ini");
     EXPECT_TRUE(std::string(config.begin(), config.end()).starts_with("initialize = YES\r\n"));
@@ -179,8 +182,8 @@ TEST_F(Engine, nearest_level_in_three_groups_then_neighbours_by_sound) {
     writeDictionary(".", dict);
     SpellChecker checker;
     ASSERT_TRUE(checker.initialize());
-    EXPECT_EQ(suggest(checker, misspelt),
-              (Words{w({B, A, R, S, A}), w({P, A, R, S}), w({T, A, R, S}), w({J, A, R, S}), w({P, W, R, S})}));
+    EXPECT_EQ(suggest(checker, misspelt), (Words{w({B, A, R, S, A}), w({P, A, R, S}), w({T, A, R, S}),
+                                                 w({J, A, R, S}), w({P, W, R, S})}));
 }
 
 TEST_F(Engine, equal_frequencies_list_the_later_gathered_word_first) {
@@ -210,9 +213,9 @@ TEST_F(Engine, short_words_need_a_near_match_long_words_get_a_second_level) {
     const std::u16string fiveOther = w({K, A, L, A, N});  // two substitutions, other classes
     // Six letters, nearest at distance 2: all of them, then distance 3 by sound.
     const std::u16string six = w({T, A, R, A, B, A});
-    const std::u16string sixNear = w({T, A, R, Y, B, W});    // distance 2
-    const std::u16string sixSound = w({D, W, R, A, B, Y});   // distance 3, same sound classes
-    const std::u16string sixOther = w({T, W, K, A, B, Y});   // distance 3, other classes
+    const std::u16string sixNear = w({T, A, R, Y, B, W});   // distance 2
+    const std::u16string sixSound = w({D, W, R, A, B, Y});  // distance 3, same sound classes
+    const std::u16string sixOther = w({T, W, K, A, B, Y});  // distance 3, other classes
     // Four letters, nearest at distance 3: nothing.
     const std::u16string four = w({S, A, S, A});
     const std::u16string fourFar = w({S, W, K, Y});
@@ -255,18 +258,48 @@ TEST_F(Engine, damaged_posting_lists_are_read_safely) {
         SpellChecker checker;
         checker.initialize();
     }
-    // Overwrite every id with values outside the table and cut the file short.
+    // Overwrite every id with values outside the table.
     Bytes lists = readFile("bigram-lists.dat");
     for (std::size_t k = 2; k + 4 <= lists.size(); k += 4) {
         Bytes id = littleEndian32(k % 8 == 2 ? -5 : 1 << 20);
         std::copy(id.begin(), id.end(), lists.begin() + static_cast<long>(k));
     }
-    lists.resize(lists.size() - 5);
     writeFile("bigram-lists.dat", lists);
-    SpellChecker checker;
-    ASSERT_TRUE(checker.initialize());
-    // The letter lists are intact and still find all three words.
-    EXPECT_EQ(suggest(checker, w({B, A, S})), (Words{w({B, A, T}), w({B, A, M}), w({B, A, N})}));
+    {
+        SpellChecker checker;
+        ASSERT_TRUE(checker.initialize());
+        // The letter lists are intact and still find all three words.
+        EXPECT_EQ(suggest(checker, w({B, A, S})), (Words{w({B, A, T}), w({B, A, M}), w({B, A, N})}));
+    }
+    // A list file cut short, or an index record pointing past its end, an odd offset or
+    // a negative one, is refused at set-up with both files named.
+    const Bytes index = readFile("bigram-index.dat");
+    std::size_t used = 2;
+    while (index[used + 4] == 0 && index[used + 5] == 0)
+        used += 6;
+    const auto withRecord = [&](int32_t offset, int count) {
+        Bytes changed = index;
+        Bytes bytes = littleEndian32(offset);
+        std::copy(bytes.begin(), bytes.end(), changed.begin() + static_cast<long>(used));
+        changed[used + 4] = static_cast<unsigned char>(count);
+        changed[used + 5] = static_cast<unsigned char>(count >> 8);
+        return changed;
+    };
+    const std::pair<Bytes, Bytes> damaged[] = {
+        {index, Bytes(lists.begin(), lists.end() - 5)},
+        {withRecord(static_cast<int32_t>(lists.size()), 1), lists},
+        {withRecord(-4, 1), lists},
+        {withRecord(2, 1), lists},
+        {withRecord(0, 65535), lists},
+    };
+    for (const auto& [indexBytes, listBytes] : damaged) {
+        writeFile("bigram-index.dat", indexBytes);
+        writeFile("bigram-lists.dat", listBytes);
+        SpellChecker checker;
+        IOException ex = raised<IOException>([&] { checker.initialize(); });
+        EXPECT_EQ(ex.getMessage(),
+                  "Posting-list index does not match its list file: bigram-index.dat, bigram-lists.dat.");
+    }
 }
 
 TEST_F(Engine, a_very_long_word_is_misspelt_without_suggestions) {
@@ -283,4 +316,34 @@ TEST_F(Engine, a_very_long_word_is_misspelt_without_suggestions) {
     EXPECT_TRUE(misspelt);
     // Five letters is still within reach of the three-letter words.
     EXPECT_EQ(suggest(checker, w({B, A, T, T, T})), (Words{w({B, A, T})}));
+}
+
+TEST_F(Engine, a_list_file_cut_while_checking_ends_checks_with_the_readers_error) {
+    // B-A is in three words and A-T in two, so B-A (later in the file) is read first.
+    dict.words = {{w({B, A, T}), 5}, {w({A, T, M}), 4}, {w({B, A, N}), 3}, {w({B, A, R}), 2}};
+    writeDictionary(".", dict);
+    {
+        SpellChecker checker;
+        checker.initialize();
+    }
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    const std::size_t letters = urduLetters().size();
+    const Bytes index = readFile("bigram-index.dat");
+    const std::size_t record = 2 + (1 * letters + 0) * 6;
+    const uint32_t offset =
+        static_cast<uint32_t>(index[record]) | (static_cast<uint32_t>(index[record + 1]) << 8) |
+        (static_cast<uint32_t>(index[record + 2]) << 16) | (static_cast<uint32_t>(index[record + 3]) << 24);
+    // Cut inside the B-A list: its read comes up short, and the A-T list before it,
+    // though whole, is not read past an end the reader has met.
+    fs::resize_file("bigram-lists.dat", 2 + offset + 4);
+    std::vector<std::u16string> out;
+    EXPECT_EQ(raised<IOException>([&] {
+                  checker.checkWord(w({B, A, T, S}), out);
+              }).getMessage(),
+              "End of file encountered.");
+    EXPECT_EQ(raised<IOException>([&] {
+                  checker.checkWord(w({B, A, T, S}), out);
+              }).getMessage(),
+              "End of file encountered.");
 }

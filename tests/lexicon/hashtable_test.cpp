@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/errors.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
@@ -21,6 +23,11 @@ std::vector<std::u16string> wordsWithHome(const HashTable& table, uint32_t home,
                 found.push_back(w);
         }
     return found;
+}
+
+std::u16string digits(int32_t value) {
+    const std::string narrow = std::to_string(value);
+    return std::u16string(narrow.begin(), narrow.end());
 }
 
 class HashTableFiles : public ::testing::Test {
@@ -116,21 +123,25 @@ TEST(hashtable_test, duplicates_withdrawn_words_and_bounds) {
 TEST_F(HashTableFiles, build_reads_one_record_ahead) {
     // Header 4 and four records: three slots, the fourth word is never inserted.
     HashTable table;
-    ASSERT_TRUE(table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\n\u062B\u0628\t8\r\n"), alphabet));
+    ASSERT_TRUE(table.build(
+        wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\n\u062B\u0628\t8\r\n"),
+        alphabet));
     EXPECT_EQ(table.getTableSize(), 3);
     EXPECT_EQ(table.getWordCount(), 3);
     EXPECT_TRUE(table.contains(u"\u062A\u0628"));
     EXPECT_FALSE(table.contains(u"\u062B\u0628"));
 
     // Three records and no final line end: the third is read but not inserted.
-    ASSERT_TRUE(table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7"), alphabet));
+    ASSERT_TRUE(
+        table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7"), alphabet));
     EXPECT_EQ(table.getTableSize(), 3);
     EXPECT_EQ(table.getWordCount(), 2);
     EXPECT_FALSE(table.contains(u"\u062A\u0628"));
 
     // Three records and a final line end: the read ahead runs off the end.
-    IOException ex = raised<IOException>(
-        [&] { table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\n"), alphabet); });
+    IOException ex = raised<IOException>([&] {
+        table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\n"), alphabet);
+    });
     EXPECT_EQ(ex.getErrorCode(), ERR_FILE_READ);
     EXPECT_EQ(ex.getMessage(), "End of file encountered. Config file not opened sucessfully.");
     EXPECT_EQ(ex.getFileName(), "hashtable.cpp");
@@ -144,7 +155,8 @@ TEST_F(HashTableFiles, build_field_quirks) {
     }
     // An empty word field repeats the previous (filtered) word with the new frequency;
     // characters outside the alphabet vanish from stored words.
-    ASSERT_TRUE(table.build(wordList(u"4\r\n\u0627a\u0628\t5\r\n\t6\r\n\u062A\u0628\t7\r\nx\t1\r\n"), alphabet));
+    ASSERT_TRUE(
+        table.build(wordList(u"4\r\n\u0627a\u0628\t5\r\n\t6\r\n\u062A\u0628\t7\r\nx\t1\r\n"), alphabet));
     std::vector<HashNode> found;
     ASSERT_TRUE(table.find(u"\u0627\u0628", found));
     ASSERT_EQ(found.size(), 2u);
@@ -153,12 +165,14 @@ TEST_F(HashTableFiles, build_field_quirks) {
 
     // A word of exactly 22 units leaves its TAB to the frequency read, which skips it.
     std::u16string longWord(22, u'\u0628');
-    ASSERT_TRUE(table.build(wordList(u"3\r\n" + longWord + u"\t42\r\n\u0627\u0628\t1\r\nx\t1\r\n"), alphabet));
+    ASSERT_TRUE(
+        table.build(wordList(u"3\r\n" + longWord + u"\t42\r\n\u0627\u0628\t1\r\nx\t1\r\n"), alphabet));
     ASSERT_TRUE(table.find(longWord, found));
     EXPECT_EQ(found[0].frequency, 42);
 
     IOException ex = raised<IOException>([&] { table.build(dir.file("none.txt"), alphabet); });
-    EXPECT_EQ(ex.getMessage(), "Could not open file: " + dir.file("none.txt") + ". Config file not opened sucessfully.");
+    EXPECT_EQ(ex.getMessage(),
+              "Could not open file: " + dir.file("none.txt") + ". Config file not opened sucessfully.");
     writeFile(dir.file("plain.txt"), std::string("3\r\n"));
     ex = raised<IOException>([&] { table.build(dir.file("plain.txt"), alphabet); });
     EXPECT_EQ(ex.getMessage(), "File is not Unicode based. Config file not opened sucessfully.");
@@ -177,7 +191,8 @@ TEST(hashtable_test, to_int_reads_like_atoi) {
 TEST_F(HashTableFiles, save_and_load_keep_every_slot_byte_for_byte) {
     std::u16string text = u"41\r\n";
     for (int i = 0; i < 40; ++i)
-        text += std::u16string{static_cast<char16_t>(0x0627 + i % 20), static_cast<char16_t>(0x0628 + i / 20), u'\t'} +
+        text += std::u16string{static_cast<char16_t>(0x0627 + i % 20), static_cast<char16_t>(0x0628 + i / 20),
+                               u'\t'} +
                 std::u16string(1, static_cast<char16_t>(u'1' + i % 9)) + u"\r\n";
     text += u"\u0627\u0627\t1\r\n";
     HashTable table;
@@ -220,7 +235,8 @@ TEST_F(HashTableFiles, words_over_twenty_units_come_back_cut) {
 TEST_F(HashTableFiles, a_table_that_is_not_full_is_saved_whole) {
     HashTable table;
     // Header 4, three records, no final line end: three slots holding two words.
-    ASSERT_TRUE(table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7"), alphabet));
+    ASSERT_TRUE(
+        table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7"), alphabet));
     ASSERT_EQ(table.getWordCount(), 2);
     ASSERT_TRUE(table.save(dir.file("h.dat")));
     EXPECT_EQ(readFile(dir.file("h.dat")).size(), 6u + 48u * 3u);
@@ -233,7 +249,8 @@ TEST_F(HashTableFiles, a_table_that_is_not_full_is_saved_whole) {
 
 TEST_F(HashTableFiles, damaged_files_never_make_a_table) {
     HashTable table;
-    ASSERT_TRUE(table.build(wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\nx\t1\r\n"), alphabet));
+    ASSERT_TRUE(table.build(
+        wordList(u"4\r\n\u0627\u0628\t5\r\n\u0628\u0627\t6\r\n\u062A\u0628\t7\r\nx\t1\r\n"), alphabet));
     table.save(dir.file("good.dat"));
     const Bytes good = readFile(dir.file("good.dat"));
 
@@ -270,4 +287,35 @@ TEST_F(HashTableFiles, damaged_files_never_make_a_table) {
     writeFile(dir.file("zero.dat"), zero);
     HashTable loaded;
     EXPECT_FALSE(loaded.load(dir.file("zero.dat")));
+}
+
+TEST_F(HashTableFiles, a_build_places_every_word_where_walking_the_chains_would) {
+    // Random short words over few letters collide and coalesce heavily; the build
+    // finds chain tails without walking and must give exactly the walked layout.
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        const int32_t records = 50 + static_cast<int32_t>(random() % 400);
+        std::vector<std::u16string> words;
+        std::u16string list = digits(records + 1) + u"\r\n";
+        for (int32_t k = 0; k <= records; ++k) {
+            std::u16string word;
+            for (std::size_t n = 1 + random() % 3; n > 0; --n)
+                word.push_back(static_cast<char16_t>(0x0627 + random() % 4));
+            words.push_back(word);
+            list += word + u"\t" + digits(k) + u"\r\n";
+        }
+        HashTable built;
+        ASSERT_TRUE(built.build(wordList(list), alphabet));
+        HashTable walked;
+        ASSERT_TRUE(walked.init(records, records));
+        for (int32_t k = 0; k < records; ++k)
+            if (walked.insertAtHome(words[static_cast<std::size_t>(k)], k) == -1)
+                walked.insertCollision(words[static_cast<std::size_t>(k)], k,
+                                       walked.hash(words[static_cast<std::size_t>(k)]));
+        for (int32_t slot = 0; slot < records; ++slot) {
+            EXPECT_EQ(built.nodeAt(slot).word, walked.nodeAt(slot).word) << slot;
+            EXPECT_EQ(built.nodeAt(slot).next, walked.nodeAt(slot).next) << slot;
+            EXPECT_EQ(built.nodeAt(slot).frequency, walked.nodeAt(slot).frequency) << slot;
+        }
+    }
 }

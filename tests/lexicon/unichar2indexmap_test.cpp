@@ -81,5 +81,6 @@ TEST(unichar2indexmap_test, empty_and_broken_files) {
     EXPECT_EQ(ex.getFileName(), "unichar2indexmap.cpp");
 
     ex = raised<IOException>([&] { map.load(dir.file("absent.txt")); });
-    EXPECT_EQ(ex.getMessage(), "Could not open file: " + dir.file("absent.txt") + ". Config file not opened sucessfully.");
+    EXPECT_EQ(ex.getMessage(),
+              "Could not open file: " + dir.file("absent.txt") + ". Config file not opened sucessfully.");
 }

@@ -72,8 +72,8 @@ TEST_F(PostingFiles, worked_example_byte_for_byte) {
     lists.build(table, alphabet);
     ASSERT_TRUE(lists.save(config));
     EXPECT_EQ(readFile(config.bigramMatrixFilePath),
-              (Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 0, 1, 0, 0xFF, 0xFF, 0xFF,
-                     0xFF, 0, 0}));
+              (Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,    0,    0,    0,    0, 1,
+                     0,    4,    0,    0,    0,    1,    0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
     EXPECT_EQ(readFile(config.bigramPLFilePath), (Bytes{0xFF, 0xFE, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(readFile(config.unigramListsFilePath), (Bytes{0xFF, 0xFE, 0, 0, 0, 0, 2, 0, 8, 0, 0, 0, 3, 0}));
     EXPECT_EQ(readFile(config.unigramPLFilePath),

@@ -31,7 +31,8 @@ struct Text {
 Text makeText(std::size_t units) {
     const auto dict = smallDictionary();
     const auto wrong = smallMisspellings();
-    const std::u16string separators[] = {u" ", u"\u060C ", u"\u06D4\r\n", u"\t", u"\u061F ", u"; ", u"\r\n\r\n"};
+    const std::u16string separators[] = {u" ",       u"\u060C ", u"\u06D4\r\n", u"\t",
+                                         u"\u061F ", u"; ",      u"\r\n\r\n"};
     Text text;
     text.units.reserve(units + 64);
     for (std::size_t k = 0; text.units.size() < units; ++k) {

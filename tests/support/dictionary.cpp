@@ -15,7 +15,9 @@ std::u16string urduLetters() {
 
 namespace {
 
-std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Kept free of the test framework so that the fuzz targets can share it.
 void writeBytes(const std::string& path, const std::string& bytes) {
@@ -64,18 +66,17 @@ void writeDictionary(const std::string& folder, const DictionaryContents& dict) 
 
     writeBytes(folder + "/soundex.txt", codeLines(dict.soundex));
     writeBytes(folder + "/shapex.txt", codeLines(dict.shapex));
-    writeBytes(folder + "/config.ini",
-              "initialize = " + dict.initialize +
-                  "\r\n"
-                  "wordListFilePath = wordlist.txt\r\n"
-                  "hashTableFilePath = hashtable.dat\r\n"
-                  "bigramMatrixFilePath = bigram-index.dat\r\n"
-                  "bigramPLFilePath = bigram-lists.dat\r\n"
-                  "unigramListsFilePath = unigram-index.dat\r\n"
-                  "unigramPLFilePath = unigram-lists.dat\r\n"
-                  "urduAlphabetFilePath = alphabet.txt\r\n"
-                  "soundexFilePath = soundex.txt\r\n"
-                  "shapexFilePath = shapex.txt\r\n");
+    writeBytes(folder + "/config.ini", "initialize = " + dict.initialize +
+                                           "\r\n"
+                                           "wordListFilePath = wordlist.txt\r\n"
+                                           "hashTableFilePath = hashtable.dat\r\n"
+                                           "bigramMatrixFilePath = bigram-index.dat\r\n"
+                                           "bigramPLFilePath = bigram-lists.dat\r\n"
+                                           "unigramListsFilePath = unigram-index.dat\r\n"
+                                           "unigramPLFilePath = unigram-lists.dat\r\n"
+                                           "urduAlphabetFilePath = alphabet.txt\r\n"
+                                           "soundexFilePath = soundex.txt\r\n"
+                                           "shapexFilePath = shapex.txt\r\n");
 }
 
 }  // namespace zabrel::test

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "support/testsupport.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -13,6 +16,24 @@ TempDir::TempDir() {
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary directory");
     dir = pattern;
+}
+
+FileSizeLimit::FileSizeLimit(long bytes) {
+    // Past the limit write() fails with EFBIG once SIGXFSZ is ignored.
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft = static_cast<long>(limit.rlim_cur);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(previousSoft);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
 }
 
 TempDir::~TempDir() {
@@ -58,6 +79,8 @@ Bytes littleEndian32(int32_t value) {
             static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
 }
 
-void append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+void append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 }  // namespace zabrel::test

@@ -39,6 +39,20 @@ private:
     std::filesystem::path previous;
 };
 
+// Caps the size of files this process writes (RLIMIT_FSIZE) for the object's
+// lifetime, so that a write fails as on a full disk, even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    long previousSoft;
+    void (*previousHandler)(int);
+};
+
 void writeFile(const std::string& path, const Bytes& bytes);
 void writeFile(const std::string& path, const std::string& text);
 Bytes readFile(const std::string& path);

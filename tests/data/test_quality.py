@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""scripts/quality end to end: the built zabrel-check on a small dictionary and
+evaluation files made in a temporary directory.
+
+Usage: test_quality.py ZABREL_CHECK
+"""
+
+import importlib.machinery
+import importlib.util
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+REPO_ROOT = Path(__file__).resolve().parents[2]
+QUALITY = REPO_ROOT / "scripts" / "quality"
+CHECKER = None  # set from the command line
+
+
+def load_make_dictionary():
+    sys.dont_write_bytecode = True
+    loader = importlib.machinery.SourceFileLoader("make_dictionary",
+                                                  str(REPO_ROOT / "tools" / "make-dictionary"))
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+    loader.exec_module(module)
+    return module
+
+
+md = load_make_dictionary()
+
+WORDS = [("ہم", 900), ("تم", 800), ("کتاب", 500), ("حساب", 80), ("کتب", 90)]
+
+
+def write_dictionary(folder):
+    folder.mkdir()
+    entries = md.sort_entries(dict(WORDS))
+    files = {
+        "config.ini": md.config_bytes(),
+        "alphabet.txt": md.alphabet_bytes(),
+        "soundex.txt": md.code_table_bytes(md.SOUNDEX_CLASSES),
+        "shapex.txt": md.code_table_bytes(md.SHAPEX_CLASSES),
+        "wordlist.txt": md.wordlist_bytes(entries),
+    }
+    md.write_files(files, folder)
+
+
+def write_text(path, lines):
+    path.write_text("".join(line + "\n" for line in lines), encoding="utf-8")
+
+
+class QualityTest(unittest.TestCase):
+    def setUp(self):
+        tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(tmp.cleanup)
+        self.dir = Path(tmp.name)
+        self.dictionary = self.dir / "small"
+        write_dictionary(self.dictionary)
+        self.eval = self.dir / "eval"
+        self.eval.mkdir()
+        # Two non-word errors: one whose only neighbour is meant, one whose
+        # intended word is not offered at all.
+        write_text(self.eval / "real-errors-dev.tsv", [
+            "# misspelt\tintended\tkind\tcount",
+            "کتاپ\tکتاب\tnon-word\t1",
+            "زززز\tحساب\tnon-word\t1",
+            "کتب\tکتاب\tlexicon-accepts\t2",
+            "کتابب\tکتاب\tlexicon-accepts\t1",
+        ])
+        # Ten running words; the delimiter inside ہم،تم is dropped, as the
+        # engine would, so the pair counts as one unknown word.
+        write_text(self.eval / "clean-news-dev.tsv", [
+            "# word\tcount",
+            "ہم\t5",
+            "تم،\t1",
+            "ہم،تم\t1",
+            "کتابیں\t3",
+        ])
+        self.synthetic = self.dir / "synthetic.tsv"
+        write_text(self.synthetic, ["misspelt\tintended\tkind", "حسات\tحساب\tskeleton"])
+
+    def run_quality(self, *args):
+        return subprocess.run([sys.executable, str(QUALITY), "--zabrel-check", CHECKER,
+                               "--synthetic", str(self.synthetic), *map(str, args)],
+                              capture_output=True, text=True, encoding="utf-8")
+
+    def test_table_of_one_dictionary(self):
+        done = self.run_quality(self.dictionary, "--eval", self.eval)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual(done.stdout, (
+            f"evaluation files: {self.eval}\n"
+            "| set | Zabrel small |\n"
+            "|---|---|\n"
+            "| non-word errors (2): top-1 / top-5 / found | 50.0 % / 50.0 % / 50.0 % |\n"
+            "| misspellings the word list contains (2): flagged | 50.0 % |\n"
+            "| — the same (2): top-1 / top-5 / found | 50.0 % / 50.0 % / 50.0 % |\n"
+            "| clean news (10 words): flagged | 40.00 % |\n"
+            "| — distinct words (4): flagged | 50.00 % |\n"
+            "| synthetic set (1): top-1 / top-5 / found | 100.0 % / 100.0 % / 100.0 % |\n"))
+        # The folder is measured on a copy: no derived file is written into it.
+        self.assertEqual(sorted(p.name for p in self.dictionary.iterdir()),
+                         ["alphabet.txt", "config.ini", "shapex.txt", "soundex.txt", "wordlist.txt"])
+
+    def test_without_evaluation_files_only_the_synthetic_set_is_measured(self):
+        empty = self.dir / "nothing"
+        empty.mkdir()
+        done = self.run_quality(self.dictionary, self.dictionary, "--eval", empty)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn(f"evaluation files (real-errors-dev.tsv, clean-news-dev.tsv) not found in {empty}",
+                      done.stderr)
+        # Folders of the same name are labelled with their parent's.
+        label = f"Zabrel {self.dir.name}/small"
+        self.assertEqual(done.stdout.splitlines(), [
+            f"| set | {label} | {label} |",
+            "|---|---|---|",
+            "| synthetic set (1): top-1 / top-5 / found | 100.0 % / 100.0 % / 100.0 % "
+            "| 100.0 % / 100.0 % / 100.0 % |"])
+
+    def test_a_folder_without_config_ini_or_a_missing_checker_is_refused(self):
+        done = self.run_quality(self.eval, "--eval", self.eval)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("holds no config.ini", done.stderr)
+        done = subprocess.run([sys.executable, str(QUALITY), "--zabrel-check", self.dir / "none",
+                               self.dictionary], capture_output=True, text=True)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("not found", done.stderr)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit("usage: test_quality.py ZABREL_CHECK")
+    CHECKER = sys.argv.pop(1)
+    unittest.main()
