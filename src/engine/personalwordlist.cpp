@@ -126,32 +126,22 @@ fs::path PersonalWordList::defaultPath() {
     return base / "zabrel" / "personal.txt";
 }
 
-void PersonalWordList::load() {
-    list.clear();
-    fileBytes = 0;
-    unreadable = false;
-    if (file.empty())
-        return;
-
+void PersonalWordList::readWords(const fs::path& file, WordSet& into) {
     std::string bytes;
     int error = 0;
     if (!readBounded(file, LARGEST_FILE, bytes, error)) {
-        if (error == ENOENT)
+        // Not there yet (nor, perhaps, its folder): an empty list, made on first save.
+        if (error == ENOENT || error == ENOTDIR)
             return;
-        unreadable = true;
         fail(error == EISDIR ? ERR_FILE_OPEN : ERR_FILE_READ, file,
              std::string("could not be read: ") + std::strerror(error));
     }
-    if (bytes.size() > LARGEST_FILE) {
-        unreadable = true;
+    if (bytes.size() > LARGEST_FILE)
         fail(ERR_FILE_READ, file, "is larger than " + std::to_string(LARGEST_FILE / (1024 * 1024)) + " MiB");
-    }
 
     std::string_view text(bytes);
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-        unreadable = true;
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         fail(ERR_FILE_READ, file, "is UTF-16, not UTF-8 (iconv -f UTF-16 -t UTF-8 converts it)");
-    }
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     std::u16string word;
@@ -162,19 +152,32 @@ void PersonalWordList::load() {
         const std::string_view line = trimmed(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
         std::size_t badOffset = 0;
-        if (line.find('\0') != std::string_view::npos) {
-            unreadable = true;
-            list.clear();
+        if (line.find('\0') != std::string_view::npos)
             fail(ERR_FILE_READ, file, "holds a NUL byte on line " + std::to_string(lineNumber));
-        }
-        if (!utf8ToUtf16(line, word, badOffset)) {
-            unreadable = true;
-            list.clear();
+        if (!utf8ToUtf16(line, word, badOffset))
             fail(ERR_FILE_READ, file, "is not UTF-8 on line " + std::to_string(lineNumber));
-        }
-        if (!word.empty() && list.insert(word).second)
-            fileBytes += lineBytes(word);
+        if (!word.empty())
+            into.insert(word);
     }
+}
+
+void PersonalWordList::load() {
+    list.clear();
+    added.clear();
+    removed.clear();
+    fileBytes = 0;
+    unreadable = false;
+    if (file.empty())
+        return;
+    try {
+        readWords(file, list);
+    } catch (const IOException&) {
+        unreadable = true;
+        list.clear();
+        throw;
+    }
+    for (const std::u16string& word : list)
+        fileBytes += lineBytes(word);
 }
 
 bool PersonalWordList::contains(std::u16string_view word) const {
@@ -187,6 +190,8 @@ bool PersonalWordList::add(std::u16string word) {
     const std::uintmax_t bytes = lineBytes(word);
     if (fileBytes + bytes > LARGEST_FILE)
         return false;
+    removed.erase(word);
+    added.insert(word);
     list.insert(std::move(word));
     fileBytes += bytes;
     return true;
@@ -197,6 +202,8 @@ bool PersonalWordList::remove(std::u16string_view word) {
     if (found == list.end())
         return false;
     fileBytes -= lineBytes(*found);
+    added.erase(*found);
+    removed.insert(*found);
     list.erase(found);
     return true;
 }
@@ -206,9 +213,16 @@ void PersonalWordList::save() const {
         return;
     if (unreadable)
         fail(ERR_GENERAL, file, "was not saved, as it could not be read");
+    // Other programs may have saved the list since it was read: keep their words and
+    // apply only this list's own changes. A file damaged since is refused as at load.
+    WordSet merged;
+    readWords(file, merged);
+    merged.insert(added.begin(), added.end());
+    for (const std::u16string& word : removed)
+        merged.erase(word);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(fileBytes));
-    for (const std::u16string& word : list) {
+    for (const std::u16string& word : merged) {
         appendUtf8(bytes, word);
         bytes += '\n';
     }
