@@ -25,6 +25,17 @@ bool WordLetters::isInnerMark(char16_t unit) {
            unit == 0x06E8 || (unit >= 0x06EA && unit <= 0x06ED) || unit == 0x0640 || unit == ZWJ;
 }
 
+bool WordLetters::isAnyLetter(char16_t unit) {
+    // Broad blocks rather than exact Unicode categories: this only decides whether
+    // text the alphabet does not cover is a word to call correct or a separator.
+    const auto in = [unit](char16_t low, char16_t high) { return unit >= low && unit <= high; };
+    return in(u'A', u'Z') || in(u'a', u'z') || (in(0x00C0, 0x024F) && unit != 0x00D7 && unit != 0x00F7) ||
+           in(0x0370, 0x05FF) || in(0x0620, 0x064A) || in(0x066E, 0x066F) || in(0x0671, 0x06D3) ||
+           unit == 0x06D5 || in(0x06EE, 0x06EF) || in(0x06FA, 0x06FC) || unit == 0x06FF ||
+           in(0x0700, 0x1FFF) || in(0x2C00, 0x2DFF) || in(0x3040, 0x9FFF) || in(0xAC00, 0xD7AF) ||
+           in(0xF900, 0xFDFF) || in(0xFE70, 0xFEFF) || in(0xFF21, 0xFF3A) || in(0xFF41, 0xFF5A);
+}
+
 WordLetters::WordLetters(const std::function<bool(char16_t)>& isLetter) : kinds(0x10000, OTHER) {
     for (uint32_t unit = 0; unit < 0x10000; ++unit) {
         const auto u = static_cast<char16_t>(unit);
@@ -35,6 +46,8 @@ WordLetters::WordLetters(const std::function<bool(char16_t)>& isLetter) : kinds(
             kinds[unit] = LETTER;
         else if (isInnerMark(u))
             kinds[unit] = MARK;
+        else if (isAnyLetter(u))
+            kinds[unit] = FOREIGN;
     }
 }
 
@@ -53,6 +66,17 @@ void cutLine(std::u16string_view line, const WordLetters& letters, std::vector<L
     std::size_t i = 0;
     const std::size_t size = line.size();
     while (i < size) {
+        if (letters.isForeign(line[i])) {
+            LineWord run{i, 0, column, true};
+            while (i < size &&
+                   (letters.isForeign(line[i]) || (letters.inWord(line[i]) && !letters.isLetter(line[i])))) {
+                ++i;
+                ++column;
+            }
+            run.length = i - run.start;
+            words.push_back(run);
+            continue;
+        }
         if (!letters.inWord(line[i])) {
             if (!continuesCharacter(line, i))
                 ++column;

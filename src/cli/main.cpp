@@ -38,6 +38,7 @@ namespace {
 
 constexpr const char* PROGRAM = "zabrel-check";
 constexpr const char* STDIN_NAME = "<stdin>";
+constexpr const char* SHIPPED_NAME = "urdu";
 constexpr int EXIT_CLEAN = 0;
 constexpr int EXIT_MISSPELT = 1;
 constexpr int EXIT_TROUBLE = 2;
@@ -72,7 +73,8 @@ void printHelp() {
         "                     by default the current directory if it holds a\n"
         "                     config.ini, else the user's copy of the shipped Urdu\n"
         "                     dictionary, $XDG_DATA_HOME/zabrel/urdu (by default\n"
-        "                     ~/.local/share/zabrel/urdu), made on first use\n"
+        "                     ~/.local/share/zabrel/urdu), made on first use; -d urdu\n"
+        "                     names that one too, unless a folder urdu is here\n"
         "  -p, --personal=FILE   the personal word list, accepted in every mode and\n"
         "                     added to by the pipe commands * and &; by default\n"
         "                     $XDG_DATA_HOME/zabrel/personal.txt (one list for all\n"
@@ -90,13 +92,13 @@ void printHelp() {
         "accepted and ignored, and so is -T TYPE; -i ENCODING must name UTF-8.\n"
         "\n"
         "A word is a run of the dictionary's letters and of the marks that sit inside\n"
-        "Urdu words (diacritics, tatweel, ZWJ, ZWNJ). Everything else separates words:\n"
-        "spaces, punctuation, digits, hyphens, quotes, brackets and Latin text, which\n"
-        "is not checked.\n"
+        "Urdu words (diacritics, tatweel, ZWJ). Everything else separates words: spaces,\n"
+        "punctuation, digits, hyphens, quotes, brackets, ZWNJ and Latin text, which is\n"
+        "not checked.\n"
         "\n"
-        "Pipe commands: *WORD and &WORD add WORD to the personal list, @WORD accepts it\n"
-        "for the session, # saves the personal list (also done at the end), ^TEXT\n"
-        "checks TEXT, ! and %% turn terse mode on and off.\n"
+        "Pipe commands: *WORD and &WORD add WORD to the personal list and save it,\n"
+        "@WORD accepts it for the session, # saves the personal list, ^TEXT checks\n"
+        "TEXT, ! and %% turn terse mode on and off.\n"
         "\n"
         "Examples:\n"
         "  %s letter.txt             report misspellings with suggestions\n"
@@ -417,10 +419,14 @@ int main(int argc, char** argv) {
     if (std::optional<int> status = parseOptions(argc, argv, settings))
         return *status;
 
+    // ispell.el passes "-d NAME" for a dictionary entry called NAME, as hunspell takes
+    // dictionary names: the shipped dictionary answers to its name.
+    std::error_code ec;
+    if (settings.dictionary == SHIPPED_NAME && !fs::exists(settings.dictionary, ec))
+        settings.dictionary.clear();
     if (settings.personal.empty()) {
         settings.personal = PersonalWordList::defaultPath();
     } else {
-        std::error_code ec;
         settings.personal = fs::absolute(settings.personal, ec);
     }
 

@@ -80,7 +80,8 @@ void PipeSession::startLine(std::u16string_view first, std::size_t& skip) {
             terse = false;
             break;
         case u'#':
-            save();
+            if (unsaved)
+                save();
             break;
         case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
         case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
@@ -103,8 +104,12 @@ void PipeSession::endLine(std::string& out) {
             out += '\n';
             break;
         case Line::Add:
-            if (personal.add(word))
+            // Saved at once: editors end their speller with a kill as often as with the
+            // end of its input, and may do so right after sending #.
+            if (personal.add(word)) {
                 unsaved = true;
+                save();
+            }
             break;
         case Line::Accept:
             if (!word.empty() && acceptedUnits + word.size() <= SESSION_UNITS && accepted.insert(word).second)
@@ -119,6 +124,11 @@ void PipeSession::endLine(std::string& out) {
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
     cutLine(line, letters, words);
     for (const LineWord& found : words) {
+        if (found.foreign) {
+            if (!terse)
+                out += "*\n";
+            continue;
+        }
         std::u16string token(line.substr(found.start, found.length));
         suggestions.clear();
         if (accepted.contains(token) || !check(token, suggestions)) {

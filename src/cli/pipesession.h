@@ -17,9 +17,10 @@ namespace zabrel::cli {
 // editors see the same answers as the tests do. State that lives across lines: the
 // words accepted for the session, the personal word list and terse mode.
 //
-//   *WORD, &WORD  add WORD to the personal list (Urdu has no case, so & is *)
+//   *WORD, &WORD  add WORD to the personal list and save it (Urdu has no case, so
+//                 & is *)
 //   @WORD         accept WORD for this session only
-//   #             save the personal list
+//   #             save the personal list if a save failed before
 //   ! and %       terse mode on and off
 //   ^TEXT         check TEXT (offsets count the caret)
 //   ~, +, -       formatter commands: ignored, as hunspell ignores them
@@ -53,8 +54,8 @@ public:
     // more is appended for it: the caller ends the answer.
     bool feed(std::string_view piece, bool lineEnds, std::string& out);
 
-    // Saves the personal list if words were added since it was last saved. Called at
-    // the end of the session.
+    // Saves the personal list if words were added since it was last saved (a save
+    // failed). Called at the end of the session.
     void finish();
 
     bool isTerse() const { return terse; }

@@ -17,6 +17,8 @@ bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, s
     }
     cutLine(text, letters, lineWords);
     for (const LineWord& word : lineWords) {
+        if (word.foreign)
+            continue;
         ++words;
         suggestions.clear();
         if (check(text.substr(word.start, word.length), suggestions)) {

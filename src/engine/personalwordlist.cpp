@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <system_error>
 #include <utility>
 
+#include "core/atomicfile.h"
 #include "core/errors.h"
 #include "engine/spellchecker.h"
 #include "text/utf8.h"
@@ -91,60 +92,25 @@ bool readBounded(const fs::path& file, std::uintmax_t limit, std::string& bytes,
 }
 
 // Writes `bytes` to `target` so that readers see the old file or the new one, never a
-// part: a fresh file beside it (O_EXCL|O_NOFOLLOW, so no planted name or link is
-// followed), flushed to disk, then renamed over the target. Returns the errno of the
-// step that failed, or 0.
-int writeAtomically(const fs::path& target, const std::string& bytes) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+// part, creating the folder when needed. Returns the system's reason on failure.
+std::string writeAtomically(const fs::path& target, const std::string& bytes) {
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    if (target.has_parent_path())
+        fs::create_directories(target.parent_path(), ec);
     if (ec)
-        return ec.value();
-
-    static std::minstd_rand names(std::random_device{}());
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + "." + std::to_string(getpid()) + "." +
-                              std::to_string(names()));
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
-            return errno;
-    }
-    if (fd < 0)
-        return EEXIST;
-
+        return ec.message();
+    AtomicFile out(target.string());
+    if (!out.open())
+        return out.error();
     // A list the user made private stays private.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-
-    int error = 0;
-    std::size_t written = 0;
-    while (error == 0 && written < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (put < 0 && errno != EINTR)
-            error = errno;
-        else if (put > 0)
-            written += static_cast<std::size_t>(put);
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    // The rename itself is only durable once the folder is.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return 0;
+        ::fchmod(::fileno(out.stream()), old.st_mode & 07777);
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.stream()) != bytes.size())
+        return std::strerror(errno);
+    if (!out.commit())
+        return out.error();
+    return {};
 }
 
 }  // namespace
@@ -160,32 +126,22 @@ fs::path PersonalWordList::defaultPath() {
     return base / "zabrel" / "personal.txt";
 }
 
-void PersonalWordList::load() {
-    list.clear();
-    fileBytes = 0;
-    unreadable = false;
-    if (file.empty())
-        return;
-
+void PersonalWordList::readWords(const fs::path& file, WordSet& into) {
     std::string bytes;
     int error = 0;
     if (!readBounded(file, LARGEST_FILE, bytes, error)) {
-        if (error == ENOENT)
+        // Not there yet (nor, perhaps, its folder): an empty list, made on first save.
+        if (error == ENOENT || error == ENOTDIR)
             return;
-        unreadable = true;
         fail(error == EISDIR ? ERR_FILE_OPEN : ERR_FILE_READ, file,
              std::string("could not be read: ") + std::strerror(error));
     }
-    if (bytes.size() > LARGEST_FILE) {
-        unreadable = true;
+    if (bytes.size() > LARGEST_FILE)
         fail(ERR_FILE_READ, file, "is larger than " + std::to_string(LARGEST_FILE / (1024 * 1024)) + " MiB");
-    }
 
     std::string_view text(bytes);
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-        unreadable = true;
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         fail(ERR_FILE_READ, file, "is UTF-16, not UTF-8 (iconv -f UTF-16 -t UTF-8 converts it)");
-    }
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     std::u16string word;
@@ -196,19 +152,32 @@ void PersonalWordList::load() {
         const std::string_view line = trimmed(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
         std::size_t badOffset = 0;
-        if (line.find('\0') != std::string_view::npos) {
-            unreadable = true;
-            list.clear();
+        if (line.find('\0') != std::string_view::npos)
             fail(ERR_FILE_READ, file, "holds a NUL byte on line " + std::to_string(lineNumber));
-        }
-        if (!utf8ToUtf16(line, word, badOffset)) {
-            unreadable = true;
-            list.clear();
+        if (!utf8ToUtf16(line, word, badOffset))
             fail(ERR_FILE_READ, file, "is not UTF-8 on line " + std::to_string(lineNumber));
-        }
-        if (!word.empty() && list.insert(word).second)
-            fileBytes += lineBytes(word);
+        if (!word.empty())
+            into.insert(word);
     }
+}
+
+void PersonalWordList::load() {
+    list.clear();
+    added.clear();
+    removed.clear();
+    fileBytes = 0;
+    unreadable = false;
+    if (file.empty())
+        return;
+    try {
+        readWords(file, list);
+    } catch (const IOException&) {
+        unreadable = true;
+        list.clear();
+        throw;
+    }
+    for (const std::u16string& word : list)
+        fileBytes += lineBytes(word);
 }
 
 bool PersonalWordList::contains(std::u16string_view word) const {
@@ -221,6 +190,8 @@ bool PersonalWordList::add(std::u16string word) {
     const std::uintmax_t bytes = lineBytes(word);
     if (fileBytes + bytes > LARGEST_FILE)
         return false;
+    removed.erase(word);
+    added.insert(word);
     list.insert(std::move(word));
     fileBytes += bytes;
     return true;
@@ -231,6 +202,8 @@ bool PersonalWordList::remove(std::u16string_view word) {
     if (found == list.end())
         return false;
     fileBytes -= lineBytes(*found);
+    added.erase(*found);
+    removed.insert(*found);
     list.erase(found);
     return true;
 }
@@ -240,9 +213,16 @@ void PersonalWordList::save() const {
         return;
     if (unreadable)
         fail(ERR_GENERAL, file, "was not saved, as it could not be read");
+    // Other programs may have saved the list since it was read: keep their words and
+    // apply only this list's own changes. A file damaged since is refused as at load.
+    WordSet merged;
+    readWords(file, merged);
+    merged.insert(added.begin(), added.end());
+    for (const std::u16string& word : removed)
+        merged.erase(word);
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(fileBytes));
-    for (const std::u16string& word : list) {
+    for (const std::u16string& word : merged) {
         appendUtf8(bytes, word);
         bytes += '\n';
     }
@@ -254,8 +234,8 @@ void PersonalWordList::save() const {
         if (!ec)
             target = std::move(resolved);
     }
-    if (const int error = writeAtomically(target, bytes))
-        fail(ERR_GENERAL, file, std::string("could not be written: ") + std::strerror(error));
+    if (const std::string error = writeAtomically(target, bytes); !error.empty())
+        fail(ERR_GENERAL, file, "could not be written: " + error);
 }
 
 std::vector<std::u16string> PersonalWordList::words() const {

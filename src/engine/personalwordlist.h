@@ -50,7 +50,9 @@ public:
     bool remove(std::u16string_view word);
 
     // Writes the list atomically (a new file in the same folder, then a rename), creating
-    // the folder when needed.
+    // the folder when needed. Words that other programs saved to the file since load()
+    // are kept: what is written is the file as it is now with this list's additions and
+    // removals applied.
     void save() const;
 
     std::vector<std::u16string> words() const;
@@ -61,8 +63,16 @@ public:
                                      int32_t maxDistance = SUGGESTION_DISTANCE) const;
 
 private:
+    using WordSet = std::set<std::u16string, std::less<>>;
+
+    // The words of `file` into `into`; nothing for a missing file.
+    static void readWords(const std::filesystem::path& file, WordSet& into);
+
     std::filesystem::path file;
-    std::set<std::u16string, std::less<>> list;
+    WordSet list;
+    // Changes since load(), which save() applies to the file as it is then.
+    WordSet added;
+    WordSet removed;
     std::uintmax_t fileBytes = 0;
     bool unreadable = false;
 };

@@ -41,25 +41,40 @@ TEST(hunspell_test, pipe_mode_reads_like_hunspell) {
         GTEST_SKIP() << "hunspell is not installed";
 
     TempDir dir;
+    std::vector<ListedWord> words = sampleWords();
+    words.insert(words.end(), {{u"یہ", 90}, {u"ہے", 80}, {u"اور", 70}, {u"میں", 60}});
     fs::create_directories(dir.path() / "dict");
-    makeDictionary(dir.path() / "dict", sampleWords());
-    std::string dic = std::to_string(sampleWords().size()) + "\n";
-    for (const ListedWord& word : sampleWords())
+    makeDictionary(dir.path() / "dict", words);
+    std::string dic = std::to_string(words.size()) + "\n";
+    for (const ListedWord& word : words)
         dic += utf16ToUtf8(word.first) + "\n";
     writeFile(dir.file("urdu.dic"), dic);
-    writeFile(dir.file("urdu.aff"), "SET UTF-8\n");
+    // Our engine drops tatweel and diacritics before it looks a word up; hunspell's
+    // IGNORE does the same.
+    writeFile(dir.file("urdu.aff"),
+              "SET UTF-8\nIGNORE \u0640\u064B\u064C\u064D\u064E\u064F\u0650\u0651\u0652\n");
 
-    // Only inputs where both cut the same words: Urdu words between spaces and the
-    // Arabic comma, and the commands both understand.
+    // Urdu words between spaces and punctuation of every kind, and the commands both
+    // understand. Not here, as the two differ on purpose: Latin words (hunspell checks
+    // them, we answer them as correct), &WORD (ispell's command to add a word, which
+    // hunspell checks as text) and ~ lines (ispell's formatter commands, which
+    // hunspell checks as text and ispell.el sends only to ispell, waiting for no
+    // answer).
     writeFile(dir.file("in.txt"),
               "سخت بازار\n"
               "بزار سخت صخت\n"
               "\n"
               "   \n"
               "کتاب، کتب  شہر\n"
+              "یہ (بزار) ہے، \"صخت\" 12سخت-بزار! «شہر» ۳۴بزار/صخت.\n"
+              "کتاب: [کتب] اور 'شہر' میں؟ ہزار۔ بزار؛ (۱۹۹۹) ۲۰۲۶ 42\n"
+              "بزار,صخت;سخت:بزار.صخت?بزار!\n"
+              "^یہ (بزار) ہے\n"
+              "کتاب\u200Cخانہ بَزار سخـت \u200Dشہر\n"
               "*بزار\n"
               "بزار صخت\n"
               "@صخت\n"
+              "#\n"
               "صخت بزار کتب\n"
               "^سخت کتب\n"
               "^\n"
@@ -71,15 +86,19 @@ TEST(hunspell_test, pipe_mode_reads_like_hunspell) {
               "*سخت کتب\n"
               "کتب\n");
 
-    Outcome ours = runProgram({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict"}, dir.path(), dir.file("in.txt"));
-    // -p keeps hunspell's personal dictionary out of the home folder.
-    Outcome theirs = runProgram({hunspell, "-a", "-d", dir.file("urdu"), "-p", dir.file("personal")},
+    Outcome ours = runProgram({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict", "-p", "ours.txt"}, dir.path(),
+                              dir.file("in.txt"));
+    Outcome theirs = runProgram({hunspell, "-a", "-d", dir.file("urdu"), "-p", dir.file("theirs")},
                                 dir.path(), dir.file("in.txt"), {{"LC_ALL", "C.UTF-8"}});
     ASSERT_EQ(theirs.status, 0) << theirs.err;
     ASSERT_EQ(ours.status, 0) << ours.err;
     EXPECT_EQ(withoutSuggestions(ours.out), withoutSuggestions(theirs.out));
     // Guard against a comparison of two empty answers.
     EXPECT_NE(withoutSuggestions(theirs.out).find("? صخت 9"), std::string::npos) << theirs.out;
+    EXPECT_NE(withoutSuggestions(theirs.out).find("? بزار 40"), std::string::npos) << theirs.out;
+    // Words added with * stay in our list for the next session.
+    const Bytes saved = readFile(dir.file("ours.txt"));
+    EXPECT_EQ(std::string(saved.begin(), saved.end()), "بزار\nسخت کتب\n");
 }
 
 }  // namespace

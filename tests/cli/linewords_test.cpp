@@ -11,6 +11,7 @@ namespace {
 struct Cut {
     std::u16string word;
     std::size_t column;
+    bool foreign = false;
     bool operator==(const Cut&) const = default;
 };
 
@@ -20,7 +21,7 @@ std::vector<Cut> cut(std::u16string_view line) {
     cutLine(line, letters, words);
     std::vector<Cut> result;
     for (const LineWord& w : words)
-        result.push_back({std::u16string(line.substr(w.start, w.length)), w.column});
+        result.push_back({std::u16string(line.substr(w.start, w.length)), w.column, w.foreign});
     return result;
 }
 
@@ -43,8 +44,16 @@ TEST(linewords_test, words_are_letters_and_inner_marks_and_everything_else_separ
     EXPECT_EQ(cut(u"کتاب\u200Cخانہ بَزار سخـت ا\u0670 \u200Dشہر\u200D \u064E \u0640"),
               (std::vector<Cut>{
                   {u"کتاب", 0}, {u"خانہ", 5}, {u"بَزار", 10}, {u"سخـت", 16}, {u"ا\u0670", 21}, {u"شہر", 25}}));
-    // Latin text and numbers hold no letter of the alphabet: no words at all.
-    EXPECT_TRUE(cut(u"abc 123 ١٢٣ x-y").empty());
+    // Numbers are no words; Latin text and letters the alphabet lacks (Arabic kaf,
+    // presentation forms) are runs of foreign letters, kept apart from Urdu words.
+    EXPECT_TRUE(cut(u"123 ١٢٣ ۴۵،۶").empty());
+    EXPECT_EQ(cut(u"abc x-y Éé سختك ﻻ"), (std::vector<Cut>{{u"abc", 0, true},
+                                                           {u"x", 4, true},
+                                                           {u"y", 6, true},
+                                                           {u"Éé", 8, true},
+                                                           {u"سخت", 11},
+                                                           {u"ك", 14, true},
+                                                           {u"ﻻ", 16, true}}));
 }
 
 TEST(linewords_test, counts_columns_in_characters) {

@@ -175,7 +175,31 @@ TEST(personalwordlist_test, save_replaces_the_file_whole_and_reports_why_it_coul
     EXPECT_TRUE(onFolder.add(KITAB));
     EXPECT_THROW(onFolder.save(), IOException);
     for (const std::string& name : folderNames(dir.path()))
-        EXPECT_EQ(name.find(".taken"), std::string::npos) << name;
+        EXPECT_EQ(name.find("taken."), std::string::npos) << name;
+}
+
+TEST(personalwordlist_test, programs_sharing_the_list_keep_each_others_words) {
+    TempDir dir;
+    const std::string file = dir.file("personal.txt");
+    writeFile(file, "latin\n");
+    PersonalWordList editor(file);
+    PersonalWordList dialog(file);
+    editor.load();
+    dialog.load();
+    EXPECT_TRUE(editor.add(BAZAR));
+    editor.save();
+    // The dialog read the file before the editor saved, and must not drop BAZAR.
+    EXPECT_TRUE(dialog.add(KITAB));
+    EXPECT_TRUE(dialog.remove(u"latin"));
+    dialog.save();
+    EXPECT_EQ(text(readFile(file)),
+              "\xD8\xA8\xD8\xA7\xD8\xB2\xD8\xA7\xD8\xB1\n\xDA\xA9\xD8\xAA\xD8\xA7\xD8\xA8\n");
+    // Nor does the editor bring back what the dialog removed.
+    EXPECT_TRUE(editor.add(ASTRAL));
+    editor.save();
+    PersonalWordList fresh(file);
+    fresh.load();
+    EXPECT_EQ(fresh.words(), (Words{BAZAR, KITAB, ASTRAL}));
 }
 
 TEST(personalwordlist_test, near_words_come_nearest_first_within_two_edits) {
