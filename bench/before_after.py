@@ -10,6 +10,7 @@ Usage: before_after.py NEW_BUILD OLD_BUILD [--rounds N] [--reps N]
 """
 
 import argparse
+import itertools
 import os
 import random
 import shutil
@@ -48,13 +49,13 @@ def make_text(path):
     data = (ROOT / "data" / "urdu" / "wordlist.txt").read_bytes()[2:].decode("utf-16-le")
     records = [line.split("\t") for line in data.split("\r\n")[1:] if "\t" in line]
     words = [w for w, _ in records]
-    weights = [max(int(f), 1) for _, f in records]
+    weights = list(itertools.accumulate(max(int(f), 1) for _, f in records))
     misspelt = [line.split("\t")[0] for line in
                 (ROOT / "bench" / "data" / "misspellings.tsv").read_text(encoding="utf-8").splitlines()[1:]]
     rng = random.Random(17)
     lines, size = [], 0
     while size < TEXT_BYTES:
-        line = " ".join(rng.choice(misspelt) if rng.random() < 0.02 else rng.choices(words, weights)[0]
+        line = " ".join(rng.choice(misspelt) if rng.random() < 0.02 else rng.choices(words, cum_weights=weights)[0]
                         for _ in range(12))
         lines.append(line)
         size += len(line.encode("utf-8")) + 1

@@ -18,6 +18,9 @@
 #ifndef ZABREL_POPCOUNT_CLONES
 #define ZABREL_POPCOUNT_CLONES
 #endif
+// The measuring helpers must be compiled into each copy of the loop, whatever the
+// optimisation level, or the popcnt copy would call the generic routine after all.
+#define ZABREL_INTO_LOOP [[gnu::always_inline]] inline
 
 namespace zabrel {
 
@@ -48,7 +51,7 @@ void addToMasks(uint8_t letter, uint64_t& once, uint64_t& twice) {
 // as many insertions as the length difference on top of the edits of the shorter
 // word's unmatched letters. A candidate whose bound exceeds the limit lies beyond it,
 // so skipping its distance changes no bucket.
-inline int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
+ZABREL_INTO_LOOP int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
     const int32_t keyOnly =
         __builtin_popcountll(key.once & ~probe.once) + __builtin_popcountll(key.twice & ~probe.twice);
     const int32_t probeOnly =
@@ -61,7 +64,7 @@ inline int32_t letterBound(const SlotKey& key, const WordProbe& probe) {
 // most 64 units. Returns `limit` + 1 as soon as the distance cannot come back to
 // `limit`: each remaining text unit lowers the last row's score by one at most, so
 // every distance up to the limit is exact and every larger one stays larger.
-inline int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int32_t textLength,
+ZABREL_INTO_LOOP int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int32_t textLength,
                                int32_t limit) {
     uint64_t pv = ~uint64_t{0};
     uint64_t mv = 0;
@@ -89,7 +92,7 @@ inline int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int3
 // out without measuring: both are lower bounds of the distance. The length window of
 // the candidate rules is never narrower than the limit, so it needs no test here.
 static_assert(listedDistanceLimit(40, 64) <= 3 && listedDistanceLimit(40, 2) <= 3);
-inline int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const WordProbe& probe,
+ZABREL_INTO_LOOP int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const WordProbe& probe,
                               int32_t limit) {
     const int32_t length = key.length;
     if (std::abs(length - probe.length) > limit)
