@@ -25,7 +25,7 @@ run: build
 	@bash scripts/run
 
 bench: build
-	@bash scripts/bench $(BUILD)
+	@BASELINE=$(BASELINE) bash scripts/bench $(BUILD)
 
 fuzz: deps
 	@bash scripts/fuzz $(SECONDS)

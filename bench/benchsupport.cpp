@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <unordered_set>
 
+#include "text/utf8.h"
+
 namespace zabrel::bench {
 
 namespace fs = std::filesystem;
@@ -61,50 +63,16 @@ fs::path misspellingSet() {
     return fs::path(ZABREL_SOURCE_DIR) / "bench" / "data" / "misspellings.tsv";
 }
 
-// Urdu lies in the Basic Multilingual Plane; anything beyond it is not expected here.
 std::u16string fromUtf8(const std::string& text) {
     std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        char32_t cp;
-        std::size_t len;
-        if (c < 0x80) {
-            cp = c;
-            len = 1;
-        } else if ((c >> 5) == 0x6) {
-            cp = c & 0x1F;
-            len = 2;
-        } else if ((c >> 4) == 0xE) {
-            cp = c & 0x0F;
-            len = 3;
-        } else {
-            throw std::runtime_error("unexpected UTF-8 sequence");
-        }
-        if (i + len > text.size())
-            throw std::runtime_error("truncated UTF-8 sequence");
-        for (std::size_t k = 1; k < len; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        out.push_back(static_cast<char16_t>(cp));
-        i += len;
-    }
+    std::size_t badOffset = 0;
+    if (!utf8ToUtf16(text, out, badOffset))
+        throw std::runtime_error("invalid UTF-8 at byte " + std::to_string(badOffset));
     return out;
 }
 
 std::string toUtf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t u : text) {
-        if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
-        } else if (u < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        }
-    }
-    return out;
+    return utf16ToUtf8(text);
 }
 
 std::vector<Misspelling> readMisspellings(const fs::path& path) {

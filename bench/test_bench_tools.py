@@ -92,6 +92,10 @@ class MakeHunspellDictionary(unittest.TestCase):
             self.assertEqual((tmp / "out" / "ur.dic").read_bytes().decode("utf-8"), "3\nاب\nات\nتا\n")
             self.assertEqual((tmp / "out" / "ur.aff").read_bytes().decode("utf-8"),
                              "SET UTF-8\nTRY ابت\n")
+            result = run("make-hunspell-dictionary", path, tmp / "out" / "ur0", "--no-ngram")
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual((tmp / "out" / "ur0.aff").read_bytes().decode("utf-8"),
+                             "SET UTF-8\nTRY ابت\nMAXNGRAMSUGS 0\n")
 
 
 if __name__ == "__main__":

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "cli/pipesession.h"
-#include "cli/utf8.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
+#include "text/utf8.h"
 
 using namespace zabrel;
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             continue;
         }
         std::size_t bad = 0;
-        if (!out.empty() && (out.back() != '\n' || !cli::utf8ToUtf16(out, decoded, bad)))
+        if (!out.empty() && (out.back() != '\n' || !utf8ToUtf16(out, decoded, bad)))
             fuzz::fail("an answer that is not UTF-8 lines");
     }
     return 0;

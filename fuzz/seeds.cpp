@@ -6,7 +6,9 @@
 #include <string>
 
 #include "fixture.h"
+#include "text/utf8.h"
 
+using namespace zabrel;
 using namespace zabrel::fuzz;
 
 namespace {
@@ -31,23 +33,6 @@ Bytes utf16(const std::u16string& text, bool mark) {
         bytes.push_back(static_cast<unsigned char>(unit >> 8));
     }
     return bytes;
-}
-
-std::string utf8(const std::u16string& text) {
-    std::string out;
-    for (char16_t unit : text) {
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            out += static_cast<char>(0xC0 | (unit >> 6));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (unit >> 12));
-            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        }
-    }
-    return out;
 }
 
 void append16(Bytes& to, const Bytes& file) {
@@ -115,9 +100,10 @@ int main(int argc, char** argv) {
     seed("wordwalk", "text", utf16(text, false));
     seed("wordwalk", "delimiters", utf16(u"\r\n\r\n  ;:'\u061B\u061F\u060C\u06D4\n\r\u0628\u0627", false));
 
-    std::string lines = "!\n" + utf8(words[0] + u" " + wrong[1] + u"\u060C " + wrong[5]) + "\n%\n";
-    lines += "*" + utf8(wrong[1]) + "\n" + utf8(wrong[1]) + "\n^" + utf8(wrong[2]) + "\n#\n~tex\n+\n-\n\n";
-    lines += "\xC3\x28 bad utf-8\n@" + utf8(wrong[3]) + "\n" + utf8(wrong[3]) + "\n";
+    std::string lines = "!\n" + utf16ToUtf8(words[0] + u" " + wrong[1] + u"\u060C " + wrong[5]) + "\n%\n";
+    lines += "*" + utf16ToUtf8(wrong[1]) + "\n" + utf16ToUtf8(wrong[1]) + "\n^" + utf16ToUtf8(wrong[2]) +
+             "\n#\n~tex\n+\n-\n\n";
+    lines += "\xC3\x28 bad utf-8\n@" + utf16ToUtf8(wrong[3]) + "\n" + utf16ToUtf8(wrong[3]) + "\n";
     seed("pipe", "session", lines);
     return 0;
 }

@@ -3,10 +3,9 @@
 
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/zabreldlg.h"
-#include "engine/dictionaryfolder.h"
+#include "programs/dictionaryfolder.h"
 
 CZabrelApp::CZabrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     // The settings location keeps its historical name; nothing is stored there.
@@ -19,17 +18,12 @@ CZabrelApp::CZabrelApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CZabrelApp::initInstance() {
     std::string error;
     const std::filesystem::path folder = zabrel::DictionaryFolder::locate({}, error);
-    std::error_code ec;
-    if (!folder.empty())
-        std::filesystem::current_path(folder, ec);
-    if (folder.empty() || ec) {
-        if (ec)
-            error = "cannot change to " + folder.string() + ": " + ec.message();
+    if (folder.empty()) {
         CZabrelDlg::showMessageBox(nullptr, CZabrelDlg::APP_NAME, QString::fromStdString(error));
         return 1;
     }
 
-    CZabrelDlg dialog;
+    CZabrelDlg dialog(CZabrelDlg::showMessageBox, nullptr, folder);
     dialog.exec();
     return 0;
 }

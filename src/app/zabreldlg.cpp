@@ -113,10 +113,11 @@ void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QSt
     box.exec();
 }
 
-CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent)
+CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std::filesystem::path& folder)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      messages(std::move(messageHandler)) {
+      messages(std::move(messageHandler)),
+      dictionaryFolder(folder) {
     icon = applicationIcon();
     setModal(true);
     setWindowTitle(APP_NAME);
@@ -192,7 +193,7 @@ void CZabrelDlg::onInitDialog() {
 
     QString failure;
     try {
-        spellChecker.initialize();
+        spellChecker.initialize(dictionaryFolder);
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {

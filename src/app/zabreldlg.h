@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <filesystem>
+
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -43,7 +45,9 @@ public:
     // Builds the controls and sets up the engine from config.ini in the current
     // directory. A set-up failure is reported through `messages` and leaves the dialog
     // usable but unable to check.
-    explicit CZabrelDlg(MessageHandler messages = showMessageBox, QWidget* parent = nullptr);
+    // An empty `dictionaryFolder` sets the engine up from the current directory.
+    explicit CZabrelDlg(MessageHandler messages = showMessageBox, QWidget* parent = nullptr,
+                        const std::filesystem::path& dictionaryFolder = {});
     ~CZabrelDlg() override;
 
     static const QString APP_NAME;
@@ -88,6 +92,7 @@ private:
     QLineEdit* captionEdit = nullptr;
     QAction* aboutAction = nullptr;
     MessageHandler messages;
+    std::filesystem::path dictionaryFolder;
     bool setUpFailed = false;
     // Something in the text box may be red; clearing the colouring of a long text on
     // every word would make a pass quadratic.

@@ -21,10 +21,10 @@
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
-#include "cli/utf8.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
 #include "engine/spellchecker.h"
+#include "programs/dictionaryfolder.h"
+#include "text/utf8.h"
 
 namespace fs = std::filesystem;
 using namespace zabrel;
@@ -190,8 +190,7 @@ std::string describe(const std::exception& ex) {
     return ex.what();
 }
 
-// Chooses the dictionary folder, moves into it and loads the engine. The input files
-// were made absolute before, since the engine insists on the current directory.
+// Chooses the dictionary folder and sets the engine up from it.
 bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& engine) {
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
@@ -199,14 +198,8 @@ bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& en
         std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
         return false;
     }
-    std::error_code ec;
-    fs::current_path(folder, ec);
-    if (ec) {
-        std::fprintf(stderr, "%s: %s: %s\n", PROGRAM, folder.c_str(), ec.message().c_str());
-        return false;
-    }
     try {
-        if (engine.initialize()) {
+        if (engine.initialize(folder)) {
             // A bad cost table is reported before any text is read.
             if (ranking == Ranking::Accurate)
                 engine.prepareAccurateRanking();

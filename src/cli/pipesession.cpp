@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/pipesession.h"
 
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 namespace zabrel::cli {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 namespace zabrel::cli {
 

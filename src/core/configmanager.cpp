@@ -45,9 +45,13 @@ std::string* ConfigManager::fieldFor(const std::string& key) {
 }
 
 bool ConfigManager::read() {
+    return read(FILE_NAME);
+}
+
+bool ConfigManager::read(const std::string& path) {
     FileReader configReader;
     try {
-        configReader.open(FILE_NAME, true);
+        configReader.open(path, true);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;
@@ -78,6 +82,10 @@ bool ConfigManager::read() {
 }
 
 bool ConfigManager::write() {
+    return write(FILE_NAME);
+}
+
+bool ConfigManager::write(const std::string& path) {
     const std::pair<const char*, const std::string*> paths[] = {
         {"wordListFilePath = ", &wordListFilePath},
         {"hashTableFilePath = ", &hashTableFilePath},
@@ -93,7 +101,7 @@ bool ConfigManager::write() {
 
     FileWriter configWriter;
     writeFailure.clear();
-    if (!configWriter.openReplacing(FILE_NAME, true)) {
+    if (!configWriter.openReplacing(path, true)) {
         writeFailure = configWriter.failureReason();
         return false;
     }

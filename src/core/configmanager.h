@@ -30,11 +30,15 @@ public:
     // Merges the entries of config.ini over the fields; raises IOException when the
     // file cannot be opened or read.
     bool read();
+    // The same for a config.ini given by path (relative paths inside it are not
+    // touched: they are relative to the folder that holds it).
+    bool read(const std::string& path);
     // Replaces config.ini with "initialize = NO" and the nine paths. The lines go to a
     // uniquely named temporary file first and are renamed into place, so a failed
     // write never leaves a truncated configuration and a symlink is never written
     // through. False when the file could not be written; writeFailureReason() says why.
     bool write();
+    bool write(const std::string& path);
     const std::string& writeFailureReason() const { return writeFailure; }
 
 private:

@@ -49,6 +49,9 @@ public:
     // Bytes delivered by the last readBytes, readBytesAt or readUnicodeUnits (units
     // count two bytes each), so that callers can tell a short read from a full one.
     std::size_t lastReadSize() const { return lastRead; }
+    // The open file's descriptor (-1 when closed), for positioned reads that leave the
+    // stream alone.
+    int descriptor() const { return stream != nullptr ? fileno(stream) : -1; }
 
 private:
     bool readUnit(char16_t& unit);

@@ -150,9 +150,10 @@ void SpellChecker::prepareAccurateRanking() {
     if (accurate)
         return;
     // The dictionary folder may bring its own prices; the shipped ones otherwise.
+    const std::string path = inFolder(CostTable::FILE_NAME);
     std::error_code ec;
-    if (std::filesystem::exists(CostTable::FILE_NAME, ec))
-        loadCostTable(CostTable::FILE_NAME);
+    if (std::filesystem::exists(path, ec))
+        loadCostTable(path);
     else
         accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
 }

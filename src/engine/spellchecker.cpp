@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/spellchecker.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -13,12 +15,8 @@ namespace zabrel {
 
 namespace {
 
-constexpr int32_t FAR_BUCKET = 39;
-// Distances past this are never listed: the nearest level is at most 2 and its
-// neighbour at most 3, and when no word is that near nothing is listed at all. So
-// a distance above it may go to the far bucket unmeasured.
-constexpr int32_t LISTED_DISTANCE = 3;
 constexpr int32_t LENGTH_WINDOW = 3;
+static_assert(std::tuple_size_v<DistanceBuckets> == SpellChecker::DISTANCE_BUCKETS);
 
 // Alphabets past this are refused before anything is allocated: the letter-pair
 // index grows with the square of the alphabet (1,024 letters: about a million pairs,
@@ -42,10 +40,11 @@ constexpr const char* LOCK_FILE_NAME = ".zabrel.lock";
 // A config.ini handed around in a shared folder must not make a first run overwrite
 // files elsewhere: every derived file lies in the dictionary folder or below it, with
 // symlinked folders resolved.
-void requireInsideFolder(const std::string& path) {
+void requireInsideFolder(const std::string& path, const std::filesystem::path& dictionaryFolder) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(fs::current_path(ec), ec);
+    const fs::path folder =
+        fs::weakly_canonical(dictionaryFolder.empty() ? fs::current_path(ec) : dictionaryFolder, ec);
     const fs::path target(path);
     const fs::path name = target.filename();
     bool inside = !ec && !path.empty() && name != "." && name != ".." && !name.empty();
@@ -56,36 +55,6 @@ void requireInsideFolder(const std::string& path) {
     }
     if (!inside)
         refused("Derived file lies outside the dictionary folder: " + path + ".");
-}
-
-// Levenshtein distance by the bit-parallel method (Myers, Hyyrö) for a pattern of
-// at most 64 units; `peq` holds, per letter index, the positions of that letter.
-// Stops early with `limit` + 1 once the distance cannot come back to `limit`.
-int32_t bitParallelDistance(std::size_t patternLength, const uint64_t* peq, const uint16_t* textIndices,
-                            std::size_t textLength, int32_t limit) {
-    uint64_t pv = ~uint64_t{0};
-    uint64_t mv = 0;
-    const uint64_t high = uint64_t{1} << (patternLength - 1);
-    int32_t score = static_cast<int32_t>(patternLength);
-    for (std::size_t k = 0; k < textLength; ++k) {
-        const uint64_t eq = peq[textIndices[k]];
-        const uint64_t xv = eq | mv;
-        const uint64_t xh = (((eq & pv) + pv) ^ pv) | eq;
-        uint64_t ph = mv | ~(xh | pv);
-        uint64_t mh = pv & xh;
-        if (ph & high)
-            ++score;
-        else if (mh & high)
-            --score;
-        ph = (ph << 1) | 1;
-        mh <<= 1;
-        pv = mh | ~(xv | ph);
-        mv = ph & xv;
-        // Each remaining unit lowers the score by one at most.
-        if (score - static_cast<int32_t>(textLength - k - 1) > limit)
-            return limit + 1;
-    }
-    return score;
 }
 
 }  // namespace
@@ -120,41 +89,51 @@ SpellChecker::~SpellChecker() {
 // ---- set-up ----------------------------------------------------------------------
 
 bool SpellChecker::initialize() {
-    if (!config.read())
+    return initialize(std::filesystem::path());
+}
+
+bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
+    folder = dictionaryFolder;
+    const std::string configFile = inFolder(ConfigManager::FILE_NAME);
+    if (!config.read(configFile))
         return false;
     // Programs starting together on a fresh folder: the first builds, the others wait
     // on the lock and then find "NO" and load what it wrote.
     FolderLock lock;
     if (config.initialize == "YES") {
-        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Exclusive, true);
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Exclusive, true);
         config = ConfigManager{};
-        if (!config.read())
+        if (!config.read(configFile))
             return false;
     } else {
-        lock.acquire(LOCK_FILE_NAME, FolderLock::Mode::Shared, false);
+        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Shared, false);
     }
-    if (!alphabetMap.load(config.urduAlphabetFilePath))
+    files = config;
+    for (std::string* path : {&files.wordListFilePath, &files.hashTableFilePath, &files.bigramMatrixFilePath,
+                              &files.bigramPLFilePath, &files.unigramListsFilePath, &files.unigramPLFilePath,
+                              &files.urduAlphabetFilePath, &files.soundexFilePath, &files.shapexFilePath})
+        *path = inFolder(*path);
+    if (!alphabetMap.load(files.urduAlphabetFilePath))
         return false;
     checkAlphabet();
     postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
     if (config.initialize == "YES") {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
-        if (!hashTable.load(config.hashTableFilePath))
-            refused("Hash table file is damaged: " + config.hashTableFilePath + ".");
-        postLists.load(config);
+        if (!hashTable.load(files.hashTableFilePath))
+            refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
+        postLists.load(files);
     }
-    loadSoundexTable(config.soundexFilePath);
-    loadShapexTable(config.shapexFilePath);
+    loadSoundexTable(files.soundexFilePath);
+    loadShapexTable(files.shapexFilePath);
     try {
-        bigramPLReader.open(config.bigramPLFilePath, false);
-        unigramPLReader.open(config.unigramPLFilePath, false);
+        bigramPLReader.open(files.bigramPLFilePath, false);
+        unigramPLReader.open(files.unigramPLFilePath, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
     }
     checkPostingRecords();
-    seen.assign(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)), 0);
     indexLexicon();
     return true;
 }
@@ -163,12 +142,12 @@ void SpellChecker::checkAlphabet() const {
     const int32_t letters = alphabetMap.getAlphabetSize();
     if (letters > MAX_ALPHABET_SIZE)
         refused("Alphabet file lists " + std::to_string(letters) + " letters, more than the " +
-                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + config.urduAlphabetFilePath +
+                std::to_string(MAX_ALPHABET_SIZE) + " the engine allows: " + files.urduAlphabetFilePath +
                 ".");
     // A NUL letter would survive the filter while building but end a stored word when
     // the table is read back, so the same word would be answered differently.
     if (alphabetMap.getIndex(u'\0') != NO_INDEX)
-        refused("Alphabet file lists the NUL character: " + config.urduAlphabetFilePath + ".");
+        refused("Alphabet file lists the NUL character: " + files.urduAlphabetFilePath + ".");
 }
 
 void SpellChecker::checkPostingRecords() {
@@ -189,32 +168,38 @@ void SpellChecker::checkPostingRecords() {
     for (int32_t i = 0; i < n; ++i) {
         for (int32_t j = 0; j < n; ++j)
             if (!check(postLists.bigramRecord(i, j), bigramBytes))
-                refused("Posting-list index does not match its list file: " + config.bigramMatrixFilePath +
-                        ", " + config.bigramPLFilePath + ".");
+                refused("Posting-list index does not match its list file: " + files.bigramMatrixFilePath +
+                        ", " + files.bigramPLFilePath + ".");
         if (!check(postLists.unigramRecord(i), unigramBytes))
-            refused("Posting-list index does not match its list file: " + config.unigramListsFilePath + ", " +
-                    config.unigramPLFilePath + ".");
+            refused("Posting-list index does not match its list file: " + files.unigramListsFilePath + ", " +
+                    files.unigramPLFilePath + ".");
     }
 }
 
 void SpellChecker::buildDerivedFiles() {
     for (const std::string* path :
-         {&config.hashTableFilePath, &config.bigramMatrixFilePath, &config.bigramPLFilePath,
-          &config.unigramListsFilePath, &config.unigramPLFilePath})
-        requireInsideFolder(*path);
+         {&files.hashTableFilePath, &files.bigramMatrixFilePath, &files.bigramPLFilePath,
+          &files.unigramListsFilePath, &files.unigramPLFilePath})
+        requireInsideFolder(*path, folder);
     // A header that is no count would give an empty lexicon that calls every word
     // misspelt, and the run would still rewrite config.ini as done.
-    if (!hashTable.build(config.wordListFilePath, alphabetMap))
-        refused("Word list header is not a word count: " + config.wordListFilePath + ".");
+    if (!hashTable.build(files.wordListFilePath, alphabetMap))
+        refused("Word list header is not a word count: " + files.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
-    if (!hashTable.save(config.hashTableFilePath))
-        notWritten(config.hashTableFilePath, hashTable.saveFailureReason());
-    if (!postLists.save(config))
+    if (!hashTable.save(files.hashTableFilePath))
+        notWritten(files.hashTableFilePath, hashTable.saveFailureReason());
+    if (!postLists.save(files))
         notWritten(postLists.failedPath(), postLists.failureReason());
     // Last: a build that failed part-way leaves "initialize = YES", so the next start
     // builds again.
-    if (!config.write())
-        notWritten(ConfigManager::FILE_NAME, config.writeFailureReason());
+    if (!config.write(inFolder(ConfigManager::FILE_NAME)))
+        notWritten(inFolder(ConfigManager::FILE_NAME), config.writeFailureReason());
+}
+
+std::string SpellChecker::inFolder(const std::string& path) const {
+    if (folder.empty() || path.empty() || std::filesystem::path(path).is_absolute())
+        return path;
+    return (folder / path).string();
 }
 
 // ---- code tables -----------------------------------------------------------------
@@ -261,20 +246,53 @@ bool SpellChecker::loadShapexTable(const std::string& path) {
     return loadCodeTable(path, shapexTable);
 }
 
-int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
-    // Wraps at 32 bits like the stored codes always have; unsigned to stay defined.
-    uint32_t code = 0;
-    for (char16_t unit : word) {
-        if (unit < CODE_TABLE_FIRST || unit >= CODE_TABLE_FIRST + CODE_TABLE_SIZE)
-            continue;
-        const uint8_t digit = table[unit - CODE_TABLE_FIRST];
-        if (digit != 0)
-            code = code * 10u + digit;
-    }
+namespace {
+
+// One unit's part of a word code: units outside the tables and letters of value 0
+// leave the code as it is. Wraps at 32 bits like the stored codes always have.
+void addDigit(uint32_t& code, char16_t unit,
+              const std::array<uint8_t, SpellChecker::CODE_TABLE_SIZE>& table) {
+    if (unit < SpellChecker::CODE_TABLE_FIRST ||
+        unit >= SpellChecker::CODE_TABLE_FIRST + SpellChecker::CODE_TABLE_SIZE)
+        return;
+    const uint8_t digit = table[unit - SpellChecker::CODE_TABLE_FIRST];
+    if (digit != 0)
+        code = code * 10u + digit;
+}
+
+int32_t finishCode(uint32_t code) {
     int32_t result = static_cast<int32_t>(code);
     while (result > 0 && result < 1000)
         result *= 10;
     return result;
+}
+
+}  // namespace
+
+int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
+    uint32_t code = 0;
+    for (char16_t unit : word)
+        addDigit(code, unit, table);
+    return finishCode(code);
+}
+
+int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const {
+    if (!slotKeys.usable())
+        return wordCode(hashTable.nodeAt(slot).word, table);
+    // The key's letters stand for the word's units one for one and `digits` holds each
+    // letter's table value, so the code comes out the same without touching the word;
+    // a unit outside the alphabet has no letter, and then the word itself is read.
+    const SlotKey& key = slotKeys.data()[slot];
+    const uint8_t* letters = slotKeys.lettersOf(key);
+    uint32_t code = 0;
+    for (int32_t k = 0; k < key.length; ++k) {
+        if (letters[k] == NO_LETTER)
+            return wordCode(hashTable.nodeAt(slot).word, table);
+        const uint8_t digit = digits[letters[k]];
+        if (digit != 0)
+            code = code * 10u + digit;
+    }
+    return finishCode(code);
 }
 
 // ---- checking --------------------------------------------------------------------
@@ -289,16 +307,14 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
     struct Reset {
         SpellChecker& checker;
         ~Reset() {
-            for (int32_t slot : checker.seenSlots)
-                checker.seen[static_cast<std::size_t>(slot)] = 0;
-            checker.seenSlots.clear();
+            std::fill(checker.seen.begin(), checker.seen.end(), 0);
             checker.candidates.clear();
             for (auto& bucket : checker.buckets)
                 bucket.clear();
         }
     } reset{*this};
 
-    if (letterStart.size() != static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)) + 1)
+    if (indexedSlots != hashTable.getTableSize())
         indexLexicon();
     // No lexicon word comes within the length window of a word this long, and no
     // transposition of it can be stored: nothing would be listed, so skip the work
@@ -317,20 +333,22 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
 
 void SpellChecker::markSeen(int32_t slot, std::vector<int32_t>& into) {
     // Ids from a damaged posting-list file may point anywhere.
-    if (slot < 0 || static_cast<std::size_t>(slot) >= seen.size())
+    if (slot < 0 || slot >= hashTable.getTableSize())
         return;
-    uint8_t& flag = seen[static_cast<std::size_t>(slot)];
-    if (flag != 0)
+    // One bit a slot, so that the whole set stays in the nearest cache while the lists
+    // are walked.
+    uint64_t& bits = seen[static_cast<std::size_t>(slot) >> 6];
+    const uint64_t bit = uint64_t{1} << (slot & 63);
+    if ((bits & bit) != 0)
         return;
-    flag = 1;
-    seenSlots.push_back(slot);
+    bits |= bit;
     into.push_back(slot);
 }
 
 void SpellChecker::gatherCandidates(const std::u16string& errWord) {
     const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
-    if (seen.size() != slots)
-        seen.assign(slots, 0);
+    if (seen.size() != (slots + 63) / 64)
+        seen.assign((slots + 63) / 64, 0);
     const std::size_t n = errWord.size();
     if (n >= 3) {
         gatherTranspositions(errWord);
@@ -377,23 +395,71 @@ void SpellChecker::gatherFromLists(const std::u16string& errWord, bool bigrams) 
     std::stable_sort(entries.begin(), entries.end(),
                      [](const PostingEntry& l, const PostingEntry& r) { return l.count < r.count; });
     FileReader& reader = bigrams ? bigramPLReader : unigramPLReader;
+    uint8_t shortest = 0;
+    uint8_t longest = 0xFF;
+    if (slotKeys.usable()) {
+        // The limit only falls as nearer words turn up, so the one known now bounds
+        // every length that can be listed; the length window is never narrower.
+        const int32_t n = static_cast<int32_t>(errWord.size());
+        const int32_t limit = listedDistanceLimit(nearestBeforeMeasuring(), n);
+        shortest = static_cast<uint8_t>(std::clamp(n - limit, 0, 0xFF));
+        longest = static_cast<uint8_t>(std::clamp(n + limit, 0, 0xFF));
+    }
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (it->count == 0)
             continue;
         readPostingList(reader, *it);
-        for (int32_t slot : postingList)
-            markSeen(slot, candidates);
+        gatherUnseen(postingList, shortest, longest);
     }
+}
+
+void SpellChecker::gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest) {
+    // The same as marking each slot in turn, written without a branch on the seen bit
+    // (which is as good as random): every slot is stored, and the end moves on only
+    // past one not seen before. A word whose length is outside [shortest, longest]
+    // is marked but not kept: it could only go to a bucket that is never listed.
+    std::size_t kept = candidates.size();
+    candidates.resize(kept + list.size());
+    const uint32_t slots = static_cast<uint32_t>(std::max(hashTable.getTableSize(), 0));
+    const uint8_t* lengths = slotKeys.lengths();
+    for (int32_t slot : list) {
+        // Ids from a damaged posting-list file may point anywhere.
+        if (static_cast<uint32_t>(slot) >= slots)
+            continue;
+        uint64_t& bits = seen[static_cast<std::size_t>(slot) >> 6];
+        const uint64_t bit = uint64_t{1} << (slot & 63);
+        const uint8_t length = lengths[slot];
+        candidates[kept] = slot;
+        kept += ((bits & bit) == 0 && length >= shortest && length <= longest) ? 1 : 0;
+        bits |= bit;
+    }
+    candidates.resize(kept);
+}
+
+bool SpellChecker::readWholeList(FileReader& reader, const PostingEntry& entry) {
+    // One positioned read in place of the reader's seek and read. Only a list read in
+    // full is taken here, and such a read leaves the reader as it found it (its
+    // position is set anew by every read); anything else, and any reader that has run
+    // past its end before, is left to the reader, which keeps its end-of-file rule.
+    const int fd = reader.descriptor();
+    if (fd < 0 || entry.offset < 0 || reader.eof())
+        return false;
+    const ssize_t wanted = static_cast<ssize_t>(rawList.size());
+    return ::pread(fd, rawList.data(), rawList.size(), static_cast<off_t>(entry.offset) + 2) == wanted;
 }
 
 bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry) {
     postingList.clear();
     std::vector<unsigned char>& raw = rawList;
     raw.resize(static_cast<std::size_t>(entry.count) * 4);
-    if (!reader.readBytesAt(raw.data(), entry.offset, static_cast<int32_t>(raw.size())))
-        return false;
-    // A short read yields only the entries that were read.
-    const std::size_t entries = reader.lastReadSize() / 4;
+    std::size_t bytes = raw.size();
+    if (!readWholeList(reader, entry)) {
+        if (!reader.readBytesAt(raw.data(), entry.offset, static_cast<int32_t>(raw.size())))
+            return false;
+        // A short read yields only the entries that were read.
+        bytes = reader.lastReadSize();
+    }
+    const std::size_t entries = bytes / 4;
     postingList.resize(entries);
     for (std::size_t e = 0; e < entries; ++e)
         postingList[e] = static_cast<int32_t>(
@@ -402,50 +468,51 @@ bool SpellChecker::readPostingList(FileReader& reader, const PostingEntry& entry
     return true;
 }
 
+int32_t SpellChecker::nearestBeforeMeasuring() const {
+    // A transposition found is a word at distance 1 as far as the levels go.
+    return buckets[1].empty() ? DISTANCE_BUCKETS : 1;
+}
+
 void SpellChecker::bucketCandidates(const std::u16string& errWord) {
+    int32_t nearest = nearestBeforeMeasuring();
+    if (slotKeys.usable() && probe.prepare(errWord, alphabetMap))
+        measureCandidates(slotKeys, probe, candidates.data(), candidates.size(), nearest, buckets);
+    else
+        bucketPlainly(errWord, nearest);
+}
+
+void SpellChecker::bucketPlainly(const std::u16string& errWord, int32_t& nearest) {
     const int32_t n = static_cast<int32_t>(errWord.size());
-    const bool bitParallel = n <= 64;
-    if (bitParallel) {
-        // Stored words and the filtered word hold alphabet letters only, so letter
-        // indices address the match masks.
-        peq.assign(static_cast<std::size_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE)) + 1, 0);
-        for (int32_t j = 0; j < n; ++j)
-            peq[alphabetMap.getIndex(errWord[static_cast<std::size_t>(j)])] |= uint64_t{1} << j;
-    }
     for (int32_t s : candidates) {
-        const uint32_t begin = letterStart[static_cast<std::size_t>(s)];
-        const int32_t length = static_cast<int32_t>(letterStart[static_cast<std::size_t>(s) + 1] - begin);
-        int32_t d = FAR_BUCKET;
-        if (length <= n + LENGTH_WINDOW && length >= n - LENGTH_WINDOW) {
-            if (bitParallel)
-                d = bitParallelDistance(errWord.size(), peq.data(), lexiconLetters.data() + begin,
-                                        static_cast<std::size_t>(length), LISTED_DISTANCE);
-            else
-                d = editDistance(errWord, hashTable.nodeAt(s).word);
-            if (d > LISTED_DISTANCE)
-                d = FAR_BUCKET;
-        }
+        const std::u16string& word = hashTable.nodeAt(s).word;
+        const int32_t length = static_cast<int32_t>(word.size());
+        // Outside the length window is the far bucket, which is never listed; so is
+        // everything past the limit, which lies beyond the nearest level.
+        if (length > n + LENGTH_WINDOW || length < n - LENGTH_WINDOW)
+            continue;
+        const int32_t d = editDistance(errWord, word);
+        if (d > listedDistanceLimit(nearest, n))
+            continue;
         buckets[static_cast<std::size_t>(d)].push_back(s);
+        nearest = std::min(nearest, d);
     }
 }
 
 void SpellChecker::indexLexicon() {
-    // Letter indices of every slot in one flat array, so that measuring a candidate
-    // touches neither its node nor its text.
-    const std::size_t slots = static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0));
-    const uint16_t letters = static_cast<uint16_t>(std::min(alphabetMap.getAlphabetSize(), 0xFFFE));
-    letterStart.assign(slots + 1, 0);
-    lexiconLetters.clear();
-    longestWord = 0;
-    for (std::size_t s = 0; s < slots; ++s) {
-        for (char16_t unit : hashTable.nodeAt(static_cast<int32_t>(s)).word) {
-            const uint16_t index = alphabetMap.getIndex(unit);
-            // A stored unit that is no letter (a foreign table) matches nothing.
-            lexiconLetters.push_back(index < letters ? index : letters);
-        }
-        letterStart[s + 1] = static_cast<uint32_t>(lexiconLetters.size());
-        longestWord = std::max<std::size_t>(longestWord, letterStart[s + 1] - letterStart[s]);
+    slotKeys.build(hashTable, alphabetMap);
+    longestWord = slotKeys.longestWord();
+    indexedSlots = hashTable.getTableSize();
+}
+
+SpellChecker::LetterDigits SpellChecker::letterDigits(const CodeTable& table) const {
+    LetterDigits digits{};
+    const int32_t letters = std::min(alphabetMap.getAlphabetSize(), static_cast<int32_t>(NO_LETTER));
+    for (int32_t letter = 0; letter < letters; ++letter) {
+        uint32_t code = 0;
+        addDigit(code, slotKeys.unitOf(static_cast<uint8_t>(letter)), table);
+        digits[static_cast<std::size_t>(letter)] = static_cast<uint8_t>(code);
     }
+    return digits;
 }
 
 void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions) {
@@ -456,36 +523,37 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
             firstLevel = d;
             break;
         }
-    const int32_t maxLevel = firstLevel <= 1 ? firstLevel : (n > 5 ? 2 : 1);
+    const int32_t maxLevel = fullListedLevel(firstLevel, n);
     const int32_t errSoundex = soundexCode(errWord);
     const int32_t errShapex = shapexCode(errWord);
+    const LetterDigits soundexDigits = letterDigits(soundexTable);
+    const LetterDigits shapexDigits = letterDigits(shapexTable);
 
     // Stable ascending by frequency, then listed from the end: most frequent first
     // and, among equal frequencies, the later-gathered word first.
-    auto listByFrequency = [&](std::vector<int32_t>& slots) {
-        std::stable_sort(slots.begin(), slots.end(), [&](int32_t l, int32_t r) {
-            return hashTable.nodeAt(l).frequency < hashTable.nodeAt(r).frequency;
-        });
+    auto listByFrequency = [&](std::vector<RankedSlot>& slots) {
+        std::stable_sort(slots.begin(), slots.end(),
+                         [](const RankedSlot& l, const RankedSlot& r) { return l.frequency < r.frequency; });
         for (auto it = slots.rbegin(); it != slots.rend(); ++it)
-            suggestions.push_back(hashTable.nodeAt(*it).word);
+            suggestions.push_back(hashTable.nodeAt(it->slot).word);
     };
+    auto ranked = [&](int32_t slot) { return RankedSlot{hashTable.nodeAt(slot).frequency, slot}; };
 
     for (int32_t d = 1; d <= maxLevel; ++d) {
         for (auto& group : rankResult)
             group.clear();
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
-            const std::u16string& word = hashTable.nodeAt(slot).word;
-            const int agreeing =
-                (wordCode(word, soundexTable) == errSoundex) + (wordCode(word, shapexTable) == errShapex);
-            rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(slot);
+            const int agreeing = (slotCode(slot, soundexTable, soundexDigits) == errSoundex) +
+                                 (slotCode(slot, shapexTable, shapexDigits) == errShapex);
+            rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(ranked(slot));
         }
         for (auto& group : rankResult)
             listByFrequency(group);
     }
     res.clear();
     for (int32_t slot : buckets[static_cast<std::size_t>(maxLevel + 1)])
-        if (wordCode(hashTable.nodeAt(slot).word, soundexTable) == errSoundex)
-            res.push_back(slot);
+        if (slotCode(slot, soundexTable, soundexDigits) == errSoundex)
+            res.push_back(ranked(slot));
     listByFrequency(res);
 }
 

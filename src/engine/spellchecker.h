@@ -3,12 +3,14 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/configmanager.h"
 #include "core/filereader.h"
+#include "engine/slotkeys.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
 #include "postings/postlistresources.h"
@@ -40,6 +42,10 @@ public:
     SpellChecker& operator=(const SpellChecker&) = delete;
 
     bool initialize();
+    // The same set-up from a dictionary folder given by path: config.ini and every
+    // relative path in it are taken from that folder, and the current directory
+    // plays no part. Answers are the same as initialize() run inside the folder.
+    bool initialize(const std::filesystem::path& dictionaryFolder);
     // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
     // (possibly none). False when the word is accepted; `suggestions` is then empty.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
@@ -50,8 +56,8 @@ public:
     // checkWord or suggestAccurate, by `ranking`.
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
-    // dictionary folder (the current directory) when it has one, else the shipped
-    // table built into the engine. Both raise IOException for a bad table.
+    // dictionary folder when it has one, else the shipped table built into the engine.
+    // Both raise IOException for a bad table.
     void loadCostTable(const std::string& path);
     void prepareAccurateRanking();
 
@@ -68,23 +74,34 @@ private:
 
     static bool loadCodeTable(const std::string& path, CodeTable& table);
     static int32_t wordCode(const std::u16string& word, const CodeTable& table);
+    // Each letter's value in a code table, by alphabet index.
+    using LetterDigits = std::array<uint8_t, 256>;
+    LetterDigits letterDigits(const CodeTable& table) const;
+    int32_t slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const;
 
     void buildDerivedFiles();
+    std::string inFolder(const std::string& path) const;
     void checkAlphabet() const;
     void checkPostingRecords();
     void gatherCandidates(const std::u16string& errWord);
     void gatherTranspositions(const std::u16string& errWord);
     void gatherFromLists(const std::u16string& errWord, bool bigrams);
+    int32_t nearestBeforeMeasuring() const;
     void bucketCandidates(const std::u16string& errWord);
+    void bucketPlainly(const std::u16string& errWord, int32_t& nearest);
     void rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
     bool readPostingList(FileReader& reader, const PostingEntry& entry);
+    bool readWholeList(FileReader& reader, const PostingEntry& entry);
     void markSeen(int32_t slot, std::vector<int32_t>& into);
+    void gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest);
     void indexLexicon();
     void rankAccurately(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
     void addSplits(const std::u16string& errWord);
 
     HashTable hashTable;
-    ConfigManager config;
+    ConfigManager config;  // as read: written back with its own relative paths
+    ConfigManager files;   // the same with every path taken from the folder
+    std::filesystem::path folder;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;
     FileReader unigramPLReader;
@@ -94,19 +111,22 @@ private:
 
     // Working state of one check, kept between checks so that the hot path allocates
     // nothing once the buffers have grown.
-    std::vector<uint8_t> seen;
-    std::vector<int32_t> seenSlots;
-    std::array<std::vector<int32_t>, DISTANCE_BUCKETS> buckets;
+    std::vector<uint64_t> seen;
+    DistanceBuckets buckets;
     std::vector<int32_t> candidates;
     std::vector<int32_t> postingList;
     std::vector<unsigned char> rawList;
     std::vector<HashNode> searchResults;
-    std::vector<uint64_t> peq;
-    std::vector<uint32_t> letterStart;
-    std::vector<uint16_t> lexiconLetters;
+    WordProbe probe;
+    SlotKeys slotKeys;
     std::size_t longestWord = 0;
-    std::array<std::vector<int32_t>, 3> rankResult;
-    std::vector<int32_t> res;
+    int32_t indexedSlots = -1;
+    struct RankedSlot {
+        int32_t frequency;
+        int32_t slot;
+    };
+    std::array<std::vector<RankedSlot>, 3> rankResult;
+    std::vector<RankedSlot> res;
 
     std::unique_ptr<AccurateRanking> accurate;
     bool accurateRequested = false;

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "app/zabreldlg.h"
-#include "engine/dictionaryfolder.h"
+#include "programs/dictionaryfolder.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -4,8 +4,8 @@
 
 #include "cli/subprocess.h"
 #include "cli/testdictionary.h"
-#include "cli/utf8.h"
 #include "support/testsupport.h"
+#include "text/utf8.h"
 
 namespace zabrel::test {
 namespace {
@@ -45,7 +45,7 @@ TEST(hunspell_test, pipe_mode_reads_like_hunspell) {
     makeDictionary(dir.path() / "dict", sampleWords());
     std::string dic = std::to_string(sampleWords().size()) + "\n";
     for (const ListedWord& word : sampleWords())
-        dic += cli::utf16ToUtf8(word.first) + "\n";
+        dic += utf16ToUtf8(word.first) + "\n";
     writeFile(dir.file("urdu.dic"), dic);
     writeFile(dir.file("urdu.aff"), "SET UTF-8\n");
 

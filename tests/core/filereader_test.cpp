@@ -210,3 +210,22 @@ TEST_F(FileReaderTest, file_size_query_keeps_position_and_ascii_mode_sees_the_ma
     reader.readASCII(token, 10, '\n');
     EXPECT_EQ(token, "ab");
 }
+
+TEST_F(FileReaderTest, a_directory_is_refused_at_open_and_a_read_error_ends_every_read) {
+    FileReader reader;
+    EXPECT_EQ(raised<IOException>([&] { reader.open(".", true); }).getMessage(), "Could not open file: ..");
+    EXPECT_FALSE(reader.isOpened());
+    // Reading this process's memory at offset 0 fails with EIO: the loops that only
+    // watched for the end of the file used to spin here for ever.
+    ASSERT_TRUE(reader.open("/proc/self/mem", true));
+    std::string token;
+    EXPECT_EQ(raised<IOException>([&] { reader.readASCII(token, 10, '='); }).getMessage(),
+              "Could not read file: /proc/self/mem. Input/output error.");
+    // Bytes taken are counted, so a caller can stop an endless source.
+    ASSERT_TRUE(reader.open("/dev/zero", true));
+    for (int k = 0; k < 3; ++k)
+        reader.readASCII(token, 100, '=');
+    EXPECT_EQ(reader.consumedBytes(), 300);
+    EXPECT_NO_THROW(reader.requireAtMost(300));
+    EXPECT_EQ(raised<IOException>([&] { reader.requireAtMost(299); }).getMessage(), "File is too large: /dev/zero.");
+}

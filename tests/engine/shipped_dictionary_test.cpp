@@ -10,6 +10,7 @@
 
 #include "engine/spellchecker.h"
 #include "support/testsupport.h"
+#include "text/utf8.h"
 
 using namespace zabrel;
 using namespace zabrel::test;
@@ -19,20 +20,8 @@ namespace {
 
 std::u16string fromUtf8(const std::string& text) {
     std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            out += c;
-            i += 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            out += static_cast<char16_t>(((c & 0x1F) << 6) | (text[i + 1] & 0x3F));
-            i += 2;
-        } else {
-            out += static_cast<char16_t>(((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
-                                         (text[i + 2] & 0x3F));
-            i += 3;
-        }
-    }
+    std::size_t badOffset = 0;
+    EXPECT_TRUE(utf8ToUtf16(text, out, badOffset)) << "invalid UTF-8 at byte " << badOffset;
     return out;
 }
 

@@ -317,3 +317,39 @@ TEST_F(Engine, a_very_long_word_is_misspelt_without_suggestions) {
     // Five letters is still within reach of the three-letter words.
     EXPECT_EQ(suggest(checker, w({B, A, T, T, T})), (Words{w({B, A, T})}));
 }
+
+TEST_F(Engine, a_list_file_cut_while_checking_ends_checks_with_the_readers_error) {
+    // B-A is in three words and A-T in two, so B-A (later in the file) is read first.
+    dict.words = {{w({B, A, T}), 5}, {w({A, T, M}), 4}, {w({B, A, N}), 3}, {w({B, A, R}), 2}};
+    // Words whose pairs the check never reads put B-A more than a stdio buffer into
+    // the file, so that its cut is met by a real read and not by buffered bytes.
+    const std::u16string letters = urduLetters();
+    for (char16_t first : letters)
+        for (char16_t second : letters)
+            if (first != A && first != T && first != B)
+                dict.words.push_back({std::u16string{A, first, second, second}, 1});
+    writeDictionary(".", dict);
+    {
+        SpellChecker checker;
+        checker.initialize();
+    }
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    const Bytes index = readFile("bigram-index.dat");
+    const std::size_t record = 2 + (1 * letters.size() + 0) * 6;
+    const uint32_t offset =
+        static_cast<uint32_t>(index[record]) | (static_cast<uint32_t>(index[record + 1]) << 8) |
+        (static_cast<uint32_t>(index[record + 2]) << 16) | (static_cast<uint32_t>(index[record + 3]) << 24);
+    // Cut inside the B-A list: its read comes up short, and the A-T list before it,
+    // though whole, is not read past an end the reader has met.
+    fs::resize_file("bigram-lists.dat", 2 + offset + 4);
+    std::vector<std::u16string> out;
+    EXPECT_EQ(raised<IOException>([&] {
+                  checker.checkWord(w({B, A, T, S}), out);
+              }).getMessage(),
+              "End of file encountered.");
+    EXPECT_EQ(raised<IOException>([&] {
+                  checker.checkWord(w({B, A, T, S}), out);
+              }).getMessage(),
+              "End of file encountered.");
+}

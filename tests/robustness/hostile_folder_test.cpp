@@ -15,8 +15,8 @@
 
 #include "core/configmanager.h"
 #include "core/errors.h"
-#include "engine/dictionaryfolder.h"
 #include "engine/spellchecker.h"
+#include "programs/dictionaryfolder.h"
 #include "smalldictionary.h"
 #include "support/testsupport.h"
 

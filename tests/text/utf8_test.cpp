@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 #include <gtest/gtest.h>
 
-namespace zabrel::cli {
+namespace zabrel {
 namespace {
 
 TEST(utf8_test, decodes_every_sequence_length_and_astral_characters_to_pairs) {
@@ -66,4 +66,4 @@ TEST(utf8_test, encodes_back_and_replaces_lone_surrogates) {
 }
 
 }  // namespace
-}  // namespace zabrel::cli
+}  // namespace zabrel

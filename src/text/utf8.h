@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace zabrel::cli {
+namespace zabrel {
 
 // Strict UTF-8 to UTF-16: overlong forms, encoded surrogates, code points above
 // U+10FFFF, stray continuation bytes and truncated sequences are all refused, since
@@ -19,4 +19,4 @@ bool utf8ToUtf16(std::string_view in, std::u16string& out, std::size_t& badOffse
 std::string utf16ToUtf8(std::u16string_view in);
 void appendUtf8(std::string& out, std::u16string_view in);
 
-}  // namespace zabrel::cli
+}  // namespace zabrel

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "cli/utf8.h"
+#include "text/utf8.h"
 
 #include <cstdint>
 
-namespace zabrel::cli {
+namespace zabrel {
 
 namespace {
 
@@ -112,4 +112,4 @@ std::string utf16ToUtf8(std::u16string_view in) {
     return out;
 }
 
-}  // namespace zabrel::cli
+}  // namespace zabrel

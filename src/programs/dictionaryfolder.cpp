@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
-#include "engine/dictionaryfolder.h"
+#include "programs/dictionaryfolder.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "core/folderlock.h"
 
@@ -47,9 +52,27 @@ bool hasDictionaryConfig(const fs::path& dir) {
     return names("initialize") && names("wordListFilePath");
 }
 
+fs::path fromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? fs::path(value) : fs::path();
+}
+
+std::string readStamp(const fs::path& user) {
+    std::ifstream in(user / DictionaryFolder::STAMP_FILE, std::ios::binary);
+    std::string stamp;
+    std::getline(in, stamp);
+    return stamp;
+}
+
+bool isCurrent(const fs::path& user, const std::string& stamp) {
+    return hasConfig(user) && readStamp(user) == stamp;
+}
+
 // Copies the shipped dictionary into a uniquely named sibling of `user` and renames
 // it into place, under a lock beside it: programs starting together make one copy,
-// and an interrupted copy is never mistaken for a dictionary.
+// and an interrupted copy is never mistaken for a dictionary. An outdated copy is
+// swapped for the new one while its own build lock is held, so that no program is
+// writing derived files into it at that moment.
 bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& error) {
     std::error_code ec;
     const fs::path parent = user.parent_path();
@@ -58,18 +81,22 @@ bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& er
         error = "cannot create " + parent.string() + ": " + ec.message();
         return false;
     }
+    const std::string stamp = DictionaryFolder::stampOf(shipped);
     FolderLock lock;
     lock.acquire((parent / ("." + user.filename().string() + ".lock")).string(), FolderLock::Mode::Exclusive,
                  true);
-    if (hasConfig(user))
+    if (isCurrent(user, stamp))
         return true;  // made by a program that held the lock before this one
-    // Whatever partial copies are left were left by programs that died: the lock
-    // holder is the only one copying.
-    const std::string stem = user.filename().string() + ".partial";
-    for (const fs::directory_entry& entry : fs::directory_iterator(parent, ec))
-        if (entry.path().filename().string().starts_with(stem))
+    // Whatever partial or retired copies are left were left by programs that died:
+    // the lock holder is the only one copying.
+    const std::string partialStem = user.filename().string() + ".partial";
+    const std::string retiredStem = user.filename().string() + ".old";
+    for (const fs::directory_entry& entry : fs::directory_iterator(parent, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(partialStem) || name.starts_with(retiredStem))
             fs::remove_all(entry.path(), ec);
-    std::string pattern = (parent / (stem + "-XXXXXX")).string();
+    }
+    std::string pattern = (parent / (partialStem + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = "cannot create a folder in " + parent.string() + ": " + std::strerror(errno);
         return false;
@@ -80,18 +107,41 @@ bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& er
         fs::remove_all(partial, ec);
         return false;
     }
+    std::ofstream(partial / DictionaryFolder::STAMP_FILE, std::ios::binary) << stamp << '\n';
+    FolderLock building;
+    fs::path retired;
+    if (fs::exists(user, ec)) {
+        building.acquire((user / ".zabrel.lock").string(), FolderLock::Mode::Exclusive, true);
+        std::string old = (parent / (retiredStem + "-XXXXXX")).string();
+        if (::mkdtemp(old.data()) != nullptr) {
+            retired = fs::path(old) / "urdu";
+            fs::rename(user, retired, ec);
+        }
+    }
     fs::rename(partial, user, ec);
     if (ec) {
         error = "cannot create " + user.string() + ": " + ec.message();
         fs::remove_all(partial, ec);
         return false;
     }
+    if (!retired.empty())
+        fs::remove_all(retired.parent_path(), ec);
     return true;
 }
 
-fs::path fromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? fs::path(value) : fs::path();
+// The folder of the program or shared library this code is linked into.
+fs::path moduleFolder() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&moduleFolder), &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    std::error_code ec;
+    fs::path module = fs::canonical(info.dli_fname, ec);
+    if (ec) {
+        module = fs::canonical("/proc/self/exe", ec);
+        if (ec)
+            return {};
+    }
+    return module.parent_path();
 }
 
 }  // namespace
@@ -108,19 +158,50 @@ fs::path DictionaryFolder::userFolder() {
 }
 
 fs::path DictionaryFolder::shippedFolder() {
-    const fs::path candidates[] = {
-        fromEnvironment("ZABREL_SHIPPED_DICTIONARY"),
+    std::vector<fs::path> candidates{fromEnvironment("ZABREL_SHIPPED_DICTIONARY")};
+    // bin/zabrel-check, lib/libzabrel.so and lib/<triplet>/enchant-2/enchant_zabrel.so
+    // all find share/ a few folders up.
+    fs::path up = moduleFolder();
+    for (int level = 0; level < 3 && !up.empty(); ++level, up = up.parent_path())
+        candidates.push_back(up.parent_path() / "share" / "zabrel" / "urdu");
 #ifdef ZABREL_INSTALLED_DICTIONARY
-        fs::path(ZABREL_INSTALLED_DICTIONARY),
+    candidates.emplace_back(ZABREL_INSTALLED_DICTIONARY);
 #endif
 #ifdef ZABREL_SOURCE_DICTIONARY
-        fs::path(ZABREL_SOURCE_DICTIONARY),
+    candidates.emplace_back(ZABREL_SOURCE_DICTIONARY);
 #endif
-    };
     for (const fs::path& dir : candidates)
         if (!dir.empty() && hasConfig(dir))
             return dir;
     return {};
+}
+
+std::string DictionaryFolder::stampOf(const fs::path& shipped) {
+    // FNV-1a over each file's name and bytes, in name order.
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(shipped, ec))
+        if (entry.is_regular_file(ec) && !entry.path().filename().string().starts_with("."))
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    uint64_t hash = 14695981039346656037ull;
+    const auto mix = [&](const char* bytes, std::size_t size) {
+        for (std::size_t k = 0; k < size; ++k) {
+            hash ^= static_cast<unsigned char>(bytes[k]);
+            hash *= 1099511628211ull;
+        }
+    };
+    std::vector<char> buffer(1 << 16);
+    for (const fs::path& file : files) {
+        const std::string name = file.filename().string();
+        mix(name.c_str(), name.size() + 1);
+        std::ifstream in(file, std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
+            mix(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
 }
 
 bool DictionaryFolder::copyShipped(const fs::path& shipped, const fs::path& target, std::string& error) {
@@ -159,18 +240,25 @@ fs::path DictionaryFolder::locate(const std::string& requested, std::string& err
     fs::path here = fs::current_path(ec);
     if (!ec && hasDictionaryConfig(here))
         return here;
+    return userCopy(error);
+}
+
+fs::path DictionaryFolder::userCopy(std::string& error) {
     fs::path user = userFolder();
     if (user.empty()) {
         error = "neither XDG_DATA_HOME nor HOME is set, so there is no dictionary folder";
         return {};
     }
-    if (hasConfig(user))
-        return user;
     fs::path shipped = shippedFolder();
     if (shipped.empty()) {
+        // Without the shipped dictionary an existing copy is the best there is.
+        if (hasConfig(user))
+            return user;
         error = "the shipped Urdu dictionary was not found (looked for share/zabrel/urdu and data/urdu)";
         return {};
     }
+    if (isCurrent(user, stampOf(shipped)))
+        return user;
     if (!makeUserCopy(shipped, user, error))
         return {};
     return user;

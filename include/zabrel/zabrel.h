@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+// Zabrel, an Urdu spell checker: the library's whole public surface.
+//
+//     zabrel::Dictionary urdu("/usr/share/zabrel/urdu");   // or Dictionary::openDefault()
+//     if (!urdu.check("کتاب")) for (const std::string& s : urdu.suggest("کتاب")) ...
+//
+// Words are UTF-8 (std::string_view) or UTF-16 (std::u16string_view). Every failure
+// is a zabrel::Error, which is a std::runtime_error.
+//
+// Threads: one Dictionary may be used from several threads at once; its calls are
+// serialised by a lock inside it. Separate Dictionary objects share nothing.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#define ZABREL_API __attribute__((visibility("default")))
+
+namespace zabrel {
+
+class ZABREL_API Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ZABREL_API Dictionary {
+public:
+    // Opens the dictionary folder at `folder` (its config.ini and the files it names).
+    // On first use the derived files are built in that folder, so it must be writable
+    // then. The current directory plays no part.
+    explicit Dictionary(const std::string& folder);
+    // The user's copy of the installed Urdu dictionary ($XDG_DATA_HOME/zabrel/urdu),
+    // made or refreshed as zabrel-check and the dialog do, with the user's personal
+    // word list ($XDG_DATA_HOME/zabrel/personal.txt).
+    static Dictionary openDefault();
+
+    ~Dictionary();
+    Dictionary(Dictionary&&) noexcept;
+    Dictionary& operator=(Dictionary&&) noexcept;
+
+    // True when the word is correct: in the dictionary, in the personal list or
+    // accepted for this session. A word with no Urdu letter at all is not checked and
+    // counts as correct.
+    bool check(std::string_view word) const;
+    bool check(std::u16string_view word) const;
+    // Suggestions for a misspelt word, best first (empty for a correct one): the
+    // engine's, then personal words within two edits.
+    std::vector<std::string> suggest(std::string_view word) const;
+    std::vector<std::u16string> suggest(std::u16string_view word) const;
+
+    // The personal word list: `path` empty means the shared default. Loading replaces
+    // the words in memory; additions and removals are saved at once.
+    void usePersonalList(const std::string& path = {});
+    void addPersonal(std::string_view word);
+    void removePersonal(std::string_view word);
+    // Accepted until this object is destroyed; never saved.
+    void addSession(std::string_view word);
+
+    // The folder this dictionary was opened from.
+    std::string folder() const;
+    static std::string version();
+
+private:
+    struct Impl;
+    explicit Dictionary(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl;
+};
+
+}  // namespace zabrel

@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: MIT
+// Zabrel as an Enchant 2 provider: Urdu for GTK programs, pyenchant, php-enchant and
+// `enchant-2 -a`. Enchant keeps its own session and personal lists and asks us only
+// about words it does not hold; a word added to the personal list also goes to
+// Zabrel's own list, which zabrel-check and the dialog share. No exception leaves
+// this file: errors go through Enchant's error reporting.
+#include <enchant-provider.h>
+#include <glib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/errors.h"
+#include "engine/personalwordlist.h"
+#include "engine/spellchecker.h"
+#include "programs/dictionaryfolder.h"
+#include "text/utf8.h"
+
+namespace {
+
+using zabrel::PersonalWordList;
+using zabrel::SpellChecker;
+
+// One engine for all the dictionaries a provider hands out (ur, ur_PK, ...).
+struct Urdu {
+    std::mutex lock;
+    SpellChecker engine;
+    PersonalWordList personal;
+};
+
+struct Provider {
+    std::mutex lock;
+    std::shared_ptr<Urdu> urdu;  // set up on the first request
+};
+
+Provider& state(EnchantProvider* me) {
+    return *static_cast<Provider*>(me->user_data);
+}
+Urdu& state(EnchantDict* me) {
+    return *static_cast<std::shared_ptr<Urdu>*>(me->user_data)->get();
+}
+
+bool isUrduTag(const char* tag) {
+    const std::string_view t(tag != nullptr ? tag : "");
+    return t == "ur" || t.starts_with("ur_") || t.starts_with("ur-");
+}
+
+std::string describe(const std::exception& ex) {
+    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
+        return "out of memory";
+    return ex.what();
+}
+
+// Runs `action`; on any failure reports `what` and the reason through `report` and
+// returns `failed`.
+template <typename Result, typename Action, typename Report>
+Result reporting(Result failed, Action action, Report report) {
+    try {
+        return action();
+    } catch (const zabrel::QuelmException& ex) {
+        report(ex.getFullMessage());
+    } catch (const std::exception& ex) {
+        report(describe(ex));
+    } catch (...) {
+        report("unknown error");
+    }
+    return failed;
+}
+
+std::u16string wordOf(const char* word, size_t len) {
+    std::u16string out;
+    std::size_t badOffset = 0;
+    if (!zabrel::utf8ToUtf16(std::string_view(word, len), out, badOffset))
+        throw std::runtime_error("invalid UTF-8 at byte " + std::to_string(badOffset));
+    return out;
+}
+
+std::shared_ptr<Urdu> setUp() {
+    std::string error;
+    const std::filesystem::path folder = zabrel::DictionaryFolder::userCopy(error);
+    if (folder.empty())
+        throw std::runtime_error(error);
+    auto urdu = std::make_shared<Urdu>();
+    if (!urdu->engine.initialize(folder))
+        throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
+    const std::filesystem::path personal = PersonalWordList::defaultPath();
+    if (!personal.empty()) {
+        urdu->personal = PersonalWordList(personal);
+        urdu->personal.load();
+    }
+    return urdu;
+}
+
+int zabrelCheck(EnchantDict* me, const char* const word, size_t len) {
+    return reporting(
+        -1,
+        [&] {
+            Urdu& urdu = state(me);
+            const std::u16string w = wordOf(word, len);
+            std::lock_guard<std::mutex> hold(urdu.lock);
+            if (urdu.personal.contains(w))
+                return 0;
+            std::vector<std::u16string> ignored;
+            return urdu.engine.checkWord(w, ignored) ? 1 : 0;
+        },
+        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+}
+
+char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t* out_n_suggs) {
+    *out_n_suggs = 0;
+    return reporting(
+        static_cast<char**>(nullptr),
+        [&]() -> char** {
+            Urdu& urdu = state(me);
+            const std::u16string w = wordOf(word, len);
+            std::vector<std::u16string> suggestions;
+            {
+                std::lock_guard<std::mutex> hold(urdu.lock);
+                urdu.engine.checkWord(w, suggestions);
+                for (std::u16string& near : urdu.personal.near(w))
+                    if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
+                        suggestions.push_back(std::move(near));
+            }
+            if (suggestions.empty())
+                return nullptr;
+            char** list = g_new0(char*, suggestions.size() + 1);
+            for (std::size_t k = 0; k < suggestions.size(); ++k)
+                list[k] = g_strdup(zabrel::utf16ToUtf8(suggestions[k]).c_str());
+            *out_n_suggs = suggestions.size();
+            return list;
+        },
+        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+}
+
+void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
+    reporting(
+        0,
+        [&] {
+            Urdu& urdu = state(me);
+            const std::u16string w = wordOf(word, len);
+            std::lock_guard<std::mutex> hold(urdu.lock);
+            if (urdu.personal.add(w))
+                urdu.personal.save();
+            return 0;
+        },
+        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+}
+
+EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {
+    if (!isUrduTag(tag))
+        return nullptr;
+    return reporting(
+        static_cast<EnchantDict*>(nullptr),
+        [&] {
+            Provider& provider = state(me);
+            std::shared_ptr<Urdu> urdu;
+            {
+                std::lock_guard<std::mutex> hold(provider.lock);
+                if (!provider.urdu)
+                    provider.urdu = setUp();
+                urdu = provider.urdu;
+            }
+            EnchantDict* dict = g_new0(EnchantDict, 1);
+            dict->user_data = new std::shared_ptr<Urdu>(std::move(urdu));
+            dict->check = zabrelCheck;
+            dict->suggest = zabrelSuggest;
+            dict->add_to_personal = zabrelAddToPersonal;
+            return dict;
+        },
+        [&](const std::string& message) { enchant_provider_set_error(me, ("zabrel: " + message).c_str()); });
+}
+
+void zabrelDisposeDict(EnchantProvider*, EnchantDict* dict) {
+    delete static_cast<std::shared_ptr<Urdu>*>(dict->user_data);
+    g_free(dict);
+}
+
+int zabrelDictionaryExists(EnchantProvider*, const char* const tag) {
+    return isUrduTag(tag) ? 1 : 0;
+}
+
+const char* zabrelIdentify(EnchantProvider*) {
+    return "zabrel";
+}
+
+const char* zabrelDescribe(EnchantProvider*) {
+    return "Zabrel Urdu Provider";
+}
+
+char** zabrelListDicts(EnchantProvider*, size_t* out_n_dicts) {
+    char** tags = g_new0(char*, 2);
+    tags[0] = g_strdup("ur");
+    *out_n_dicts = 1;
+    return tags;
+}
+
+void zabrelDispose(EnchantProvider* me) {
+    delete static_cast<Provider*>(me->user_data);
+    g_free(me);
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) EnchantProvider* init_enchant_provider(void) {
+    auto* provider = new (std::nothrow) Provider;
+    if (provider == nullptr)
+        return nullptr;
+    EnchantProvider* me = g_new0(EnchantProvider, 1);
+    me->user_data = provider;
+    me->dispose = zabrelDispose;
+    me->request_dict = zabrelRequestDict;
+    me->dispose_dict = zabrelDisposeDict;
+    me->dictionary_exists = zabrelDictionaryExists;
+    me->identify = zabrelIdentify;
+    me->describe = zabrelDescribe;
+    me->list_dicts = zabrelListDicts;
+    return me;
+}

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The Enchant provider as the real libenchant loads it: listed for Urdu, answering
+# `enchant-2 -a` as zabrel-check -a answers, and serving python3-enchant, whose
+# personal words reach the next process. Enchant 2.3 loads providers from its own
+# folder only, so the test puts the provider there for its run (as root, in CI) and
+# takes it away afterwards; without write access there it is skipped.
+# usage: enchant_test.sh PROVIDER ZABREL_CHECK SHIPPED_DICTIONARY
+set -euo pipefail
+provider=$(realpath "$1")
+zabrel_check=$(realpath "$2")
+shipped=$(realpath "$3")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Debian's python3, which python3-enchant belongs to, whatever else is first on PATH.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+for tool in enchant-lsmod-2 enchant-2 "$python" pkg-config; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/install-deps installs it)"; exit 77; }
+done
+"$python" -c 'import enchant' 2>/dev/null || { echo "SKIP: python3-enchant is missing"; exit 77; }
+folder=$(pkg-config --variable=libdir enchant-2)/enchant-2
+[ -w "$folder" ] || { echo "SKIP: $folder is not writable"; exit 77; }
+
+work=$(mktemp -d)
+installed=$folder/enchant_zabrel.so
+if [ -e "$installed" ]; then cp -p "$installed" "$work/kept.so"; fi
+restore() {
+  if [ -e "$work/kept.so" ]; then cp -p "$work/kept.so" "$installed"; else rm -f "$installed"; fi
+  rm -rf "$work"
+}
+trap restore EXIT
+cp "$provider" "$installed.tmp"
+mv "$installed.tmp" "$installed"
+
+export HOME=$work/home XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config ZABREL_SHIPPED_DICTIONARY=$shipped
+mkdir -p "$HOME" "$work/run"
+cd "$work/run"
+
+enchant-lsmod-2 -list-dicts | grep -qx 'ur (zabrel)' || fail "enchant-lsmod-2 does not list ur (zabrel): $(enchant-lsmod-2 -list-dicts)"
+
+# One word a line: correct, misspelt, misspelt with no near word.
+printf '%s\n' 'کتاب' 'کتابب' 'اھم' 'ہوئ' 'پاکستان' 'مزہب' > "$work/words.txt"
+# enchant-2 ends its answers with one more blank line than ispell's protocol has.
+enchant-2 -d ur -a < "$work/words.txt" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
+"$zabrel_check" -a < "$work/words.txt" | tail -n +2 > "$work/zabrel.out"
+cmp -s "$work/enchant.out" "$work/zabrel.out" || {
+  diff "$work/enchant.out" "$work/zabrel.out" >&2 || true
+  fail "enchant-2 -a and zabrel-check -a differ"
+}
+grep -q '^& ' "$work/enchant.out" || fail "nothing was flagged"
+
+cat > "$work/first.py" <<'PY'
+import enchant
+d = enchant.Dict("ur")
+assert d.provider.name == "zabrel", d.provider.name
+assert d.check("کتاب")
+assert not d.check("کتابب")
+assert "کتاب" in d.suggest("کتابب")[:3], d.suggest("کتابب")
+assert not d.check("زبرلزبرل")
+d.add("زبرلزبرل")
+assert d.check("زبرلزبرل")
+PY
+cat > "$work/second.py" <<'PY'
+import enchant
+assert enchant.Dict("ur").check("زبرلزبرل")
+PY
+"$python" "$work/first.py" || fail "python3-enchant, first process"
+"$python" "$work/second.py" || fail "python3-enchant, second process"
+grep -qx 'زبرلزبرل' "$XDG_DATA_HOME/zabrel/personal.txt" || fail "the personal word did not reach Zabrel's list"
+echo "enchant: 1 passed, 0 failed"

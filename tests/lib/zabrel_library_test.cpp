@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+// The public library as a host program sees it: only <zabrel/zabrel.h> and
+// libzabrel.so, a dictionary folder by path, the current directory elsewhere.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "support/dictionary.h"
+#include "support/testsupport.h"
+#include "zabrel/zabrel.h"
+
+using namespace zabrel::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// ب ا ت and friends, from the test dictionary's letters.
+const std::string BAT = "\u0628\u0627\u062A";         // a word of the list
+const std::string BAAT = "\u0628\u0627\u0627\u062A";  // one letter too many
+const std::string KAM = "\u06A9\u0627\u0645";
+
+DictionaryContents contents() {
+    DictionaryContents dict;
+    dict.alphabet = urduLetters();
+    dict.words = {{u"\u0628\u0627\u062A", 50}, {u"\u0628\u0627\u0631", 30}, {u"\u06A9\u0627\u0645", 20}};
+    return dict;
+}
+
+}  // namespace
+
+TEST(ZabrelLibrary, a_folder_by_path_checks_and_suggests_in_utf8_and_utf16_from_anywhere) {
+    TempDir folder;
+    TempDir elsewhere;
+    writeDictionary(folder.path().string(), contents());
+    CurrentDir here(elsewhere.path());
+    for (const char* run : {"first", "later"}) {
+        zabrel::Dictionary urdu(folder.path().string());
+        EXPECT_TRUE(urdu.check(BAT)) << run;
+        EXPECT_TRUE(urdu.check(u"\u0628\u0627\u062A")) << run;
+        EXPECT_TRUE(urdu.check("Latin 123")) << run;  // nothing to check
+        EXPECT_FALSE(urdu.check(BAAT)) << run;
+        const std::vector<std::string> suggestions = urdu.suggest(BAAT);
+        ASSERT_FALSE(suggestions.empty()) << run;
+        EXPECT_EQ(suggestions.front(), BAT) << run;
+        EXPECT_EQ(urdu.suggest(u"\u0628\u0627\u0627\u062A").front(), u"\u0628\u0627\u062A") << run;
+        EXPECT_TRUE(urdu.suggest(BAT).empty()) << run;
+        EXPECT_EQ(urdu.folder(), folder.path().string());
+    }
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+    // Errors are one type, catchable as std::exception.
+    try {
+        zabrel::Dictionary missing(elsewhere.file("nothing"));
+        ADD_FAILURE() << "a missing folder opened";
+    } catch (const std::exception& ex) {
+        EXPECT_NE(std::string(ex.what()).find("config.ini"), std::string::npos) << ex.what();
+    }
+    zabrel::Dictionary urdu(folder.path().string());
+    EXPECT_THROW(urdu.check(std::string_view("\xC3\x28", 2)), zabrel::Error);
+}
+
+TEST(ZabrelLibrary, personal_and_session_words_are_accepted_and_the_personal_ones_kept) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), contents());
+    const std::string list = folder.file("mine.txt");
+    {
+        zabrel::Dictionary urdu(folder.path().string());
+        urdu.usePersonalList(list);
+        urdu.addPersonal(BAAT);
+        urdu.addSession(KAM + "\u06CC");
+        EXPECT_TRUE(urdu.check(BAAT));
+        EXPECT_TRUE(urdu.check(KAM + "\u06CC"));
+        // A personal word close to a misspelling is offered after the engine's own.
+        const std::vector<std::string> suggestions = urdu.suggest("\u0628\u0627\u0627\u062A\u0627");
+        ASSERT_FALSE(suggestions.empty());
+        EXPECT_EQ(suggestions.back(), BAAT);
+    }
+    zabrel::Dictionary again(folder.path().string());
+    again.usePersonalList(list);
+    EXPECT_TRUE(again.check(BAAT));
+    EXPECT_FALSE(again.check(KAM + "\u06CC"));
+    again.removePersonal(BAAT);
+    zabrel::Dictionary third(folder.path().string());
+    third.usePersonalList(list);
+    EXPECT_FALSE(third.check(BAAT));
+}
+
+TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), contents());
+    zabrel::Dictionary urdu(folder.path().string());
+    const std::vector<std::string> words = {BAAT, "\u0628\u0627", "\u06A9\u0627\u0645\u0627",
+                                            "\u0628\u0631\u0627\u062A"};
+    std::vector<std::vector<std::string>> expected;
+    for (const std::string& word : words)
+        expected.push_back(urdu.suggest(word));
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 200; ++round)
+                for (std::size_t k = 0; k < words.size(); ++k)
+                    mismatches[static_cast<std::size_t>(t)] += urdu.suggest(words[k]) != expected[k];
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
