@@ -28,6 +28,11 @@ public:
 
 class ZABREL_API Dictionary {
 public:
+    // How suggestions are ordered: Exact is the engine's own ranking (the default);
+    // Accurate prices the letter confusions common in Urdu writing, weighs word
+    // frequency and offers two words run together as "A B".
+    enum class Ranking { Exact, Accurate };
+
     // Opens the dictionary folder at `folder` (its config.ini and the files it names).
     // On first use the derived files are built in that folder, so it must be writable
     // then. The current directory plays no part.
@@ -50,6 +55,9 @@ public:
     // engine's, then personal words within two edits.
     std::vector<std::string> suggest(std::string_view word) const;
     std::vector<std::u16string> suggest(std::u16string_view word) const;
+
+    // Raises Error when the dictionary's cost table (costs.txt) is bad.
+    void setRanking(Ranking ranking);
 
     // The personal word list: `path` empty means the shared default. Loading replaces
     // the words in memory; additions and removals are saved at once.

@@ -3,20 +3,39 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "app/aboutdlg.h"
 #include "app/dialogunits.h"
+#include "app/misspellinghighlighter.h"
 #include "app/textboxtext.h"
+#include "app/textfile.h"
 #include "core/errors.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
@@ -36,31 +55,41 @@ const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئ�
 // "The dictionary could not be loaded."
 const QString NO_DICTIONARY = QStringLiteral(
     u"\u0644\u063A\u062A \u0644\u0648\u0688 \u0646\u06C1\u06CC\u06BA \u06C1\u0648 \u0633\u06A9\u06CC\u06D4");
+const QString CHANGE_ALL_TEXT = QStringLiteral(u"سب تبدیل کریں");
+const QString IGNORE_ALL_TEXT = QStringLiteral(u"سب نظرانداز کریں");
+// %1 the pause, %2 the misspelt words found so far, %3 the words checked.
+const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلطیاں ملیں — %3 الفاظ جانچے گئے");
+const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
+const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
+const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
+const QString ADD_TEXT = QStringLiteral(u"لغت میں شامل کریں");
+const QString STOP_TEXT = QStringLiteral(u"روکیں");
+const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
+const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
+const QString UNSAVED_QUESTION =
+    QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟");
+const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند کریں");
+const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
+const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 
 const QColor RED(255, 0, 0);
-const QColor NORMAL(0, 0, 0);
+const QColor NORMAL(0, 0, 0);  // the text box's own colour
 
+// The original dialog template: 286 x 100 units, the text box 154 units wide and the
+// list 57. The window opens in these proportions and the two grow in this ratio.
 constexpr int DIALOG_WIDTH = 286;
 constexpr int DIALOG_HEIGHT = 100;
+constexpr int TEXT_WIDTH = 154;
+constexpr int LIST_WIDTH = 57;
 
-struct Placement {
-    int id;
-    int x, y, width, height;
-};
+constexpr std::size_t MENU_SUGGESTIONS = 8;  // on a right-click
+constexpr int MIN_TEXT_POINTS = 8;
+constexpr int MAX_TEXT_POINTS = 48;
 
-// The dialog template, in tab order.
-constexpr Placement PLACEMENTS[] = {
-    {CZabrelDlg::IDC_INPUT, 7, 21, 154, 72},
-    {CZabrelDlg::IDC_CHECK, 166, 21, 51, 11},
-    {CZabrelDlg::IDC_SUGGESTIONS, 222, 21, 57, 72},
-    {CZabrelDlg::IDC_CHANGE, 167, 36, 51, 11},
-    {CZabrelDlg::IDC_LEAVE, 167, 51, 51, 11},
-    {CZabrelDlg::IDC_PROMPT, 7, 7, 154, 12},
-    {CZabrelDlg::IDC_SUGGESTIONS_CAPTION, 222, 7, 57, 12},
-};
+}  // namespace
 
-QFont dialogFont() {
+QFont CZabrelDlg::dialogFont() {
     const QStringList families = QFontDatabase::families();
     QString chosen;
     if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
@@ -80,6 +109,8 @@ QFont dialogFont() {
     return font;
 }
 
+namespace {
+
 template <typename Widget>
 Widget* tagged(Widget* widget, int id, const char* name) {
     widget->setProperty("controlId", id);
@@ -91,6 +122,13 @@ QLineEdit* makeCaptionEdit(QWidget* parent, int id, const char* name) {
     auto* edit = tagged(new QLineEdit(parent), id, name);
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    // A caption, not a field: no frame, no white ground, out of the tab order.
+    edit->setFrame(false);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
     return edit;
 }
 
@@ -108,14 +146,44 @@ QIcon CZabrelDlg::applicationIcon() {
     return icon;
 }
 
+void CZabrelDlg::dressMessageBox(QMessageBox& box, QWidget* parent) {
+    box.setFont(parent != nullptr ? parent->font() : dialogFont());
+    box.setLayoutDirection(Qt::RightToLeft);
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setText(OK_TEXT);
+    // A box with a parent is centred on it when shown (so it is never moved by hand
+    // here, which would turn that off).
+}
+
 void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    dressMessageBox(box, parent);
     box.exec();
 }
 
+CZabrelDlg::Answer CZabrelDlg::askToSave(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(SAVE_TEXT, QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(DISCARD_TEXT, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(CANCEL_TEXT, QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    dressMessageBox(box, parent);
+    box.exec();
+    if (box.clickedButton() == save)
+        return Answer::Save;
+    return box.clickedButton() == discard ? Answer::Discard : Answer::Cancel;
+}
+
+QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& current) {
+    const QString filter = QStringLiteral("Text (*.txt);;All files (*)");
+    return saving ? QFileDialog::getSaveFileName(parent, APP_NAME, current, filter)
+                  : QFileDialog::getOpenFileName(parent, APP_NAME, current, filter);
+}
+
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std::filesystem::path& folder)
-    : QDialog(parent,
-              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       messages(std::move(messageHandler)),
       dictionaryFolder(folder) {
     icon = applicationIcon();
@@ -126,12 +194,13 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std
     createControls();
     placeControls();
     onInitDialog();
+    fitToScreen();
 }
 
 CZabrelDlg::~CZabrelDlg() = default;
 
 void CZabrelDlg::createControls() {
-    // Created in tab order, which is also Qt's default focus chain.
+    // The tab order is set in placeControls().
     inputBox = tagged(new QTextEdit(this), IDC_INPUT, "inputBox");
     inputBox->setAcceptRichText(false);
     inputBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -139,6 +208,8 @@ void CZabrelDlg::createControls() {
     option.setTextDirection(Qt::RightToLeft);
     option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     inputBox->document()->setDefaultTextOption(option);
+    // Tab is a character of the text; Ctrl+Tab leaves the box (eventFilter).
+    inputBox->setTabChangesFocus(false);
     // Colours are absolute (red and black), so the box is always black on white.
     QPalette palette = inputBox->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -152,28 +223,126 @@ void CZabrelDlg::createControls() {
     suggestionList->setUniformItemSizes(true);
     changeButton = tagged(new QPushButton(QStringLiteral("Change"), this), IDC_CHANGE, "changeButton");
     leaveButton = tagged(new QPushButton(QStringLiteral("Leave"), this), IDC_LEAVE, "leaveButton");
+    changeAllButton = tagged(new QPushButton(CHANGE_ALL_TEXT, this), IDC_CHANGE_ALL, "changeAllButton");
+    ignoreAllButton = tagged(new QPushButton(IGNORE_ALL_TEXT, this), IDC_IGNORE_ALL, "ignoreAllButton");
+    addButton = tagged(new QPushButton(ADD_TEXT, this), IDC_ADD, "addButton");
+    stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
+    statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
+    // A long status must not widen the window past a small screen.
+    statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    openButton = tagged(new QPushButton(OPEN_TEXT, this), IDC_OPEN, "openButton");
+    saveButton = tagged(new QPushButton(SAVE_TEXT, this), IDC_SAVE, "saveButton");
+    replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
     promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
 
-    // Colouring also reports a change of contents; only real edits count.
-    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] {
-        if (!recolouring)
-            boxEdited = true;
-    });
+    // Only real edits reach the document: the highlight is an extra selection.
+    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
+    // No default button: Return in the dialog must never start a pass by itself.
+    // Enter on a focused button presses it (keyPressEvent).
+    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    inputBox->installEventFilter(this);
+    suggestionList->installEventFilter(this);
+    // The focused list shows it, also before an item is current.
+    suggestionList->setStyleSheet(
+        QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
+    connect(suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
     connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
     connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
     connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
+    connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
+    connect(changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
+    connect(ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
+    connect(addButton, &QPushButton::clicked, this, &CZabrelDlg::onAdd);
+    connect(openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
+    connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
+    connect(inputBox->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        // Only a file's title has the "[*]" that shows it.
+        if (!currentFile.isEmpty())
+            setWindowModified(modified);
+    });
+    inputBox->viewport()->installEventFilter(this);
+    highlighter = new MisspellingHighlighter(
+        inputBox->document(), [this](const QString& token) { return isMisspeltQuick(token); },
+        [this](char16_t unit) { return isWordLetter(unit); });
+    inputBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(inputBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
+        menu->exec(inputBox->viewport()->mapToGlobal(pos));
+    });
+    for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        connect(new QShortcut(zoomIn, this), &QShortcut::activated, this, [this] { zoomText(1); });
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this,
+            [this] { zoomText(-1); });
+    connect(new QShortcut(Qt::CTRL | Qt::Key_0, this), &QShortcut::activated, this, [this] { zoomText(0); });
+    // The chosen suggestion goes into the edit, where the user may still correct it.
+    connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            replacementEdit->setText(suggestionList->item(row)->text());
+    });
+    connect(replacementEdit, &QLineEdit::textChanged, this, &CZabrelDlg::updateChangeButton);
 }
 
 void CZabrelDlg::placeControls() {
+    // Column 0 is the right-hand one: the layout is mirrored with the dialog.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(promptEdit, 0, 0);
+    grid->addWidget(captionEdit, 0, 2);
+    grid->addWidget(inputBox, 1, 0, 2, 1);
+    // The buttons in pairs, the word's own action beside its "all" form, so that the
+    // column stays short enough for a small screen.
+    buttonGrid = new QGridLayout;
+    buttonGrid->addWidget(checkButton, 0, 0, 1, 2);
+    buttonGrid->addWidget(changeButton, 1, 0);
+    buttonGrid->addWidget(changeAllButton, 1, 1);
+    buttonGrid->addWidget(leaveButton, 2, 0);
+    buttonGrid->addWidget(ignoreAllButton, 2, 1);
+    buttonGrid->addWidget(addButton, 3, 0);
+    buttonGrid->addWidget(stopButton, 3, 1);
+    buttonGrid->setRowStretch(4, 1);
+    grid->addLayout(buttonGrid, 1, 1, 2, 1);
+    grid->addWidget(replacementEdit, 1, 2);
+    grid->addWidget(suggestionList, 2, 2);
+    grid->addWidget(statusLine, 3, 0);
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addStretch(1);
+    fileButtons->addWidget(openButton);
+    fileButtons->addWidget(saveButton);
+    grid->addLayout(fileButtons, 3, 1, 1, 2);
+    grid->setColumnStretch(0, TEXT_WIDTH);
+    grid->setColumnStretch(2, LIST_WIDTH);
+    grid->setRowStretch(2, 1);
+
+    QWidget::setTabOrder(inputBox, checkButton);
+    QWidget::setTabOrder(checkButton, replacementEdit);
+    QWidget::setTabOrder(replacementEdit, suggestionList);
+    QWidget::setTabOrder(suggestionList, changeButton);
+    QWidget::setTabOrder(changeButton, changeAllButton);
+    QWidget::setTabOrder(changeAllButton, leaveButton);
+    QWidget::setTabOrder(leaveButton, ignoreAllButton);
+    QWidget::setTabOrder(ignoreAllButton, addButton);
+    QWidget::setTabOrder(addButton, stopButton);
+    QWidget::setTabOrder(stopButton, openButton);
+    QWidget::setTabOrder(openButton, saveButton);
+}
+
+void CZabrelDlg::fitToScreen() {
+    // The template's width in this font, then its proportions; the layout's minimum
+    // wins where the font's tall lines need more room, and the screen has the last word.
     const DialogUnits units(font());
-    setFixedSize(units.toPixels(DIALOG_WIDTH, DIALOG_HEIGHT));
-    for (const Placement& p : PLACEMENTS) {
-        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->property("controlId").toInt() == p.id)
-                child->setGeometry(units.mirroredRect(p.x, p.y, p.width, p.height, DIALOG_WIDTH));
-        }
+    const QSize minimum = minimumSizeHint();
+    int width = std::max(units.toPixelsX(DIALOG_WIDTH), minimum.width());
+    int height = std::max(width * DIALOG_HEIGHT / DIALOG_WIDTH, minimum.height());
+    width = std::max(width, height * DIALOG_WIDTH / DIALOG_HEIGHT);
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        width = std::min(width, room.width() * 9 / 10);
+        height = std::min(height, room.height() * 9 / 10);
     }
+    resize(width, height);
 }
 
 void CZabrelDlg::onInitDialog() {
@@ -194,6 +363,8 @@ void CZabrelDlg::onInitDialog() {
     QString failure;
     try {
         spellChecker.initialize(dictionaryFolder);
+        alphabet.load(spellChecker.inDictionaryFolder(spellChecker.configuration().urduAlphabetFilePath));
+        walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
@@ -206,10 +377,28 @@ void CZabrelDlg::onInitDialog() {
     changeButton->setText(CHANGE_TEXT);
     leaveButton->setText(LEAVE_TEXT);
     setWindowTitle(TITLE);
+    // After the texts, which would reset them. Alt and a Latin letter: Urdu labels have
+    // no letter that a Latin keyboard could reach.
+    giveShortcut(checkButton, Qt::ALT | Qt::Key_K);
+    giveShortcut(changeButton, Qt::ALT | Qt::Key_C);
+    giveShortcut(leaveButton, Qt::ALT | Qt::Key_L);
+    giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
+    giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
+    giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
+    giveShortcut(addButton, Qt::ALT | Qt::Key_D);
+    giveShortcut(openButton, QKeySequence::Open);
+    giveShortcut(saveButton, QKeySequence::Save);
+    auto* saveAs = new QShortcut(QKeySequence::SaveAs, this);
+    connect(saveAs, &QShortcut::activated, this, &CZabrelDlg::onSaveAs);
 
     // Nothing to change or leave until a check has found a word.
     changeButton->setEnabled(false);
+    changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    ignoreAllButton->setEnabled(false);
+    addButton->setEnabled(false);
+    stopButton->setEnabled(false);
+    replacementEdit->setEnabled(false);
     if (!failure.isEmpty()) {
         setUpFailed = true;
         promptText = NO_DICTIONARY;
@@ -218,8 +407,16 @@ void CZabrelDlg::onInitDialog() {
 
     refreshControls();
     inputBox->setFocus();
-    if (setUpFailed)
+    if (setUpFailed) {
         reportError(failure);
+        return;
+    }
+    // Without its list the dialog still checks; adding then reports why it cannot.
+    try {
+        personal.load();
+    } catch (const zabrel::QuelmException& ex) {
+        reportError(QString::fromStdString(ex.getFullMessage()));
+    }
 }
 
 void CZabrelDlg::onCheck() {
@@ -228,6 +425,12 @@ void CZabrelDlg::onCheck() {
     checkButton->setEnabled(false);
     changeButton->setEnabled(true);
     leaveButton->setEnabled(true);
+    ignoreAllButton->setEnabled(true);
+    addButton->setEnabled(true);
+    stopButton->setEnabled(true);
+    openButton->setEnabled(false);
+    // The pass's red word is the only mark during a pass.
+    highlighter->setActive(false);
     inputBox->setReadOnly(true);
     refreshMembers();
     walk.start(inputText.toStdU16String());
@@ -235,35 +438,379 @@ void CZabrelDlg::onCheck() {
 }
 
 void CZabrelDlg::onChange() {
-    const QList<QListWidgetItem*> selected = suggestionList->selectedItems();
-    if (!walk.isPaused() || selected.isEmpty())
+    changeWord(false);
+}
+
+void CZabrelDlg::onChangeAll() {
+    changeWord(true);
+}
+
+void CZabrelDlg::changeWord(bool everywhere) {
+    if (!walk.isPaused() || !changeButton->isEnabled())
         return;
-    const QString replacement = selected.first()->text();
+    const QString replacement = replacementEdit->text();
+    if (everywhere)
+        walk.changeAll(replacement.toStdU16String());
+    clearHighlight();
+    replaceText(walk.getHighlightStart(), walk.getLetterLength(), replacement);
     walk.replaced(static_cast<int32_t>(replacement.size()));
-
-    QTextCursor cursor(inputBox->document());
-    cursor.setPosition(walk.getDisplayStart());
-    cursor.setPosition(walk.getDisplayStart() + walk.getWordLength(), QTextCursor::KeepAnchor);
-    QTextCharFormat normal;
-    normal.setForeground(NORMAL);
-    cursor.mergeCharFormat(normal);
-    // Not undoable: the walk's positions assume the replacement stays.
-    inputBox->document()->setUndoRedoEnabled(false);
-    cursor.insertText(replacement, cursor.charFormat());
-    inputBox->document()->setUndoRedoEnabled(true);
-    refreshMembers();
-
     walk.leave();
     runPass();
+}
+
+void CZabrelDlg::onAdd() {
+    if (!walk.isPaused())
+        return;
+    if (!addToPersonalList(walk.getCurrentWord()))
+        return;
+    clearHighlight();
+    walk.leave();
+    runPass();
+}
+
+bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
+    const std::u16string word = alphabet.filterWord(token);
+    try {
+        // Another program may have added words since: add to what is on disk now.
+        personal.load();
+        personal.add(word);
+        personal.save();
+    } catch (const zabrel::QuelmException& ex) {
+        reportError(QString::fromStdString(ex.getFullMessage()));
+        return false;
+    }
+    verdicts.remove(QString::fromStdU16String(token));
+    return true;
+}
+
+bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
+    // Stored by its letters, as the engine sees it; written as is also counts.
+    return personal.size() > 0 && (personal.contains(token) || personal.contains(alphabet.filterWord(token)));
+}
+
+bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
+    if (isPersonalWord(word)) {
+        suggestions.clear();
+        return false;
+    }
+    const std::u16string asked = word;
+    if (!spellChecker.checkWord(std::move(word), suggestions))
+        return false;
+    // The user's own words close to the misspelling come after the engine's.
+    for (std::u16string& near : personal.near(asked))
+        if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
+            suggestions.push_back(std::move(near));
+    return true;
+}
+
+void CZabrelDlg::onIgnoreAll() {
+    if (!walk.isPaused())
+        return;
+    clearHighlight();
+    walk.ignoreAll();
+    runPass();
+}
+
+void CZabrelDlg::replaceText(int start, int length, const QString& replacement) {
+    QTextCursor cursor(inputBox->document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    // One undo step, which the user can take back once the pass is over.
+    cursor.beginEditBlock();
+    cursor.insertText(replacement);
+    cursor.endEditBlock();
+    refreshMembers();
 }
 
 void CZabrelDlg::onLeave() {
     if (!walk.isPaused())
         return;
-    changeButton->setEnabled(true);
-    colourRange(walk.getDisplayStart(), walk.getWordLength(), NORMAL);
+    clearHighlight();
     walk.leave();
     runPass();
+}
+
+void CZabrelDlg::onStop() {
+    if (!walk.isPaused())
+        return;
+    clearHighlight();
+    walk.stop();
+    returnToIdle();
+    showStatus(STATUS_STOPPED);
+    inputBox->setFocus();
+}
+
+bool CZabrelDlg::onSave() {
+    return currentFile.isEmpty() ? onSaveAs() : saveFile(currentFile);
+}
+
+bool CZabrelDlg::onSaveAs() {
+    const QString path = files(this, true, currentFile);
+    return !path.isEmpty() && saveFile(path);
+}
+
+void CZabrelDlg::onOpen() {
+    if (walk.isPaused() || !confirmDiscard())
+        return;
+    const QString path = files(this, false, currentFile);
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+bool CZabrelDlg::openFile(const QString& path) {
+    if (walk.isPaused())
+        return false;
+    TextFile opened;
+    QString error;
+    if (!opened.read(path, error)) {
+        reportError(error);
+        return false;
+    }
+    fileFormat = opened;
+    fileFormat.text.clear();
+    inputBox->setPlainText(opened.text);
+    inputBox->document()->setModified(false);
+    refreshMembers();
+    statusLine->clear();
+    setCurrentFile(path);
+    inputBox->setFocus();
+    return true;
+}
+
+bool CZabrelDlg::saveFile(const QString& path) {
+    TextFile out = fileFormat;
+    out.text = textboxtext::forTextBox(textboxtext::snapshot(*inputBox->document()));
+    QString error;
+    if (!out.write(path, error)) {
+        reportError(error);
+        return false;
+    }
+    inputBox->document()->setModified(false);
+    setCurrentFile(path);
+    return true;
+}
+
+void CZabrelDlg::setCurrentFile(const QString& path) {
+    currentFile = path;
+    // "[*]" shows as "*" while the text differs from the file.
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] — ") + TITLE);
+    setWindowModified(inputBox->document()->isModified());
+}
+
+void CZabrelDlg::reject() {
+    if (!confirmDiscard())
+        return;
+    if (walk.isPaused())
+        onStop();
+    QDialog::reject();
+}
+
+void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && walk.isPaused()) {
+        onStop();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        QWidget* focused = focusWidget();
+        if (auto* button = qobject_cast<QPushButton*>(focused); button != nullptr && button->isEnabled())
+            button->click();
+        else if (focused == suggestionList || focused == replacementEdit)
+            onChange();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == inputBox->viewport() && acceptFileDrop(event))
+        return true;
+    if (watched == inputBox->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                zoomText(wheel->angleDelta().y() > 0 ? 1 : -1);
+            return true;
+        }
+    }
+    if (watched == inputBox && event->type() == QEvent::KeyPress) {
+        // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & Qt::ControlModifier) &&
+            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            if (key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier))
+                focusPreviousChild();
+            else
+                focusNextChild();
+            return true;
+        }
+    }
+    if (watched == suggestionList && event->type() == QEvent::FocusIn && suggestionList->currentRow() < 0 &&
+        suggestionList->count() > 0)
+        suggestionList->setCurrentRow(0);
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CZabrelDlg::acceptFileDrop(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    // Dropped text is the text box's business; a dropped file is opened.
+    if (data == nullptr || !data->hasUrls() || data->urls().value(0).toLocalFile().isEmpty())
+        return false;
+    if (walk.isPaused()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        const QString path = data->urls().value(0).toLocalFile();
+        // After the drop has finished: asking about unsaved text inside it would block
+        // the drag source.
+        QTimer::singleShot(0, this, [this, path] {
+            if (confirmDiscard())
+                openFile(path);
+        });
+    }
+    return true;
+}
+
+void CZabrelDlg::zoomText(int steps) {
+    QFont font = inputBox->font();
+    const int size = steps == 0 ? this->font().pointSize() : font.pointSize() + steps;
+    font.setPointSize(std::clamp(size, MIN_TEXT_POINTS, MAX_TEXT_POINTS));
+    inputBox->setFont(font);
+}
+
+bool CZabrelDlg::isMisspeltQuick(const QString& token) {
+    if (setUpFailed)
+        return false;
+    auto known = verdicts.constFind(token);
+    if (known == verdicts.constEnd()) {
+        // What checkWord accepts, without the cost of its suggestions.
+        const std::u16string word = alphabet.filterWord(token.toStdU16String());
+        const bool wrong = word.size() > 1 && !spellChecker.lexicon().contains(word);
+        // A long text has a few thousand distinct words; this only guards against
+        // a pathological one.
+        if (verdicts.size() > 200000)
+            verdicts.clear();
+        known = verdicts.insert(token, wrong);
+    }
+    if (!known.value())
+        return false;
+    const std::u16string units = token.toStdU16String();
+    return !walk.session().isIgnored(lettersOf(token)) && !isPersonalWord(units);
+}
+
+std::u16string CZabrelDlg::lettersOf(const QString& token) const {
+    const std::u16string units = token.toStdU16String();
+    const zabrel::LetterSpan span =
+        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    return units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length));
+}
+
+QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
+    QMenu* menu = inputBox->createStandardContextMenu(pos);
+    if (walk.isPaused() || !highlighter->isActive() || setUpFailed)
+        return menu;
+    // The token under the mouse, or the one just before it when the click was past a
+    // word's end.
+    const QTextCursor at = inputBox->cursorForPosition(pos);
+    const QTextBlock block = at.block();
+    const QString text = block.text();
+    auto separates = [](QChar c) {
+        return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator;
+    };
+    qsizetype start = at.position() - block.position();
+    if (start >= text.size() || separates(text[start]))
+        --start;
+    if (start < 0 || separates(text[start]))
+        return menu;
+    qsizetype end = start;
+    while (start > 0 && !separates(text[start - 1]))
+        --start;
+    while (end < text.size() && !separates(text[end]))
+        ++end;
+    const QString token = text.mid(start, end - start);
+    if (!isMisspeltQuick(token))
+        return menu;
+
+    const std::u16string units = token.toStdU16String();
+    const zabrel::LetterSpan span =
+        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
+    const int wordStart = block.position() + static_cast<int>(start) + span.offset;
+    const int wordLength = span.length;
+    std::vector<std::u16string> suggestions;
+    try {
+        checkWithPersonalWords(units, suggestions);
+    } catch (const std::exception&) {
+        // The engine failed on this word: offer what the menu has anyway.
+        suggestions.clear();
+    }
+    QAction* before = menu->actions().value(0);
+    QList<QAction*> added;
+    for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
+        const QString suggestion = QString::fromStdU16String(suggestions[i]);
+        auto* action = new QAction(suggestion, menu);
+        connect(action, &QAction::triggered, this, [this, wordStart, wordLength, suggestion] {
+            replaceText(wordStart, wordLength, suggestion);
+        });
+        added << action;
+    }
+    if (added.isEmpty()) {
+        auto* none = new QAction(NO_SUGGESTIONS, menu);
+        none->setEnabled(false);
+        added << none;
+    }
+    auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
+    ignore->setObjectName(QStringLiteral("ignoreAllAction"));
+    const std::u16string letters =
+        units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
+    connect(ignore, &QAction::triggered, this, [this, letters] {
+        walk.session().ignoreAll(letters);
+        highlighter->rehighlight();
+    });
+    added << ignore;
+    auto* add = new QAction(ADD_TEXT, menu);
+    add->setObjectName(QStringLiteral("addAction"));
+    connect(add, &QAction::triggered, this, [this, units] {
+        if (addToPersonalList(units))
+            highlighter->rehighlight();
+    });
+    added << add;
+    menu->insertActions(before, added);
+    menu->insertSeparator(before);
+    return menu;
+}
+
+void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
+    button->setShortcut(key);
+    button->setToolTip(key.toString(QKeySequence::NativeText));
+}
+
+bool CZabrelDlg::hasUnsavedText() const {
+    const QTextDocument& document = *inputBox->document();
+    if (!document.isModified() || document.isEmpty())
+        return false;
+    // Copied as a whole, the text lives on outside the dialog.
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard == nullptr || clipboard->text() != inputBox->toPlainText();
+}
+
+bool CZabrelDlg::confirmDiscard() {
+    if (!hasUnsavedText())
+        return true;
+    switch (questions(this, APP_NAME, UNSAVED_QUESTION)) {
+        case Answer::Save:
+            return onSave();
+        case Answer::Discard:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
+    return false;
 }
 
 void CZabrelDlg::showAbout() {
@@ -273,17 +820,18 @@ void CZabrelDlg::showAbout() {
 
 void CZabrelDlg::runPass() {
     auto check = [this](std::u16string word, std::vector<std::u16string>& suggestions) {
-        return spellChecker.checkWord(std::move(word), suggestions);
+        return checkWithPersonalWords(std::move(word), suggestions);
     };
     QString failure;
     try {
-        if (walk.findMisspelt(check, [this] { refreshControls(); })) {
-            colourRange(walk.getDisplayStart(), walk.getWordLength(), RED);
-            coloured = true;
+        auto replace = [this](int32_t start, int32_t length, const std::u16string& replacement) {
+            replaceText(start, length, QString::fromStdU16String(replacement));
+        };
+        if (walk.findMisspelt(
+                check, [this] { refreshControls(); }, replace)) {
+            highlightWord(walk.getHighlightStart(), walk.getLetterLength());
             refreshMembers();
-            suggestionList->clear();
-            for (const std::u16string& suggestion : walk.getSuggestions())
-                suggestionList->addItem(QString::fromStdU16String(suggestion));
+            pauseOnWord();
         }
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
@@ -293,28 +841,68 @@ void CZabrelDlg::runPass() {
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.
         returnToIdle();
+        statusLine->clear();
         reportError(failure);
         return;
     }
     finishPass();
 }
 
+void CZabrelDlg::pauseOnWord() {
+    suggestionList->clear();
+    for (const std::u16string& suggestion : walk.getSuggestions())
+        suggestionList->addItem(QString::fromStdU16String(suggestion));
+    replacementEdit->setEnabled(true);
+    // With nothing to offer, the user may still type the right spelling over the word.
+    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentLetters()));
+}
+
+void CZabrelDlg::updateChangeButton() {
+    const QString text = replacementEdit->text();
+    const bool canChange =
+        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentLetters());
+    changeButton->setEnabled(canChange);
+    changeAllButton->setEnabled(canChange);
+}
+
+void CZabrelDlg::showStatus(const QString& pattern) {
+    // Not arg(): it numbers by the placeholders present, and not every pattern has all three.
+    QString text = pattern;
+    text.replace(QStringLiteral("%1"), QString::number(walk.getStopCount()));
+    text.replace(QStringLiteral("%2"), QString::number(walk.getMisspeltCount()));
+    text.replace(QStringLiteral("%3"), QString::number(walk.getWordsChecked()));
+    statusLine->setText(text);
+}
+
 void CZabrelDlg::finishPass() {
     if (!walk.getSuggestions().empty())
         suggestionList->setCurrentRow(0);
-    else
-        changeButton->setEnabled(false);
+    updateChangeButton();
+    if (walk.isPaused())
+        showStatus(STATUS_PAUSED);
     if (walk.atEnd() && !walk.isPaused()) {
         returnToIdle();
+        showStatus(STATUS_DONE);
+        // Back to the text before the message, so that closing it lands there too.
+        inputBox->setFocus();
         messages(this, APP_NAME, COMPLETED);
+        inputBox->setFocus();
     }
 }
 
 void CZabrelDlg::returnToIdle() {
     checkButton->setEnabled(!setUpFailed);
     changeButton->setEnabled(false);
+    changeAllButton->setEnabled(false);
     leaveButton->setEnabled(false);
+    ignoreAllButton->setEnabled(false);
+    addButton->setEnabled(false);
+    stopButton->setEnabled(false);
+    openButton->setEnabled(true);
+    highlighter->setActive(!setUpFailed);
     suggestionList->clear();
+    replacementEdit->clear();
+    replacementEdit->setEnabled(false);
     inputBox->setReadOnly(false);
 }
 
@@ -327,16 +915,13 @@ void CZabrelDlg::refreshControls() {
         promptEdit->setText(promptText);
     if (captionEdit->text() != suggestionsCaption)
         captionEdit->setText(suggestionsCaption);
-    // Rewriting the box would also drop the colouring; when the text is already there,
-    // dropping the colouring is all that is left to do. Comparing only after an edit
-    // keeps a pass linear: the walk refreshes once per word.
-    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText) {
+    // Rewriting the box would drop its undo history and, on every word of a pass, make
+    // the pass quadratic. The box is read-only during a pass, so it only happens when
+    // the text really differs.
+    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText)
         inputBox->setPlainText(textboxtext::forTextBox(inputText));
-        coloured = false;
-    } else if (coloured) {
-        clearColouring();
-    }
     boxEdited = false;
+    clearHighlight();
 }
 
 void CZabrelDlg::refreshMembers() {
@@ -344,15 +929,22 @@ void CZabrelDlg::refreshMembers() {
     boxEdited = false;
 }
 
-void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
-    QTextCursor cursor(inputBox->document());
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    QTextCharFormat format;
-    format.setForeground(colour);
-    recolouring = true;
-    cursor.mergeCharFormat(format);
-    recolouring = false;
+bool CZabrelDlg::isWordLetter(char16_t unit) const {
+    // Harakat and other Arabic combining marks sit on a letter and go with it.
+    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 ||
+                      (unit >= 0x0610 && unit <= 0x061A) || (unit >= 0x06D6 && unit <= 0x06ED);
+    return mark || alphabet.getIndex(unit) != zabrel::NO_INDEX;
+}
+
+void CZabrelDlg::highlightWord(int start, int length) {
+    // An extra selection colours the word without touching the document, so the undo
+    // history holds the user's edits only.
+    QTextEdit::ExtraSelection word;
+    word.cursor = QTextCursor(inputBox->document());
+    word.cursor.setPosition(start);
+    word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    word.format.setForeground(RED);
+    inputBox->setExtraSelections({word});
     // Bring the word into view in a long text.
     QTextCursor caret(inputBox->document());
     caret.setPosition(start);
@@ -360,13 +952,7 @@ void CZabrelDlg::colourRange(int start, int length, const QColor& colour) {
     inputBox->ensureCursorVisible();
 }
 
-void CZabrelDlg::clearColouring() {
-    QTextCursor cursor(inputBox->document());
-    cursor.select(QTextCursor::Document);
-    QTextCharFormat format;
-    format.setForeground(NORMAL);
-    recolouring = true;
-    cursor.mergeCharFormat(format);
-    recolouring = false;
-    coloured = false;
+void CZabrelDlg::clearHighlight() {
+    if (!inputBox->extraSelections().isEmpty())
+        inputBox->setExtraSelections({});
 }

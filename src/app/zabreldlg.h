@@ -4,18 +4,29 @@
 #include <filesystem>
 
 #include <QDialog>
+#include <QHash>
 #include <QIcon>
+#include <QKeySequence>
 #include <QString>
 #include <functional>
 
+#include "app/textfile.h"
+#include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
+#include "lexicon/unichar2indexmap.h"
 #include "text/wordwalk.h"
 
 class QAction;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class MisspellingHighlighter;
 class QLineEdit;
 class QListWidget;
+class QMessageBox;
 class QPushButton;
 class QTextEdit;
+class QGridLayout;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
 // and Change / Leave for the highlighted word. The word walk and its positions live in
@@ -35,12 +46,34 @@ public:
         IDC_INPUT = 1012,
         IDC_CHANGE = 1013,
         IDC_LEAVE = 1014,
+        // Beyond the original template.
+        IDC_STOP = 1015,
+        IDC_REPLACEMENT = 1016,
+        IDC_CHANGE_ALL = 1017,
+        IDC_IGNORE_ALL = 1018,
+        IDC_STATUS = 1019,
+        IDC_OPEN = 1020,
+        IDC_SAVE = 1021,
+        IDC_ADD = 1022,
     };
 
     // Every message box of the dialog goes through here, so that tests can answer
     // them. The default shows a modal QMessageBox with an OK button.
     using MessageHandler = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
     static void showMessageBox(QWidget* parent, const QString& title, const QString& text);
+    // Gives a message box the dialog's look: its Urdu font, right to left, an Urdu OK,
+    // centred on `parent`.
+    static void dressMessageBox(QMessageBox& box, QWidget* parent);
+    // The Naskh face at 14 points, or the application font's family when none is installed.
+    static QFont dialogFont();
+
+    // Asked before text that exists nowhere else would be lost.
+    enum class Answer { Save, Discard, Cancel };
+    using QuestionHandler = std::function<Answer(QWidget* parent, const QString& title, const QString& text)>;
+    static Answer askToSave(QWidget* parent, const QString& title, const QString& text);
+    // Picks a file to open or to save to; an empty result means the user cancelled.
+    using FileChooser = std::function<QString(QWidget* parent, bool saving, const QString& current)>;
+    static QString chooseFile(QWidget* parent, bool saving, const QString& current);
 
     // Builds the controls and sets up the engine from config.ini in the current
     // directory. A set-up failure is reported through `messages` and leaves the dialog
@@ -53,51 +86,125 @@ public:
     static const QString APP_NAME;
     static QIcon applicationIcon();
 
+    void setQuestionHandler(QuestionHandler handler) { questions = std::move(handler); }
+    void setFileChooser(FileChooser chooser) { files = std::move(chooser); }
+
+    // Reads a UTF-8 (or byte-order-marked UTF-16) text into the text box, which starts
+    // a new undo history; false (after telling the user) when it cannot.
+    bool openFile(const QString& path);
+    // Writes the text box in the encoding and line breaks of the file it came from
+    // (UTF-8 and LF for new text); false (after telling the user) when it cannot.
+    bool saveFile(const QString& path);
+    const QString& currentFileName() const { return currentFile; }
+
+    // The text box's context menu for a point of its viewport: the usual edit entries,
+    // and above them, on a misspelt word while idle, its suggestions and Ignore All.
+    // The caller owns the menu.
+    QMenu* createTextBoxMenu(const QPoint& pos);
+
 public slots:
     void onCheck();
     void onChange();
     void onLeave();
+    void onStop();
+    void onChangeAll();
+    void onIgnoreAll();
+    void onAdd();
+    bool onSave();
+    bool onSaveAs();
+    void onOpen();
     void showAbout();
+    // Escape during a pause ends the pass; otherwise it closes, as the close box does,
+    // after asking about unsaved text.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void placeControls();
+    void fitToScreen();
     void onInitDialog();
 
     void runPass();
     void finishPass();
     void returnToIdle();
     void reportError(const QString& text);
+    void pauseOnWord();
+    void updateChangeButton();
+    void changeWord(bool everywhere);
+    // Replaces text-box characters as one undo step and takes the result into inputText.
+    void replaceText(int start, int length, const QString& replacement);
+    void showStatus(const QString& pattern);
+    void setCurrentFile(const QString& path);
+    bool acceptFileDrop(QEvent* event);
+    // Larger (1), smaller (-1) or back to the dialog's size (0).
+    void zoomText(int steps);
+    // Whether the engine would stop on `token`, from the lexicon alone; cached.
+    bool isMisspeltQuick(const QString& token);
+    // The engine's answer with the personal word list on top.
+    bool checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions);
+    bool isPersonalWord(const std::u16string& token) const;
+    // Adds the token's letters to the personal list and saves it; false (after telling
+    // the user) when the list cannot be read or written.
+    bool addToPersonalList(const std::u16string& token);
+    std::u16string lettersOf(const QString& token) const;
+    static void giveShortcut(QPushButton* button, QKeySequence key);
+    // True when the dialog may drop the text box's contents.
+    bool confirmDiscard();
+    bool hasUnsavedText() const;
 
     // Data exchange: members into the controls, and the text box back into inputText.
     void refreshControls();
     void refreshMembers();
 
-    void colourRange(int start, int length, const QColor& colour);
-    void clearColouring();
+    bool isWordLetter(char16_t unit) const;
+    void highlightWord(int start, int length);
+    void clearHighlight();
 
     QIcon icon;
     QString promptText;
     QString suggestionsCaption;
     QListWidget* suggestionList = nullptr;
     zabrel::SpellChecker spellChecker;
+    // The engine's alphabet, read again for the dialog: it tells a word's letters from
+    // the punctuation around them.
+    zabrel::UniChar2IndexMap alphabet;
     QPushButton* checkButton = nullptr;
     QString inputText;  // the text box's content, line breaks as CR LF
     QTextEdit* inputBox = nullptr;
     zabrel::WordWalk walk;
     QPushButton* changeButton = nullptr;
     QPushButton* leaveButton = nullptr;
+    QPushButton* stopButton = nullptr;
+    QPushButton* changeAllButton = nullptr;
+    QPushButton* ignoreAllButton = nullptr;
+    QPushButton* addButton = nullptr;
+    // The user's own words, shared with zabrel-check.
+    zabrel::PersonalWordList personal{zabrel::PersonalWordList::defaultPath()};
+    // Where the pass is: the pause, misspelt words so far, words checked.
+    QLabel* statusLine = nullptr;
+    MisspellingHighlighter* highlighter = nullptr;
+    QHash<QString, bool> verdicts;  // token -> misspelt, as the lexicon says
+    QPushButton* openButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    // What Change puts in: the chosen suggestion, or the user's own spelling.
+    QLineEdit* replacementEdit = nullptr;
 
+    QGridLayout* buttonGrid = nullptr;
     QLineEdit* promptEdit = nullptr;
     QLineEdit* captionEdit = nullptr;
     QAction* aboutAction = nullptr;
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
+    QuestionHandler questions = askToSave;
+    FileChooser files = chooseFile;
+    QString currentFile;
+    // The encoding and line breaks of the file on disk, kept when it is saved again.
+    TextFile fileFormat;
     bool setUpFailed = false;
-    // Something in the text box may be red; clearing the colouring of a long text on
-    // every word would make a pass quadratic.
-    bool coloured = false;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;
-    bool recolouring = false;
 };

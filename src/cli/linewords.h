@@ -2,10 +2,40 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace zabrel::cli {
+
+// Which code units make up words. A word is a run of the dictionary's letters and of
+// the marks that sit inside Urdu words (diacritics, tatweel, ZWJ); everything else
+// (ZWNJ, ASCII and Urdu punctuation, digits, hyphens, slashes, quotes, brackets, NBSP,
+// Latin letters unless the alphabet lists them) separates words. Editors replace
+// exactly the word we report, so anything we count into a word is text they may
+// delete when the user accepts a suggestion.
+class WordLetters {
+public:
+    // `isLetter` is asked once for every BMP code unit.
+    explicit WordLetters(const std::function<bool(char16_t)>& isLetter);
+
+    bool isLetter(char16_t unit) const { return kinds[unit] == LETTER; }
+    bool inWord(char16_t unit) const { return kinds[unit] != OTHER; }
+    // Whether the character `cp` may be part of a word (never outside the BMP).
+    bool inWord(char32_t cp) const { return cp < 0x10000 && inWord(static_cast<char16_t>(cp)); }
+
+    // The word's letters alone, as the engine's filter sees it.
+    std::u16string lettersOf(std::u16string_view word) const;
+
+    // Diacritics, tatweel and ZWJ.
+    static bool isInnerMark(char16_t unit);
+
+private:
+    enum : uint8_t { OTHER, MARK, LETTER };
+    std::vector<uint8_t> kinds;
+};
 
 // One word of a line: where it starts and how long it is in UTF-16 units (to cut it
 // out), and where it starts in characters (what editors and people count).
@@ -15,9 +45,9 @@ struct LineWord {
     std::size_t column;
 };
 
-// Cuts a line at the dialog's eleven delimiters. Empty tokens between two delimiters
-// are dropped, as the dialog never sends them to the engine. `words` is reused so that
-// a long run does not allocate per line.
-void cutLine(std::u16string_view line, std::vector<LineWord>& words);
+// Cuts a line into words. A run of marks without a letter is no word, and a ZWJ at
+// either end of a run belongs to no word. `words` is reused so that a long run does not
+// allocate per line.
+void cutLine(std::u16string_view line, const WordLetters& letters, std::vector<LineWord>& words);
 
 }  // namespace zabrel::cli

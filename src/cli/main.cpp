@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // zabrel-check: the Urdu spell checker for editors, scripts and the shell.
+#include <fcntl.h>
 #include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <new>
 #include <optional>
@@ -18,11 +17,16 @@
 #include <vector>
 
 #include "cli/enginechecker.h"
+#include "cli/linereader.h"
+#include "cli/linewords.h"
+#include "cli/personalwords.h"
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
 #include "core/errors.h"
+#include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
+#include "lexicon/unichar2indexmap.h"
 #include "programs/dictionaryfolder.h"
 #include "text/utf8.h"
 
@@ -45,6 +49,7 @@ struct Settings {
     bool allSuggestions = false;
     Ranking ranking = Ranking::Exact;
     std::string dictionary;
+    fs::path personal;
     std::vector<std::string> files;
 };
 
@@ -68,6 +73,10 @@ void printHelp() {
         "                     config.ini, else the user's copy of the shipped Urdu\n"
         "                     dictionary, $XDG_DATA_HOME/zabrel/urdu (by default\n"
         "                     ~/.local/share/zabrel/urdu), made on first use\n"
+        "  -p, --personal=FILE   the personal word list, accepted in every mode and\n"
+        "                     added to by the pipe commands * and &; by default\n"
+        "                     $XDG_DATA_HOME/zabrel/personal.txt (one list for all\n"
+        "                     programs), made on first save\n"
         "      --all          show every suggestion, not only the first %zu\n"
         "      --ranking=accurate  order suggestions by the accurate ranking (weighted\n"
         "                     letter edits and word frequency, with two words run\n"
@@ -78,11 +87,16 @@ void printHelp() {
         "  -v, -vv            print the ispell version line, as editors ask for it\n"
         "\n"
         "For editors that drive ispell or hunspell, -m, -B, -C, -S, -t, -n and -H are\n"
-        "accepted and ignored, and so are -p FILE and -T TYPE; -i ENCODING must name\n"
-        "UTF-8.\n"
+        "accepted and ignored, and so is -T TYPE; -i ENCODING must name UTF-8.\n"
         "\n"
-        "Words are separated by space, tab, line breaks, the colon, the semicolon, the\n"
-        "apostrophe and the Arabic comma, full stop, semicolon and question mark.\n"
+        "A word is a run of the dictionary's letters and of the marks that sit inside\n"
+        "Urdu words (diacritics, tatweel, ZWJ, ZWNJ). Everything else separates words:\n"
+        "spaces, punctuation, digits, hyphens, quotes, brackets and Latin text, which\n"
+        "is not checked.\n"
+        "\n"
+        "Pipe commands: *WORD and &WORD add WORD to the personal list, @WORD accepts it\n"
+        "for the session, # saves the personal list (also done at the end), ^TEXT\n"
+        "checks TEXT, ! and %% turn terse mode on and off.\n"
         "\n"
         "Examples:\n"
         "  %s letter.txt             report misspellings with suggestions\n"
@@ -91,10 +105,11 @@ void printHelp() {
         "  %s -d ~/my-dictionary notes.txt\n"
         "\n"
         "Exit status:\n"
-        "  0  no misspelt word (in pipe mode: no error)\n"
-        "  1  at least one misspelt word (report and list modes)\n"
-        "  2  trouble: a file could not be read, a line was not valid UTF-8 (that line\n"
-        "     is skipped and the run goes on), or the dictionary could not be loaded\n",
+        "  0  no misspelt word (in list and pipe modes: no trouble)\n"
+        "  1  at least one misspelt word (report mode)\n"
+        "  2  trouble: a file could not be read or was UTF-16, a line was not valid\n"
+        "     UTF-8 (that line is skipped and the run goes on), the personal word list\n"
+        "     could not be read or saved, or the dictionary could not be loaded\n",
         PROGRAM, TextReport::DEFAULT_SUGGESTIONS, PROGRAM, PROGRAM, PROGRAM, PROGRAM);
 }
 
@@ -115,6 +130,7 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         {"list", no_argument, nullptr, 'l'},
         {"pipe", no_argument, nullptr, 'a'},
         {"dictionary", required_argument, nullptr, 'd'},
+        {"personal", required_argument, nullptr, 'p'},
         {"all", no_argument, nullptr, OPT_ALL},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, OPT_VERSION},
@@ -132,6 +148,9 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                 break;
             case 'd':
                 settings.dictionary = optarg;
+                break;
+            case 'p':
+                settings.personal = optarg;
                 break;
             case OPT_ALL:
                 settings.allSuggestions = true;
@@ -161,7 +180,6 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
             case 't':
             case 'n':
             case 'H':
-            case 'p':
             case 'T':
                 // Options of ispell and hunspell that have no meaning here.
                 break;
@@ -221,14 +239,24 @@ struct Input {
 
 class Run {
 public:
-    Run(const Settings& settings, SpellChecker& engine)
+    Run(const Settings& settings, SpellChecker& engine, const WordLetters& letters,
+        PersonalWordList& personal)
         : mode(settings.mode),
           engine(engine, settings.ranking),
-          pipe(checker()),
-          report(checker(), {settings.mode == Mode::List, settings.allSuggestions}),
+          letters(letters),
+          personal(personal),
+          checked(withPersonalWords(engineAnswers(), personal, letters)),
+          pipe(checked, letters, personal, [this](const std::string& message) { complain(message); }),
+          report(checked, letters, {settings.mode == Mode::List, settings.allSuggestions}),
           stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
 
     void start() {
+        // Before the banner: an editor shows what comes first as the checker's error.
+        try {
+            personal.load();
+        } catch (const QuelmException& ex) {
+            complain(ex.getMessage());
+        }
         if (mode == Mode::Pipe) {
             std::printf("%s\n", PipeSession::banner(ZABREL_VERSION).c_str());
             std::fflush(stdout);
@@ -237,30 +265,36 @@ public:
 
     void checkInput(const Input& input) {
         if (input.path.empty()) {
-            checkStream(std::cin, STDIN_NAME, fileSize(STDIN_FILENO));
+            checkDescriptor(STDIN_FILENO, STDIN_NAME);
             return;
         }
-        std::error_code ec;
-        if (fs::is_directory(input.path, ec)) {
-            complain(input.name + ": Is a directory");
-            return;
-        }
-        std::ifstream in(input.path, std::ios::binary);
-        if (!in) {
+        const int fd = ::open(input.path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             complain(input.name + ": " + std::strerror(errno));
             return;
         }
-        checkStream(in, input.name, fs::file_size(input.path, ec));
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+            complain(input.name + ": " + std::strerror(EISDIR));
+        else
+            checkDescriptor(fd, input.name);
+        ::close(fd);
+    }
+
+    // The end of the run: words added in a pipe session are saved.
+    void finish() {
+        if (mode == Mode::Pipe)
+            pipe.finish();
     }
 
     int exitStatus() const {
         if (trouble)
             return EXIT_TROUBLE;
-        return mode != Mode::Pipe && report.misspeltCount() > 0 ? EXIT_MISSPELT : EXIT_CLEAN;
+        return mode == Mode::Report && report.misspeltCount() > 0 ? EXIT_MISSPELT : EXIT_CLEAN;
     }
 
 private:
-    WordChecker checker() {
+    WordChecker engineAnswers() {
         return [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
             return engine(word, suggestions);
         };
@@ -272,61 +306,108 @@ private:
     }
 
     void complain(const std::string& message) {
+        std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, message.c_str());
         trouble = true;
     }
 
-    void checkStream(std::istream& in, const std::string& name, std::uintmax_t size) {
+    // Says once that the input is UTF-16. Other modes then skip the input; an editor in
+    // pipe mode still gets an answer per line.
+    bool refusedAsUtf16(LineReader& reader, const std::string& name) {
+        const std::string_view kind = utf16Kind(reader.peek());
+        if (kind.empty())
+            return false;
+        complain(name + ": looks like " + std::string(kind) + ", not UTF-8 (iconv -f " + std::string(kind) +
+                 " -t UTF-8 converts it)");
+        quietLines = mode == Mode::Pipe;
+        return mode != Mode::Pipe;
+    }
+
+    void checkDescriptor(int fd, const std::string& name) {
+        // In pipe mode a CR stays in the line, as hunspell keeps it: clients send LF.
+        LineReader reader(fd, letters, mode != Mode::Pipe);
+        if (refusedAsUtf16(reader, name))
+            return;
         std::unique_ptr<ProgressBar> bar;
+        const std::uintmax_t size = fileSize(fd);
         if (mode != Mode::Pipe && ProgressBar::wanted(stderr, size))
             bar = std::make_unique<ProgressBar>(stderr, name, size);
-        std::string line;
+
+        LineReader::Piece piece;
         std::string out;
-        std::uintmax_t done = 0;
-        for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
-            done += line.size() + 1;
+        std::size_t lineNumber = 1;
+        bool first = true;
+        bool markOnLine = false;
+        bool lineBad = false;
+        while (reader.next(piece)) {
+            std::string_view bytes = piece.bytes;
             // A byte-order mark is not part of the text, and would shift every column.
-            if (lineNumber == 1 && mode != Mode::Pipe && line.starts_with("\xEF\xBB\xBF"))
-                line.erase(0, 3);
+            if (first && mode != Mode::Pipe && bytes.starts_with("\xEF\xBB\xBF")) {
+                bytes.remove_prefix(3);
+                markOnLine = true;
+            }
+            first = false;
             out.clear();
-            if (!handleLine(name, lineNumber, line, out))
-                badLine(name, lineNumber, line, out);
+            if (!lineBad) {
+                if (!handlePiece(name, lineNumber, bytes, piece.lineEnds, out)) {
+                    lineBad = true;
+                    const std::size_t before =
+                        piece.lineOffset - (markOnLine && piece.lineOffset > 0 ? 3 : 0);
+                    badLine(name, lineNumber, bytes, before);
+                }
+            } else if (piece.lineEnds) {
+                handlePiece(name, lineNumber, {}, true, out);
+            }
+            if (piece.lineEnds) {
+                // An editor waits for the empty line that ends every answer; without it, it hangs.
+                if (lineBad && mode == Mode::Pipe)
+                    out += '\n';
+                lineBad = false;
+                markOnLine = false;
+                ++lineNumber;
+            }
             if (bar && stdoutIsTerminal && !out.empty())
                 bar->finish();
             std::fwrite(out.data(), 1, out.size(), stdout);
             if (mode == Mode::Pipe)
                 std::fflush(stdout);
             if (bar)
-                bar->update(done);
+                bar->update(reader.bytesRead());
         }
-        if (in.bad())
-            complain(name + ": read error");
+        if (reader.error() != 0)
+            complain(name + ": " + std::strerror(reader.error()));
     }
 
-    bool handleLine(const std::string& name, std::size_t lineNumber, const std::string& line,
-                    std::string& out) {
+    bool handlePiece(const std::string& name, std::size_t lineNumber, std::string_view piece, bool lineEnds,
+                     std::string& out) {
         if (mode == Mode::Pipe)
-            return pipe.respond(line, out);
-        return report.checkLine(name, lineNumber, line, out);
+            return pipe.feed(piece, lineEnds, out);
+        return report.checkPiece(name, lineNumber, piece, lineEnds, out);
     }
 
-    void badLine(const std::string& name, std::size_t lineNumber, const std::string& line, std::string& out) {
+    void badLine(const std::string& name, std::size_t lineNumber, std::string_view piece,
+                 std::size_t before) {
+        if (quietLines) {
+            trouble = true;
+            return;
+        }
         std::u16string ignored;
         std::size_t offset = 0;
-        utf8ToUtf16(line, ignored, offset);
+        utf8ToUtf16(piece, ignored, offset);
         complain(name + ":" + std::to_string(lineNumber) + ": invalid UTF-8 at byte " +
-                 std::to_string(offset + 1) + ", line skipped");
-        // An editor waits for the empty line that ends every answer; without it, it hangs.
-        if (mode == Mode::Pipe)
-            out += '\n';
+                 std::to_string(before + offset + 1) + ", line skipped");
     }
 
     Mode mode;
     EngineChecker engine;
+    const WordLetters& letters;
+    PersonalWordList& personal;
+    WordChecker checked;
     PipeSession pipe;
     TextReport report;
     bool stdoutIsTerminal;
     bool trouble = false;
+    bool quietLines = false;
 };
 
 }  // namespace
@@ -336,6 +417,13 @@ int main(int argc, char** argv) {
     if (std::optional<int> status = parseOptions(argc, argv, settings))
         return *status;
 
+    if (settings.personal.empty()) {
+        settings.personal = PersonalWordList::defaultPath();
+    } else {
+        std::error_code ec;
+        settings.personal = fs::absolute(settings.personal, ec);
+    }
+
     std::vector<Input> inputs;
     for (const std::string& file : settings.files) {
         std::error_code ec;
@@ -343,16 +431,27 @@ int main(int argc, char** argv) {
             {file == "-" ? STDIN_NAME : file, file == "-" ? fs::path() : fs::absolute(file, ec)});
     }
 
-    std::ios::sync_with_stdio(false);
     SpellChecker engine;
     if (!startEngine(settings.dictionary, settings.ranking, engine))
         return EXIT_TROUBLE;
 
-    Run run(settings, engine);
+    // The engine keeps its alphabet to itself; words are cut by the same letters.
+    UniChar2IndexMap alphabet;
+    try {
+        alphabet.load(engine.inDictionaryFolder(engine.configuration().urduAlphabetFilePath));
+    } catch (const QuelmException& ex) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+        return EXIT_TROUBLE;
+    }
+    const WordLetters letters([&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
+    PersonalWordList personal(settings.personal);
+
+    Run run(settings, engine, letters, personal);
     try {
         run.start();
         for (const Input& input : inputs)
             run.checkInput(input);
+        run.finish();
     } catch (const QuelmException& ex) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());

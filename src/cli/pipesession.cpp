@@ -1,9 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "cli/pipesession.h"
 
+#include "core/errors.h"
 #include "text/utf8.h"
 
 namespace zabrel::cli {
+
+namespace {
+
+std::size_t characters(std::u16string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
+              text[i - 1] <= 0xDBFF))
+            ++count;
+    return count;
+}
+
+}  // namespace
 
 std::string PipeSession::banner(std::string_view version) {
     // Clients such as ispell.el parse the ispell version out of this line, so its
@@ -11,52 +25,108 @@ std::string PipeSession::banner(std::string_view version) {
     return "@(#) International Ispell Version 3.2.06 (but really Zabrel " + std::string(version) + ")";
 }
 
-bool PipeSession::respond(std::string_view line, std::string& out) {
+bool PipeSession::feed(std::string_view piece, bool lineEnds, std::string& out) {
     std::size_t badOffset = 0;
-    if (!utf8ToUtf16(line, text, badOffset))
+    if (line == Line::Bad || line == Line::Ignore) {
+        // Nothing more of this line matters.
+    } else if (!utf8ToUtf16(piece, text, badOffset)) {
+        line = Line::Bad;
+        if (lineEnds)
+            line = Line::Start;
         return false;
-    if (text.empty()) {
-        out += '\n';
-        return true;
+    } else {
+        std::size_t skip = 0;
+        if (line == Line::Start)
+            startLine(text, skip);
+        const std::u16string_view rest = std::u16string_view(text).substr(skip);
+        switch (line) {
+            case Line::Text:
+                checkText(rest, column + skip, out);
+                column += skip + characters(rest);
+                break;
+            case Line::Add:
+            case Line::Accept:
+                if (word.size() + rest.size() <= LONGEST_ACCEPTED)
+                    word += rest;
+                else
+                    line = Line::Ignore;
+                break;
+            default:
+                break;
+        }
     }
-    switch (text[0]) {
+    if (lineEnds)
+        endLine(out);
+    return true;
+}
+
+void PipeSession::startLine(std::u16string_view first, std::size_t& skip) {
+    column = 0;
+    word.clear();
+    line = Line::Ignore;
+    skip = 1;
+    switch (first.empty() ? u'\0' : first[0]) {
         case u'*':
+        case u'&':
+            line = Line::Add;
+            break;
         case u'@':
-            // We have no personal dictionary to save to, so both accept for the session.
-            if (text.size() > 1)
-                accepted.insert(text.substr(1));
-            return true;
+            line = Line::Accept;
+            break;
         case u'!':
             terse = true;
-            return true;
+            break;
         case u'%':
             terse = false;
-            return true;
-        case u'#':  // save the personal dictionary: there is none
+            break;
+        case u'#':
+            save();
+            break;
         case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
         case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
         case u'-':
-            return true;
+            break;
         case u'^':
-            checkText(std::u16string_view(text).substr(1), 1, out);
-            return true;
+            line = Line::Text;
+            break;
         default:
-            checkText(text, 0, out);
-            return true;
+            line = Line::Text;
+            skip = 0;
+            break;
     }
 }
 
+void PipeSession::endLine(std::string& out) {
+    switch (line) {
+        case Line::Start:  // an empty line
+        case Line::Text:
+            out += '\n';
+            break;
+        case Line::Add:
+            if (personal.add(word))
+                unsaved = true;
+            break;
+        case Line::Accept:
+            if (!word.empty() && acceptedUnits + word.size() <= SESSION_UNITS && accepted.insert(word).second)
+                acceptedUnits += word.size();
+            break;
+        default:
+            break;
+    }
+    line = Line::Start;
+}
+
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
-    cutLine(line, words);
-    for (const LineWord& word : words) {
-        std::u16string token(line.substr(word.start, word.length));
+    cutLine(line, letters, words);
+    for (const LineWord& found : words) {
+        std::u16string token(line.substr(found.start, found.length));
         suggestions.clear();
         if (accepted.contains(token) || !check(token, suggestions)) {
             if (!terse)
                 out += "*\n";
             continue;
         }
-        const std::string position = std::to_string(word.column + offset);
+        const std::string position = std::to_string(found.column + offset);
         if (suggestions.empty()) {
             out += "# ";
             appendUtf8(out, token);
@@ -73,7 +143,21 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
         }
         out += '\n';
     }
-    out += '\n';
+}
+
+void PipeSession::finish() {
+    if (unsaved)
+        save();
+}
+
+void PipeSession::save() {
+    try {
+        personal.save();
+        unsaved = false;
+    } catch (const QuelmException& ex) {
+        if (warn)
+            warn(ex.getMessage());
+    }
 }
 
 }  // namespace zabrel::cli

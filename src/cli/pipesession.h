@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -8,15 +9,36 @@
 
 #include "cli/linewords.h"
 #include "cli/wordchecker.h"
+#include "engine/personalwordlist.h"
 
 namespace zabrel::cli {
 
 // The ispell pipe protocol (`zabrel-check -a`), one input line at a time, so that
 // editors see the same answers as the tests do. State that lives across lines: the
-// words accepted for the session and terse mode.
+// words accepted for the session, the personal word list and terse mode.
+//
+//   *WORD, &WORD  add WORD to the personal list (Urdu has no case, so & is *)
+//   @WORD         accept WORD for this session only
+//   #             save the personal list
+//   ! and %       terse mode on and off
+//   ^TEXT         check TEXT (offsets count the caret)
+//   ~, +, -       formatter commands: ignored, as hunspell ignores them
+//   anything else check the line
 class PipeSession {
 public:
-    explicit PipeSession(WordChecker check) : check(std::move(check)) {}
+    // Session words are bounded so that a client cannot grow us without end; past the
+    // bound, @ is ignored and the word is simply flagged again.
+    static constexpr std::size_t SESSION_UNITS = 1024 * 1024;
+    // Longer words cannot be meant: no word of any language is near this long.
+    static constexpr std::size_t LONGEST_ACCEPTED = 1024;
+
+    using Warn = std::function<void(const std::string& message)>;
+
+    // `check` should already accept the personal words (see withPersonalWords); the
+    // session adds to `personal` and saves it. `warn` hears about lists that could not
+    // be saved; the session goes on.
+    PipeSession(WordChecker check, const WordLetters& letters, PersonalWordList& personal, Warn warn = {})
+        : check(std::move(check)), letters(letters), personal(personal), warn(std::move(warn)) {}
 
     // "@(#) International Ispell Version 3.2.06 (but really Zabrel <version>)"
     static std::string banner(std::string_view version);
@@ -24,16 +46,39 @@ public:
     // Answers one line (without its LF) by appending the protocol's output to `out`:
     // nothing for a command, else one line per word and an empty line. Returns false,
     // appending nothing, when the line is not valid UTF-8.
-    bool respond(std::string_view line, std::string& out);
+    bool respond(std::string_view line, std::string& out) { return feed(line, true, out); }
+
+    // The same for a line that comes in pieces cut between words; `lineEnds` marks the
+    // last one. After an invalid piece, the rest of its line is ignored and nothing
+    // more is appended for it: the caller ends the answer.
+    bool feed(std::string_view piece, bool lineEnds, std::string& out);
+
+    // Saves the personal list if words were added since it was last saved. Called at
+    // the end of the session.
+    void finish();
 
     bool isTerse() const { return terse; }
 
 private:
+    enum class Line { Start, Text, Add, Accept, Ignore, Bad };
+
+    void startLine(std::u16string_view text, std::size_t& skip);
     void checkText(std::u16string_view text, std::size_t offset, std::string& out);
+    void endLine(std::string& out);
+    void save();
 
     WordChecker check;
+    const WordLetters& letters;
+    PersonalWordList& personal;
+    Warn warn;
     std::unordered_set<std::u16string> accepted;
+    std::size_t acceptedUnits = 0;
     bool terse = false;
+    bool unsaved = false;
+
+    Line line = Line::Start;
+    std::size_t column = 0;
+    std::u16string word;
     std::u16string text;
     std::vector<LineWord> words;
     std::vector<std::u16string> suggestions;

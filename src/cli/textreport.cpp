@@ -7,12 +7,15 @@
 
 namespace zabrel::cli {
 
-bool TextReport::checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line,
-                           std::string& out) {
+bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, std::string_view piece,
+                            bool lineEnds, std::string& out) {
     std::size_t badOffset = 0;
-    if (!utf8ToUtf16(line, text, badOffset))
+    if (!utf8ToUtf16(piece, text, badOffset)) {
+        if (lineEnds)
+            column = 0;
         return false;
-    cutLine(text, lineWords);
+    }
+    cutLine(text, letters, lineWords);
     for (const LineWord& word : lineWords) {
         ++words;
         suggestions.clear();
@@ -20,6 +23,13 @@ bool TextReport::checkLine(std::string_view fileName, std::size_t lineNumber, st
             ++misspelt;
             report(fileName, lineNumber, word, out);
         }
+    }
+    if (lineEnds) {
+        column = 0;
+    } else {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] < 0xDC00 || text[i] > 0xDFFF)
+                ++column;
     }
     return true;
 }
@@ -33,7 +43,7 @@ void TextReport::report(std::string_view fileName, std::size_t lineNumber, const
         return;
     }
     out += fileName;
-    out += ':' + std::to_string(lineNumber) + ':' + std::to_string(word.column + 1) + ": ";
+    out += ':' + std::to_string(lineNumber) + ':' + std::to_string(column + word.column + 1) + ": ";
     appendUtf8(out, token);
     // No suggestions leaves the arrow at the end of the line, so that every report line
     // splits the same way at " ->".

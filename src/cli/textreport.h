@@ -13,7 +13,8 @@ namespace zabrel::cli {
 
 // The report modes: one line per misspelt word, either
 //   FILE:LINE:COLUMN: WORD -> s1, s2, s3      (columns in characters, from 1)
-// or, in list mode, the word alone, as `hunspell -l` prints it.
+// or, in list mode, the word alone, as `hunspell -l` prints it. A column points at the
+// word itself, not at punctuation before it.
 class TextReport {
 public:
     static constexpr std::size_t DEFAULT_SUGGESTIONS = 5;
@@ -23,12 +24,20 @@ public:
         bool allSuggestions = false;
     };
 
-    TextReport(WordChecker check, Options options) : check(std::move(check)), options(options) {}
+    TextReport(WordChecker check, const WordLetters& letters, Options options)
+        : check(std::move(check)), letters(letters), options(options) {}
 
-    // Checks one line (without its LF) of `fileName`, appending report lines to
+    // Checks one line (without its line end) of `fileName`, appending report lines to
     // `out`. Returns false, appending nothing, when the line is not valid UTF-8.
     bool checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line,
-                   std::string& out);
+                   std::string& out) {
+        return checkPiece(fileName, lineNumber, line, true, out);
+    }
+
+    // The same for a line that comes in pieces cut between words; `lineEnds` marks the
+    // last one, and columns go on counting from piece to piece.
+    bool checkPiece(std::string_view fileName, std::size_t lineNumber, std::string_view piece, bool lineEnds,
+                    std::string& out);
 
     std::size_t wordCount() const { return words; }
     std::size_t misspeltCount() const { return misspelt; }
@@ -37,7 +46,9 @@ private:
     void report(std::string_view fileName, std::size_t lineNumber, const LineWord& word, std::string& out);
 
     WordChecker check;
+    const WordLetters& letters;
     Options options;
+    std::size_t column = 0;
     std::size_t words = 0;
     std::size_t misspelt = 0;
     std::u16string text;

@@ -8,6 +8,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,7 @@ struct Urdu {
     std::mutex lock;
     SpellChecker engine;
     PersonalWordList personal;
+    zabrel::Ranking ranking = zabrel::Ranking::Exact;
 };
 
 struct Provider {
@@ -88,6 +90,12 @@ std::shared_ptr<Urdu> setUp() {
     auto urdu = std::make_shared<Urdu>();
     if (!urdu->engine.initialize(folder))
         throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
+    // Enchant has no options for a provider: the environment chooses the ranking.
+    const char* ranking = std::getenv("ZABREL_RANKING");
+    if (ranking != nullptr && std::string_view(ranking) == "accurate") {
+        urdu->engine.prepareAccurateRanking();
+        urdu->ranking = zabrel::Ranking::Accurate;
+    }
     const std::filesystem::path personal = PersonalWordList::defaultPath();
     if (!personal.empty()) {
         urdu->personal = PersonalWordList(personal);
@@ -121,7 +129,7 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
             std::vector<std::u16string> suggestions;
             {
                 std::lock_guard<std::mutex> hold(urdu.lock);
-                urdu.engine.checkWord(w, suggestions);
+                urdu.engine.check(w, suggestions, urdu.ranking);
                 for (std::u16string& near : urdu.personal.near(w))
                     if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
                         suggestions.push_back(std::move(near));

@@ -150,10 +150,10 @@ void SpellChecker::prepareAccurateRanking() {
     if (accurate)
         return;
     // The dictionary folder may bring its own prices; the shipped ones otherwise.
-    const std::string path = inFolder(CostTable::FILE_NAME);
     std::error_code ec;
-    if (std::filesystem::exists(path, ec))
-        loadCostTable(path);
+    const std::string file = inFolder(CostTable::FILE_NAME);
+    if (std::filesystem::exists(file, ec))
+        loadCostTable(file);
     else
         accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
 }

@@ -56,8 +56,8 @@ public:
     // checkWord or suggestAccurate, by `ranking`.
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
-    // dictionary folder when it has one, else the shipped table built into the engine.
-    // Both raise IOException for a bad table.
+    // dictionary folder when it has one, else the shipped
+    // table built into the engine. Both raise IOException for a bad table.
     void loadCostTable(const std::string& path);
     void prepareAccurateRanking();
 
@@ -67,6 +67,9 @@ public:
     int32_t shapexCode(std::u16string word) const { return wordCode(word, shapexTable); }
 
     const ConfigManager& configuration() const { return config; }
+    // A path of config.ini as the engine opens it: relative ones are taken from the
+    // dictionary folder given to initialize().
+    std::string inDictionaryFolder(const std::string& path) const { return inFolder(path); }
     const HashTable& lexicon() const { return hashTable; }
 
 private:

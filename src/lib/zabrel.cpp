@@ -48,6 +48,7 @@ struct Dictionary::Impl {
     mutable SpellChecker engine;
     PersonalWordList personal;
     std::set<std::u16string, std::less<>> session;
+    zabrel::Ranking ranking = zabrel::Ranking::Exact;  // the engine's enum
 
     bool accepted(std::u16string_view word) const {
         return session.count(word) != 0 || personal.contains(word);
@@ -64,7 +65,7 @@ struct Dictionary::Impl {
     std::vector<std::u16string> suggest(std::u16string_view word) const {
         std::lock_guard<std::mutex> hold(lock);
         std::vector<std::u16string> suggestions;
-        if (accepted(word) || !engine.checkWord(std::u16string(word), suggestions))
+        if (accepted(word) || !engine.check(std::u16string(word), suggestions, ranking))
             return {};
         for (std::u16string& near : personal.near(word))
             if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
@@ -119,6 +120,15 @@ std::vector<std::string> Dictionary::suggest(std::string_view word) const {
 
 std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const {
     return guarded([&] { return impl->suggest(word); });
+}
+
+void Dictionary::setRanking(Ranking ranking) {
+    guarded([&] {
+        std::lock_guard<std::mutex> hold(impl->lock);
+        if (ranking == Ranking::Accurate)
+            impl->engine.prepareAccurateRanking();
+        impl->ranking = ranking == Ranking::Accurate ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
+    });
 }
 
 void Dictionary::usePersonalList(const std::string& path) {

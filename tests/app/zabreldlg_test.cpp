@@ -1,18 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "app/dialogunits.h"
 #include "app/textboxtext.h"
@@ -33,6 +45,7 @@ const QString JAWAB = QStringLiteral(u"جواب");
 const QString KITAB_SWAPPED = QStringLiteral(u"کتبا");
 const QString JAWAB_SWAPPED = QStringLiteral(u"جاوب");
 const QString BAZAR_SHORT = QStringLiteral(u"بزار");
+const QString KITABAN = QStringLiteral(u"کتابن");  // two suggestions
 
 zabrel::test::DictionaryContents testDictionary() {
     zabrel::test::DictionaryContents dict;
@@ -57,21 +70,27 @@ struct Range {
     bool operator==(const Range&) const = default;
 };
 
-// The ranges of the document whose text is red, merged where they touch.
-QList<Range> redRanges(const QTextDocument& document) {
+// The ranges of the text box shown in red, merged where they touch: red text in the
+// document, or a red extra selection over it.
+QList<Range> redRanges(const QTextEdit& box) {
     QList<Range> ranges;
+    auto add = [&](int start, int end) {
+        if (!ranges.isEmpty() && ranges.back().end == start)
+            ranges.back().end = end;
+        else
+            ranges.push_back({start, end});
+    };
+    const QTextDocument& document = *box.document();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().foreground().color() != QColor(255, 0, 0))
-                continue;
-            const int start = fragment.position();
-            const int end = start + fragment.length();
-            if (!ranges.isEmpty() && ranges.back().end == start)
-                ranges.back().end = end;
-            else
-                ranges.push_back({start, end});
+            if (fragment.charFormat().foreground().color() == QColor(255, 0, 0))
+                add(fragment.position(), fragment.position() + fragment.length());
         }
+    }
+    for (const QTextEdit::ExtraSelection& selection : box.extraSelections()) {
+        if (selection.format.foreground().color() == QColor(255, 0, 0))
+            add(selection.cursor.selectionStart(), selection.cursor.selectionEnd());
     }
     return ranges;
 }
@@ -80,6 +99,21 @@ QList<Range> redRanges(const QTextDocument& document) {
 void typeText(QWidget* widget, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
     QApplication::sendEvent(widget, &press);
+}
+
+// The ranges of the text box with a spelling underline, in document positions.
+QList<Range> underlined(const QTextEdit& box) {
+    QList<Range> ranges;
+    const QTextDocument& document = *box.document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+                ranges.push_back(
+                    {block.position() + range.start, block.position() + range.start + range.length});
+        }
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
+    return ranges;
 }
 
 QStringList itemsOf(const QListWidget& list) {
@@ -98,6 +132,12 @@ struct Harness {
     QPushButton* check = nullptr;
     QPushButton* change = nullptr;
     QPushButton* leave = nullptr;
+    QPushButton* stop = nullptr;
+    QLineEdit* replacement = nullptr;
+    // Answers to give to "save before closing?", in order; each question is recorded.
+    QList<CZabrelDlg::Answer> answers;
+    QStringList questions;
+    QString chosenFile;
 
     Harness() {
         dialog = std::make_unique<CZabrelDlg>(
@@ -107,6 +147,13 @@ struct Harness {
         check = dialog->findChild<QPushButton*>(QStringLiteral("checkButton"));
         change = dialog->findChild<QPushButton*>(QStringLiteral("changeButton"));
         leave = dialog->findChild<QPushButton*>(QStringLiteral("leaveButton"));
+        stop = dialog->findChild<QPushButton*>(QStringLiteral("stopButton"));
+        replacement = dialog->findChild<QLineEdit*>(QStringLiteral("replacementEdit"));
+        dialog->setQuestionHandler([this](QWidget*, const QString&, const QString& text) {
+            questions << text;
+            return answers.isEmpty() ? CZabrelDlg::Answer::Cancel : answers.takeFirst();
+        });
+        dialog->setFileChooser([this](QWidget*, bool, const QString&) { return chosenFile; });
     }
 
     void checkText(const QString& text) {
@@ -146,16 +193,32 @@ private slots:
     void changeShiftsLaterHighlights();
     void leaveReportsTheSameWordAgain();
     void asciiCommaStaysInTheToken();
+    void changeKeepsPunctuationAroundTheWord();
     void emptyTextCompletesAtOnce();
+    void closingAsksBeforeLosingText();
+    void undoTakesBackAChangeAndKeepsTheUsersEdits();
+    void stopEndsThePassAndTheWordCanBeTypedByHand();
     void setUpFailureIsReportedAndSurvived();
     void aboutBoxFromContextMenuAndF1();
+    void messageBoxesAreDressedLikeTheDialog();
+    void focusReturnsToTheTextAfterAPass();
+    void everyActionWorksFromTheKeyboard();
+    void ignoreAllAndChangeAllLastTheSession();
+    void openCheckAndSaveKeepTheFilesForm();
+    void droppedFileOpensAndBadFilesAreRefused();
+    void misspeltWordsAreUnderlinedWhileIdle();
+    void textSizeFollowsCtrlWheelAndKeys();
+    void addedWordsGoToThePersonalList();
 
 private:
     QTemporaryDir dictionary;
+    // Where the personal word list goes: never the user's own.
+    QTemporaryDir dataHome;
 };
 
 void DialogTest::initTestCase() {
-    QVERIFY(dictionary.isValid());
+    QVERIFY(dictionary.isValid() && dataHome.isValid());
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
     QVERIFY(QDir::setCurrent(dictionary.path()));
     // The first set-up builds the derived files; every dialog after it loads them.
@@ -201,18 +264,50 @@ void DialogTest::startState() {
 }
 
 void DialogTest::layoutIsTheMirroredTemplate() {
+    // The window used to be locked at the template's size in dialog units, which the
+    // Naskh font's tall lines made 644 x 600: taller than a 1366 x 768 screen at 125 %.
     Harness h;
-    const DialogUnits real(h.dialog->font());
-    QCOMPARE(h.dialog->size(), real.toPixels(286, 100));
-    const QRect box = h.box->geometry();
-    const QRect list = h.list->geometry();
-    const QRect check = h.check->geometry();
-    // Mirrored: the text box on the right, the list on the left, both 7 units in.
-    QVERIFY(list.right() < check.left() && check.right() < box.left());
-    QCOMPARE(list.left(), real.toPixelsX(7));
-    QCOMPARE(h.dialog->width() - (box.left() + box.width()), real.toPixelsX(7));
-    QCOMPARE(box.top(), list.top());
-    QVERIFY(h.change->geometry().top() > check.bottom());
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QVERIFY(d.minimumSize() != d.maximumSize());
+    QVERIFY(d.windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QRect screen = d.screen()->availableGeometry();
+    QVERIFY(d.width() <= screen.width() && d.height() <= screen.height());
+    // Opened in the template's proportions, 286 : 100, unless the screen is too small.
+    if (d.width() < screen.width() * 9 / 10)
+        QVERIFY2(std::abs(d.width() * 100 - d.height() * 286) <= 286 * 2,
+                 qPrintable(QString::number(d.width())));
+    // Small enough for a 1280 x 900 screen at 200 % (640 x 450 points, less the title
+    // bar and a panel), also with a long status line during a pass.
+    h.checkText(KITAB_SWAPPED + u' ' + SHEHAR + u' ' + DOST + u' ' + KITAB + u' ' + JAWAB_SWAPPED);
+    QVERIFY(h.paused());
+    const QSize least = d.minimumSizeHint();
+    QVERIFY2(least.width() <= 620 && least.height() <= 400,
+             qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+    h.stop->click();
+
+    // Mirrored: the text box on the right, the list on the left, the buttons between.
+    QVERIFY(h.list->geometry().right() < h.check->geometry().left());
+    QVERIFY(h.check->geometry().right() < h.box->geometry().left());
+    QCOMPARE(h.box->geometry().top(), h.check->geometry().top());
+    QVERIFY(h.change->geometry().top() > h.check->geometry().bottom());
+    // Every button is wide enough for its label.
+    for (auto* button : d.findChildren<QPushButton*>()) {
+        const int text = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(button->width() >= text + 8, qPrintable(button->text()));
+    }
+
+    // The text box and the list take what a bigger window gives, in the template's ratio.
+    const QSize boxBefore = h.box->size();
+    const QSize listBefore = h.list->size();
+    d.resize(d.width() + 570, d.height() + 200);
+    QTest::qWait(20);
+    QVERIFY(h.box->height() >= boxBefore.height() + 150 && h.list->height() >= listBefore.height() + 150);
+    const int boxGain = h.box->width() - boxBefore.width();
+    const int listGain = h.list->width() - listBefore.width();
+    QVERIFY2(boxGain > 2 * listGain && listGain > 0,
+             qPrintable(QStringLiteral("%1 %2").arg(boxGain).arg(listGain)));
 }
 
 void DialogTest::passStopsAtEachMisspeltWord() {
@@ -223,7 +318,7 @@ void DialogTest::passStopsAtEachMisspeltWord() {
 
     QVERIFY(h.paused());
     const int first = SHEHAR.size() + 1;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{first, first + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{first, first + 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
     QCOMPARE(h.list->item(0)->text(), KITAB);
     QVERIFY(h.list->item(0)->isSelected());
@@ -232,14 +327,14 @@ void DialogTest::passStopsAtEachMisspeltWord() {
     h.leave->click();
     QVERIFY(h.paused());
     const int second = first + 4 + 2 + DOST.size() + 1;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{second, second + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{second, second + 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
     QCOMPARE(h.list->currentRow(), 0);
     QVERIFY(h.messages.isEmpty());
 
     h.leave->click();
     QVERIFY(h.idle());
-    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
     QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
     // Left words are left alone.
     QVERIFY(h.box->toPlainText().contains(KITAB_SWAPPED));
@@ -252,7 +347,7 @@ void DialogTest::positionsAcrossALineBreak() {
     Harness h;
     h.checkText(SHEHAR + u' ' + DOST + u'\n' + w3);
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 11}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{9, 11}}));
     QCOMPARE(h.box->document()->characterAt(9), w3[0]);
 
     // A line separator (Shift+Return) is a break too, one character on screen.
@@ -272,22 +367,22 @@ void DialogTest::changeShiftsLaterHighlights() {
     const QString text =
         BAZAR_SHORT + u' ' + DOST + QStringLiteral(u"\n") + KITAB_SWAPPED + u' ' + JAWAB_SWAPPED;
     h.checkText(text);
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
 
     // Change without touching the list takes the first suggestion.
     h.change->click();
     QVERIFY(h.paused());
     QVERIFY(h.box->toPlainText().startsWith(BAZAR + u' ' + DOST + u'\n'));
     const int kitab = 4 + 1 + 4 + 1 + shift;
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{kitab, kitab + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{kitab, kitab + 4}}));
 
     h.change->click();
     const int jawab = kitab + 4 + 1;  // same length: no further shift
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{jawab, jawab + 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{jawab, jawab + 4}}));
     h.change->click();
     QVERIFY(h.idle());
     QCOMPARE(h.box->toPlainText(), BAZAR + u' ' + DOST + u'\n' + KITAB + u' ' + JAWAB);
-    QVERIFY(redRanges(*h.box->document()).isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
     QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
 
     // Another choice in the list is what Change uses; a new pass finds nothing left.
@@ -303,10 +398,10 @@ void DialogTest::changeShiftsLaterHighlights() {
 void DialogTest::leaveReportsTheSameWordAgain() {
     Harness h;
     h.checkText(JAWAB_SWAPPED + u' ' + SHEHAR + u' ' + JAWAB_SWAPPED);
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 4}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
     h.leave->click();
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{9, 13}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{9, 13}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(JAWAB_SWAPPED));
     h.leave->click();
     QVERIFY(h.idle());
@@ -317,23 +412,24 @@ void DialogTest::leaveReportsTheSameWordAgain() {
     QVERIFY(engineSuggestions(stranger).isEmpty());
     h.checkText(stranger + u' ' + JAWAB_SWAPPED);
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 6}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 6}}));
     QCOMPARE(h.list->count(), 0);
     QVERIFY(!h.change->isEnabled());
     h.leave->click();
     QVERIFY(h.paused());
     QVERIFY(h.change->isEnabled());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{7, 11}}));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{7, 11}}));
 }
 
 void DialogTest::asciiCommaStaysInTheToken() {
     Harness h;
     h.checkText(KITAB_SWAPPED + QStringLiteral(u", ") + DOST);
     QVERIFY(h.paused());
-    QCOMPARE(redRanges(*h.box->document()), (QList<Range>{{0, 5}}));
+    // The comma is part of the token the engine sees, but not of the red word.
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
     QCOMPARE(itemsOf(*h.list), engineSuggestions(KITAB_SWAPPED));
     h.change->click();
-    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QCOMPARE(h.box->toPlainText(), KITAB + QStringLiteral(u", ") + DOST);
     QVERIFY(h.idle());
 
     // A correct word with a comma attached is accepted as the word.
@@ -341,6 +437,24 @@ void DialogTest::asciiCommaStaysInTheToken() {
     h.checkText(KITAB + u',');
     QVERIFY(h.idle());
     QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
+}
+
+void DialogTest::changeKeepsPunctuationAroundTheWord() {
+    // Change used to replace the whole token, brackets and quotes included.
+    Harness h;
+    const QString text = QStringLiteral(u"(") + KITAB_SWAPPED + QStringLiteral(u") \"") + JAWAB_SWAPPED +
+                         QStringLiteral(u".\" ") + BAZAR_SHORT + QStringLiteral(u"?!");
+    h.checkText(text);
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{1, 5}}));
+    h.change->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{8, 12}}));
+    h.change->click();
+    // بزار is one letter shorter than بازار: the highlight stops before "?!".
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{15, 19}}));
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), QStringLiteral(u"(") + KITAB + QStringLiteral(u") \"") + JAWAB +
+                                       QStringLiteral(u".\" ") + BAZAR + QStringLiteral(u"?!"));
 }
 
 void DialogTest::emptyTextCompletesAtOnce() {
@@ -352,6 +466,148 @@ void DialogTest::emptyTextCompletesAtOnce() {
         QCOMPARE(h.messages, QStringList{QStringLiteral(u"Zabrel|") + COMPLETED});
         QCOMPARE(h.box->toPlainText(), text);
     }
+}
+
+void DialogTest::closingAsksBeforeLosingText() {
+    // Escape and the close box used to end the program at once, corrections and all.
+    QTemporaryDir folder;
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QGuiApplication::clipboard()->clear();
+
+    // Nothing typed: nothing to ask.
+    h.answers = {};
+    QVERIFY(d.close());
+    QVERIFY(h.questions.isEmpty());
+    d.show();
+
+    h.box->setFocus();
+    typeText(h.box, KITAB_SWAPPED + u' ' + DOST);
+    // Escape during a pause ends the pause, and asks nothing.
+    h.check->click();
+    QVERIFY(h.paused());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(d.isVisible());
+    QVERIFY(h.idle());
+    QVERIFY(h.messages.isEmpty());
+    QVERIFY(h.questions.isEmpty());
+
+    // Idle, Escape closes, but first asks; "go back" keeps the dialog.
+    h.answers = {CZabrelDlg::Answer::Cancel};
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QCOMPARE(h.questions.size(), 1);
+    QCOMPARE(
+        h.questions[0],
+        QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟"));
+    QVERIFY(d.isVisible());
+
+    // Save, but the file chooser is cancelled: still open.
+    h.answers = {CZabrelDlg::Answer::Save};
+    QVERIFY(!d.close());
+    QVERIFY(d.isVisible());
+
+    // Save to a file: written as UTF-8, then the dialog closes.
+    h.chosenFile = folder.filePath(QStringLiteral("letter.txt"));
+    h.answers = {CZabrelDlg::Answer::Save};
+    QVERIFY(d.close());
+    QVERIFY(!d.isVisible());
+    QFile saved(h.chosenFile);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), KITAB_SWAPPED + u' ' + DOST);
+    QCOMPARE(h.questions.size(), 3);
+
+    // Saved text asks nothing; nor does text the user has copied as a whole.
+    d.show();
+    QVERIFY(d.close());
+    d.show();
+    h.box->setFocus();
+    typeText(h.box, KITAB);
+    QVERIFY(h.box->document()->isModified());
+    QGuiApplication::clipboard()->setText(h.box->toPlainText());
+    QVERIFY(d.close());
+    QCOMPARE(h.questions.size(), 3);
+
+    // Discarding on purpose closes.
+    d.show();
+    typeText(h.box, DOST);
+    h.answers = {CZabrelDlg::Answer::Discard};
+    QVERIFY(d.close());
+    QCOMPARE(h.questions.size(), 4);
+}
+
+void DialogTest::undoTakesBackAChangeAndKeepsTheUsersEdits() {
+    // Colouring used to be recorded as undo steps, and any Change wiped the history.
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    h.box->setFocus();
+    typeText(h.box, KITAB_SWAPPED);
+    QGuiApplication::clipboard()->setText(u' ' + JAWAB_SWAPPED + u' ' + SHEHAR);
+    QTest::keyClick(h.box, Qt::Key_V, Qt::ControlModifier);
+    const QString typed = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + SHEHAR;
+    QCOMPARE(h.box->toPlainText(), typed);
+    const int steps = h.box->document()->availableUndoSteps();
+
+    h.check->click();
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->document()->availableUndoSteps(), steps);
+    h.leave->click();
+    QCOMPARE(h.box->document()->availableUndoSteps(), steps);
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED + u' ' + JAWAB + u' ' + SHEHAR);
+
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), typed);
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED);
+    QTest::keyClick(h.box, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(h.box, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText(), KITAB_SWAPPED + u' ' + JAWAB + u' ' + SHEHAR);
+    // The document was not rewritten along the way: the text is still all black.
+    QVERIFY(redRanges(*h.box).isEmpty());
+}
+
+void DialogTest::stopEndsThePassAndTheWordCanBeTypedByHand() {
+    Harness h;
+    QVERIFY(!h.stop->isEnabled() && !h.replacement->isEnabled());
+    const QString text = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + BAZAR_SHORT;
+    h.checkText(text);
+    QVERIFY(h.paused() && h.stop->isEnabled());
+    // The edit holds the chosen suggestion; the user writes a spelling of their own.
+    QCOMPARE(h.replacement->text(), KITAB);
+    h.replacement->setText(SHEHAR);
+    h.change->click();
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{4, 8}}));
+    // Typing the word back as it was is no change.
+    h.replacement->setText(JAWAB_SWAPPED);
+    QVERIFY(!h.change->isEnabled());
+    h.replacement->setText(QString());
+    QVERIFY(!h.change->isEnabled());
+
+    h.stop->click();
+    QVERIFY(h.idle());
+    QVERIFY(!h.stop->isEnabled());
+    QVERIFY(h.messages.isEmpty());
+    QVERIFY(redRanges(*h.box).isEmpty());
+    QCOMPARE(h.box->toPlainText(), SHEHAR + u' ' + JAWAB_SWAPPED + u' ' + BAZAR_SHORT);
+
+    // With no suggestion, the edit offers the word itself to correct by hand.
+    const QString stranger = QStringLiteral(u"ظظظظظظ");
+    h.checkText(stranger);
+    QCOMPARE(h.list->count(), 0);
+    QCOMPARE(h.replacement->text(), stranger);
+    QVERIFY(!h.change->isEnabled());
+    h.replacement->setText(KITAB);
+    QVERIFY(h.change->isEnabled());
+    h.change->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB);
 }
 
 void DialogTest::setUpFailureIsReportedAndSurvived() {
@@ -399,6 +655,438 @@ void DialogTest::aboutBoxFromContextMenuAndF1() {
     QTest::keyClick(&d, Qt::Key_F1);
     QVERIFY2(shown.contains(QStringLiteral("Zabrel Version 0.")), qPrintable(shown));
     QVERIFY(d.isVisible());
+}
+
+void DialogTest::messageBoxesAreDressedLikeTheDialog() {
+    // The completion message used to come in a small Latin font, left to right, with
+    // an English OK, so its Urdu rendered unjoined.
+    CZabrelDlg d;
+    auto* box = d.findChild<QTextEdit*>(QStringLiteral("inputBox"));
+    auto* check = d.findChild<QPushButton*>(QStringLiteral("checkButton"));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+
+    struct Seen {
+        QString text, font, button;
+        int pointSize = 0;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        QPoint centreOffset;
+    };
+    auto inspect = [&d](Seen& seen) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == &d)
+            return;
+        seen.font = modal->font().family();
+        seen.pointSize = modal->font().pointSize();
+        seen.direction = modal->layoutDirection();
+        seen.centreOffset = modal->frameGeometry().center() - d.frameGeometry().center();
+        for (auto* label : modal->findChildren<QLabel*>())
+            seen.text += label->text();
+        for (auto* button : modal->findChildren<QPushButton*>())
+            seen.button += button->text();
+        modal->close();
+    };
+
+    Seen completion;
+    QTimer::singleShot(0, [&] { inspect(completion); });
+    box->setPlainText(KITAB);
+    check->click();
+    QVERIFY2(completion.text.contains(COMPLETED), qPrintable(completion.text));
+    QCOMPARE(completion.font, d.font().family());
+    QCOMPARE(completion.pointSize, 14);
+    QCOMPARE(completion.direction, Qt::RightToLeft);
+    QCOMPARE(completion.button, QStringLiteral(u"ٹھیک ہے"));
+    QVERIFY2(completion.centreOffset.manhattanLength() <= 2,
+             qPrintable(QString::number(completion.centreOffset.manhattanLength())));
+
+    Seen about;
+    QTimer::singleShot(0, [&] { inspect(about); });
+    d.showAbout();
+    QVERIFY(about.text.contains(QStringLiteral("Zabrel Version")));
+    QCOMPARE(about.font, d.font().family());
+    QCOMPARE(about.direction, Qt::RightToLeft);
+    QCOMPARE(about.button, QStringLiteral(u"ٹھیک ہے"));
+
+    Seen question;
+    QTimer::singleShot(0, [&] { inspect(question); });
+    QCOMPARE(CZabrelDlg::askToSave(&d, CZabrelDlg::APP_NAME, COMPLETED), CZabrelDlg::Answer::Cancel);
+    QCOMPARE(question.direction, Qt::RightToLeft);
+    QCOMPARE(question.pointSize, 14);
+    QVERIFY(question.button.contains(QStringLiteral(u"محفوظ کریں")));
+}
+
+void DialogTest::focusReturnsToTheTextAfterAPass() {
+    // Focus used to land on the read-only prompt after the completion message, where
+    // one more Enter started a new pass through the default Check button.
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    for (auto* button : d.findChildren<QPushButton*>())
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+    h.box->setPlainText(KITAB_SWAPPED);
+    h.check->setFocus();
+    QTest::keyClick(h.check, Qt::Key_Return);
+    QVERIFY(h.paused());
+    h.leave->setFocus();
+    QTest::keyClick(h.leave, Qt::Key_Enter);
+    QVERIFY(h.idle());
+    QCOMPARE(h.messages.size(), 1);
+    QCOMPARE(QApplication::focusWidget(), h.box);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(h.messages.size(), 1);
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->document()->blockCount(), 3);
+}
+
+void DialogTest::everyActionWorksFromTheKeyboard() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    auto* prompt = d.findChild<QLineEdit*>(QStringLiteral("promptEdit"));
+    auto* caption = d.findChild<QLineEdit*>(QStringLiteral("captionEdit"));
+    for (QLineEdit* label : {prompt, caption})
+        QVERIFY(label->focusPolicy() == Qt::NoFocus && !label->hasFrame());
+
+    // Tab goes round the controls without stopping on the captions.
+    h.box->setPlainText(KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + u' ' + KITAB_SWAPPED);
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), h.check);
+    for (int i = 0; i < 12; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused != prompt && focused != caption);
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    // Plain Tab in the text box is a character.
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), h.box);
+    QVERIFY(h.box->toPlainText().contains(u'\t'));
+    h.box->setPlainText(KITABAN + u' ' + JAWAB_SWAPPED + u' ' + KITAB_SWAPPED);
+
+    // A shortcut presses its button with a short animation.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(h.paused());
+    QVERIFY(!h.check->toolTip().isEmpty());
+    // Enter on a suggestion changes the word to it.
+    QVERIFY(h.list->count() >= 2);
+    const QString second = h.list->item(1)->text();
+    h.list->setFocus();
+    QTest::keyClick(h.list, Qt::Key_Down);
+    QTest::keyClick(h.list, Qt::Key_Return);
+    QVERIFY(h.box->toPlainText().startsWith(second + u' '));
+    const int next = static_cast<int>(second.size()) + 1;
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{next, next + 4}}));
+    // Alt+L leaves; a double-click on a suggestion changes.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(redRanges(*h.box).value(0).start > next);
+    const QRect first = h.list->visualItemRect(h.list->item(0));
+    QTest::mouseClick(h.list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QTest::mouseDClick(h.list->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    QVERIFY(h.idle());
+    QVERIFY(h.box->toPlainText().endsWith(JAWAB_SWAPPED + u' ' + KITAB));
+    QCOMPARE(h.messages.size(), 1);
+
+    // Alt+C changes, Alt+S stops.
+    h.checkText(KITAB_SWAPPED + u' ' + JAWAB_SWAPPED);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(h.box->toPlainText().startsWith(KITAB));
+    QVERIFY(h.paused());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED);
+}
+
+void DialogTest::ignoreAllAndChangeAllLastTheSession() {
+    Harness h;
+    auto* changeAll = h.dialog->findChild<QPushButton*>(QStringLiteral("changeAllButton"));
+    auto* ignoreAll = h.dialog->findChild<QPushButton*>(QStringLiteral("ignoreAllButton"));
+    auto* status = h.dialog->findChild<QLabel*>(QStringLiteral("statusLine"));
+    QVERIFY(!changeAll->isEnabled() && !ignoreAll->isEnabled());
+    const QString text = KITAB_SWAPPED + u' ' + JAWAB_SWAPPED + QStringLiteral(u" (") + KITAB_SWAPPED +
+                         QStringLiteral(u") ") + JAWAB_SWAPPED + QStringLiteral(u"، ") + KITAB_SWAPPED +
+                         QStringLiteral(u". ") + BAZAR_SHORT + u' ' + JAWAB_SWAPPED;
+    h.checkText(text);
+    QVERIFY(changeAll->isEnabled() && ignoreAll->isEnabled());
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطیاں ملیں — 1 الفاظ جانچے گئے"));
+    changeAll->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{5, 9}}));
+    ignoreAll->click();
+    // The two later کتبا were changed without a pause, inside their punctuation; the
+    // two later جاوب were passed over.
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->toPlainText().count(KITAB), 3);
+    QCOMPARE(h.box->toPlainText().count(JAWAB_SWAPPED), 3);
+    QCOMPARE(h.replacement->text(), BAZAR);
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 3، اب تک 6 غلطیاں ملیں — 6 الفاظ جانچے گئے"));
+    h.leave->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED + QStringLiteral(u" (") + KITAB +
+                                       QStringLiteral(u") ") + JAWAB_SWAPPED + QStringLiteral(u"، ") + KITAB +
+                                       QStringLiteral(u". ") + BAZAR_SHORT + u' ' + JAWAB_SWAPPED);
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال مکمل: 7 الفاظ جانچے گئے، 7 غلطیاں ملیں"));
+    // One Change All is one undo step per changed word.
+    h.box->setFocus();
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText().count(KITAB), 2);
+
+    // The session remembers: a new pass changes and ignores at once.
+    h.messages.clear();
+    h.checkText(JAWAB_SWAPPED + u' ' + KITAB_SWAPPED + u' ' + BAZAR_SHORT);
+    QVERIFY(h.paused());
+    QCOMPARE(h.box->toPlainText(), JAWAB_SWAPPED + u' ' + KITAB + u' ' + BAZAR_SHORT);
+    QCOMPARE(h.replacement->text(), BAZAR);
+    h.stop->click();
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال روک دی گئی: 3 الفاظ جانچے گئے، 3 غلطیاں ملیں"));
+    QVERIFY(h.messages.isEmpty());
+}
+
+void DialogTest::openCheckAndSaveKeepTheFilesForm() {
+    QTemporaryDir folder;
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    auto* open = d.findChild<QPushButton*>(QStringLiteral("openButton"));
+    auto* save = d.findChild<QPushButton*>(QStringLiteral("saveButton"));
+
+    // CR LF breaks and a no-break space come back as they were; only the word changes.
+    const QString path = folder.filePath(QStringLiteral(u"خط.txt"));
+    const QByteArray before =
+        (SHEHAR + u' ' + KITAB_SWAPPED + QStringLiteral(u"\r\n") + DOST + QStringLiteral(u"\u00A0\r\n"))
+            .toUtf8();
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    h.chosenFile = path;
+    open->click();
+    QCOMPARE(h.box->toPlainText(), SHEHAR + u' ' + KITAB_SWAPPED + u'\n' + DOST + QStringLiteral(u" \n"));
+    QCOMPARE(d.windowTitle(), QStringLiteral(u"خط.txt[*] — Tesmara-ہجے پڑتال کار"));
+    QVERIFY(!d.isWindowModified());
+    // A freshly opened file is safe on disk: closing asks nothing.
+    QVERIFY(!h.box->document()->isModified());
+
+    h.check->click();
+    QVERIFY(h.paused());
+    QVERIFY(!open->isEnabled());
+    h.change->click();
+    QVERIFY(h.idle());
+    QVERIFY(d.isWindowModified());
+    h.chosenFile.clear();  // Save goes to the open file without asking
+    save->click();
+    QVERIFY(!d.isWindowModified());
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArray after = before;
+    after.replace(KITAB_SWAPPED.toUtf8(), KITAB.toUtf8());
+    QCOMPARE(saved.readAll(), after);
+    saved.close();
+
+    // A UTF-16 file with its byte-order mark is read, and saved the same way.
+    const QString wide = folder.filePath(QStringLiteral("wide.txt"));
+    {
+        QFile file(wide);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        file.write(encoder.encode(KITAB + u'\n'));
+    }
+    QVERIFY(d.openFile(wide));
+    QCOMPARE(h.box->toPlainText(), KITAB + u'\n');
+    h.box->setPlainText(DOST);
+    QVERIFY(d.saveFile(wide));
+    QFile wideFile(wide);
+    QVERIFY(wideFile.open(QIODevice::ReadOnly));
+    QCOMPARE(wideFile.readAll(),
+             QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(DOST.utf16()), 8));
+    QCOMPARE(h.messages.size(), 1);  // the completion message only
+}
+
+void DialogTest::droppedFileOpensAndBadFilesAreRefused() {
+    QTemporaryDir folder;
+    Harness h;
+    const QString good = folder.filePath(QStringLiteral("good.txt"));
+    const QString bad = folder.filePath(QStringLiteral("bad.txt"));
+    for (const auto& [path, bytes] : {std::pair{good, (KITAB + u' ' + DOST).toUtf8()},
+                                      std::pair{bad, QByteArray("\xD8\xA7\xFF\xFE\x80 latin-1 \xE9")}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(good)});
+    QWidget* target = h.box->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QCOMPARE(h.dialog->currentFileName(), good);
+
+    // Not UTF-8: refused with a message that names the file; the text stays.
+    QVERIFY(!h.dialog->openFile(bad));
+    QCOMPARE(h.messages.size(), 1);
+    QVERIFY(h.messages[0].contains(QStringLiteral(u"یہ فائل UTF-8 متن نہیں ہے")));
+    QVERIFY(h.messages[0].contains(bad));
+    QVERIFY(!h.dialog->openFile(folder.filePath(QStringLiteral("missing.txt"))));
+    QCOMPARE(h.messages.size(), 2);
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + DOST);
+    QCOMPARE(h.dialog->currentFileName(), good);
+    // A file that cannot be written is reported, and the text counts as unsaved.
+    typeText(h.box, DOST);
+    QVERIFY(!h.dialog->saveFile(folder.filePath(QStringLiteral("no/such/folder/x.txt"))));
+    QCOMPARE(h.messages.size(), 3);
+    QVERIFY(h.box->document()->isModified());
+}
+
+void DialogTest::misspeltWordsAreUnderlinedWhileIdle() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    h.box->setFocus();
+    // Letters only: the bracket stays without a line; a break inside a paragraph
+    // separates words.
+    typeText(h.box, SHEHAR + QStringLiteral(u" (") + KITAB_SWAPPED + QStringLiteral(u") ") + DOST);
+    QTest::keyClick(h.box, Qt::Key_Return, Qt::ShiftModifier);
+    typeText(h.box, JAWAB_SWAPPED + QStringLiteral(u"\n") + KITABAN);
+    QCOMPARE(underlined(*h.box), (QList<Range>{{5, 9}, {16, 20}, {21, 26}}));
+
+    // Off during a pass, where the red word is the only mark; back afterwards.
+    h.check->click();
+    QVERIFY(h.paused());
+    QVERIFY(underlined(*h.box).isEmpty());
+    h.stop->click();
+    QCOMPARE(underlined(*h.box).size(), 3);
+
+    // Right-click on a misspelt word: its suggestions first; choosing one is one
+    // undo step.
+    const QPoint onWord = h.box->cursorRect(QTextCursor(h.box->document()->findBlockByNumber(0))).center();
+    QTextCursor inWord(h.box->document());
+    inWord.setPosition(7);
+    std::unique_ptr<QMenu> menu(d.createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries << action->text();
+    QCOMPARE(entries.value(0), KITAB);
+    QVERIFY(entries.contains(QStringLiteral(u"سب نظرانداز کریں")));
+    QVERIFY(entries.size() > 4);  // the usual Undo, Copy, Paste... follow
+    menu->actions().value(0)->trigger();
+    QCOMPARE(h.box->toPlainText().mid(4, 6), QStringLiteral(u"(") + KITAB + QStringLiteral(u")"));
+    QCOMPARE(underlined(*h.box), (QList<Range>{{16, 20}, {21, 26}}));
+    QTest::keyClick(h.box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.box->toPlainText().mid(5, 4), KITAB_SWAPPED);
+
+    // A correct word has no spelling entries.
+    menu.reset(d.createTextBoxMenu(onWord));
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("ignoreAllAction")) == nullptr);
+
+    // Ignore All from the menu: no line under the word anywhere any more.
+    inWord.setPosition(18);
+    menu.reset(d.createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QAction* ignore = menu->findChild<QAction*>(QStringLiteral("ignoreAllAction"));
+    QVERIFY(ignore != nullptr);
+    ignore->trigger();
+    QCOMPARE(underlined(*h.box), (QList<Range>{{5, 9}, {21, 26}}));
+}
+
+void DialogTest::textSizeFollowsCtrlWheelAndKeys() {
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    h.box->setFocus();
+    const int start = h.box->font().pointSize();
+    QWheelEvent up(QPointF(10, 10), h.box->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(h.box->viewport(), &up);
+    QCOMPARE(h.box->font().pointSize(), start + 1);
+    QTest::keyClick(h.box, Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start + 2);
+    QTest::keyClick(h.box, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start + 1);
+    for (int i = 0; i < 100; ++i)
+        QTest::keyClick(h.box, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), 8);
+    QTest::keyClick(h.box, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(h.box->font().pointSize(), start);
+    // The dialog itself keeps its size.
+    QCOMPARE(d.font().pointSize(), 14);
+}
+
+void DialogTest::addedWordsGoToThePersonalList() {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    const QString listPath = home.filePath(QStringLiteral("zabrel/personal.txt"));
+    {
+        // Another program's word, already in the list.
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("zabrel"))));
+        QFile file(listPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(u"ظظظظ\n").toUtf8());
+    }
+    {
+        Harness h;
+        auto* add = h.dialog->findChild<QPushButton*>(QStringLiteral("addButton"));
+        QVERIFY(!add->isEnabled());
+        h.checkText(QStringLiteral(u"ظظظظ ") + KITAB_SWAPPED + QStringLiteral(u"، ") + JAWAB_SWAPPED + u' ' +
+                    KITAB_SWAPPED + u'.');
+        QVERIFY(add->isEnabled());
+        QCOMPARE(redRanges(*h.box), (QList<Range>{{5, 9}}));
+        add->click();
+        // The later کتبا is accepted now; the pass stops at جاوب only.
+        QCOMPARE(redRanges(*h.box), (QList<Range>{{11, 15}}));
+        h.leave->click();
+        QVERIFY(h.idle());
+        QFile file(listPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral(u"ظظظظ\n") + KITAB_SWAPPED + u'\n');
+        QCOMPARE(underlined(*h.box), (QList<Range>{{11, 15}}));
+    }
+    {
+        // A new session reads the list: nothing to stop at, nothing underlined.
+        Harness h;
+        h.checkText(KITAB_SWAPPED + u' ' + KITAB_SWAPPED);
+        QVERIFY(h.idle());
+        QVERIFY(underlined(*h.box).isEmpty());
+        // From the text box's menu too.
+        h.box->setPlainText(JAWAB_SWAPPED);
+        QTextCursor inWord(h.box->document());
+        inWord.setPosition(2);
+        std::unique_ptr<QMenu> menu(h.dialog->createTextBoxMenu(h.box->cursorRect(inWord).center()));
+        QAction* add = menu->findChild<QAction*>(QStringLiteral("addAction"));
+        QVERIFY(add != nullptr);
+        add->trigger();
+        QVERIFY(underlined(*h.box).isEmpty());
+    }
+    QFile file(listPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count('\n'), 3);
+
+    {
+        // A list that cannot be read is reported, and adding to it refuses.
+        QFile broken(listPath);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(
+            QByteArray("\xFF\xFE\x00"
+                       "bad",
+                       6));
+    }
+    {
+        Harness h;
+        QCOMPARE(h.messages.size(), 1);
+        h.checkText(BAZAR_SHORT);
+        h.dialog->findChild<QPushButton*>(QStringLiteral("addButton"))->click();
+        QCOMPARE(h.messages.size(), 2);
+        QVERIFY(h.paused());
+    }
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
 QTEST_MAIN(DialogTest)

@@ -4,17 +4,27 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/linewords.h"
 #include "cli/wordchecker.h"
 
 namespace zabrel::test {
 
-// Stands in for the engine: keeps the Arabic-block letters of a word as the engine's
-// alphabet filter does, accepts what is left when it is empty or in a fixed lexicon,
-// and offers fixed suggestions for some misspellings, none for the rest. Records
-// what it was asked.
+// Stands in for the engine: keeps the alphabet's letters of a word as the engine's
+// filter does, accepts what is left when it is empty or in a fixed lexicon, and offers
+// fixed suggestions for some misspellings, none for the rest. Records what it was
+// asked.
 struct FakeChecker {
+    // The common Urdu letters, as the test dictionaries list them.
+    static constexpr std::u16string_view ALPHABET = u"اآبپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیے";
+
+    static cli::WordLetters letters() {
+        return cli::WordLetters(
+            [](char16_t unit) { return ALPHABET.find(unit) != std::u16string_view::npos; });
+    }
+
     std::set<std::u16string> lexicon{u"سخت", u"بازار", u"شہر"};
     std::map<std::u16string, std::vector<std::u16string>> offers{
         {u"بزار", {u"بازار", u"بزر", u"ہزار"}},
@@ -26,13 +36,13 @@ struct FakeChecker {
         return [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
             asked.push_back(word);
             suggestions.clear();
-            std::u16string letters;
+            std::u16string kept;
             for (char16_t unit : word)
-                if (unit >= 0x0600 && unit <= 0x06FF)
-                    letters.push_back(unit);
-            if (letters.empty() || lexicon.contains(letters))
+                if (ALPHABET.find(unit) != std::u16string_view::npos)
+                    kept.push_back(unit);
+            if (kept.empty() || lexicon.contains(kept))
                 return false;
-            if (auto it = offers.find(letters); it != offers.end())
+            if (auto it = offers.find(kept); it != offers.end())
                 suggestions = it->second;
             return true;
         };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/fakechecker.h"
+
 namespace zabrel::cli {
 namespace {
 
@@ -13,43 +15,46 @@ struct Cut {
 };
 
 std::vector<Cut> cut(std::u16string_view line) {
+    static const WordLetters letters = zabrel::test::FakeChecker::letters();
     std::vector<LineWord> words;
-    cutLine(line, words);
+    cutLine(line, letters, words);
     std::vector<Cut> result;
     for (const LineWord& w : words)
         result.push_back({std::u16string(line.substr(w.start, w.length)), w.column});
     return result;
 }
 
-TEST(linewords_test, cuts_at_the_eleven_delimiters_only) {
+TEST(linewords_test, words_are_letters_and_inner_marks_and_everything_else_separates) {
     EXPECT_EQ(cut(u"سخت بازار"), (std::vector<Cut>{{u"سخت", 0}, {u"بازار", 4}}));
-    // Arabic comma, full stop, semicolon and question mark, colon, semicolon,
-    // apostrophe, tab, CR, LF: all separate.
-    EXPECT_EQ(cut(u"ا،ب۔پ؛ت؟ٹ:ث;ج'چ\tح\rخ\nد"), (std::vector<Cut>{{u"ا", 0},
-                                                                  {u"ب", 2},
-                                                                  {u"پ", 4},
-                                                                  {u"ت", 6},
-                                                                  {u"ٹ", 8},
-                                                                  {u"ث", 10},
-                                                                  {u"ج", 12},
-                                                                  {u"چ", 14},
-                                                                  {u"ح", 16},
-                                                                  {u"خ", 18},
-                                                                  {u"د", 20}}));
-    // ASCII punctuation, digits, brackets, quotes and hyphens stay inside the word.
-    EXPECT_EQ(cut(u"(سخت), 12-ب\"!?."), (std::vector<Cut>{{u"(سخت),", 0}, {u"12-ب\"!?.", 7}}));
+    // Brackets, quotes, ASCII and Urdu punctuation, digits of both kinds, hyphens,
+    // slashes and NBSP: the word is what is between them, its column its own.
+    EXPECT_EQ(cut(u"(بزار) \"صخت\"، «ہوا» 12سخت-بزار/شہر!؟ ۳۴ب\u00A0پ.ت,ث"), (std::vector<Cut>{{u"بزار", 1},
+                                                                                               {u"صخت", 8},
+                                                                                               {u"ہوا", 15},
+                                                                                               {u"سخت", 22},
+                                                                                               {u"بزار", 26},
+                                                                                               {u"شہر", 31},
+                                                                                               {u"ب", 39},
+                                                                                               {u"پ", 41},
+                                                                                               {u"ت", 43},
+                                                                                               {u"ث", 45}}));
+    // Diacritics, superscript alef, tatweel and ZWJ stay inside; ZWNJ separates the
+    // parts of a compound; a ZWJ at the edge and a lone mark make no word.
+    EXPECT_EQ(cut(u"کتاب\u200Cخانہ بَزار سخـت ا\u0670 \u200Dشہر\u200D \u064E \u0640"),
+              (std::vector<Cut>{
+                  {u"کتاب", 0}, {u"خانہ", 5}, {u"بَزار", 10}, {u"سخـت", 16}, {u"ا\u0670", 21}, {u"شہر", 25}}));
+    // Latin text and numbers hold no letter of the alphabet: no words at all.
+    EXPECT_TRUE(cut(u"abc 123 ١٢٣ x-y").empty());
 }
 
-TEST(linewords_test, drops_empty_tokens_and_counts_columns_in_characters) {
+TEST(linewords_test, counts_columns_in_characters) {
     EXPECT_TRUE(cut(u"").empty());
     EXPECT_TRUE(cut(u" ،  ۔\r").empty());
     EXPECT_EQ(cut(u"،  سخت  "), (std::vector<Cut>{{u"سخت", 3}}));
-    // An astral character is two units but one column.
-    EXPECT_EQ(cut(u"\U0001F600\U0001F600 سخت \U0001F600ب"),
-              (std::vector<Cut>{{u"\U0001F600\U0001F600", 0}, {u"سخت", 3}, {u"\U0001F600ب", 7}}));
-    // A lone low surrogate is a character of its own.
-    EXPECT_EQ(cut(std::u16string{0xDC00, 0xDC00, u' ', u'a'}),
-              (std::vector<Cut>{{std::u16string{0xDC00, 0xDC00}, 0}, {u"a", 3}}));
+    // An astral character is two units but one column, and never part of a word.
+    EXPECT_EQ(cut(u"\U0001F600\U0001F600 سخت \U0001F600ب"), (std::vector<Cut>{{u"سخت", 3}, {u"ب", 8}}));
+    // A lone surrogate is a character of its own.
+    EXPECT_EQ(cut(std::u16string{0xDC00, 0xDC00, u' ', u'ب'}), (std::vector<Cut>{{u"ب", 3}}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,10 +38,13 @@ std::string slurp(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int exitStatus(int pid) {
+int exitStatus(int pid, long* peakKiB = nullptr) {
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status))
         return -1;
+    if (peakKiB != nullptr)
+        *peakKiB = usage.ru_maxrss;
     return WEXITSTATUS(status);
 }
 
@@ -67,7 +71,7 @@ Outcome runProgram(const std::vector<std::string>& argv, const std::filesystem::
         execute(argv, workDir);
     }
     Outcome outcome;
-    outcome.status = exitStatus(pid);
+    outcome.status = exitStatus(pid, &outcome.peakKiB);
     outcome.out = slurp(outPath);
     outcome.err = slurp(errPath);
     std::filesystem::remove(outPath);

@@ -12,6 +12,7 @@ struct Outcome {
     int status = -1;  // exit status, or -1 when the program did not exit normally
     std::string out;
     std::string err;
+    long peakKiB = 0;  // the program's peak resident memory
 };
 
 // Runs `argv` in `workDir` with standard input from `input` (a file path; empty means

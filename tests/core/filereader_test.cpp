@@ -227,5 +227,6 @@ TEST_F(FileReaderTest, a_directory_is_refused_at_open_and_a_read_error_ends_ever
         reader.readASCII(token, 100, '=');
     EXPECT_EQ(reader.consumedBytes(), 300);
     EXPECT_NO_THROW(reader.requireAtMost(300));
-    EXPECT_EQ(raised<IOException>([&] { reader.requireAtMost(299); }).getMessage(), "File is too large: /dev/zero.");
+    EXPECT_EQ(raised<IOException>([&] { reader.requireAtMost(299); }).getMessage(),
+              "File is too large: /dev/zero.");
 }

@@ -3,6 +3,7 @@
 // libzabrel.so, a dictionary folder by path, the current directory elsewhere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -106,4 +107,22 @@ TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+TEST(ZabrelLibrary, the_accurate_ranking_is_opt_in_and_offers_words_run_together) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), contents());
+    zabrel::Dictionary urdu(folder.path().string());
+    const std::string joined = BAT + KAM;
+    const std::vector<std::string> exact = urdu.suggest(joined);
+    EXPECT_EQ(std::find(exact.begin(), exact.end(), BAT + " " + KAM), exact.end());
+    urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+    const std::vector<std::string> accurate = urdu.suggest(joined);
+    EXPECT_NE(std::find(accurate.begin(), accurate.end(), BAT + " " + KAM), accurate.end());
+    urdu.setRanking(zabrel::Dictionary::Ranking::Exact);
+    EXPECT_EQ(urdu.suggest(joined), exact);
+    // A bad cost table in the folder is the caller's error, not a crash.
+    std::ofstream(folder.file("costs.txt")) << "one two\n";
+    zabrel::Dictionary other(folder.path().string());
+    EXPECT_THROW(other.setRanking(zabrel::Dictionary::Ranking::Accurate), zabrel::Error);
 }

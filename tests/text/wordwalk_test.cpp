@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -165,6 +166,125 @@ TEST(wordwalk_test, checker_failure_leaves_the_walk_ready_for_a_new_pass) {
     walk.start(u"\u0627 \u0628");
     EXPECT_TRUE(walk.findMisspelt(checker.function()));
     EXPECT_EQ(walk.getDisplayStart(), 0);
+}
+
+// Arabic letters only: brackets, ASCII punctuation and quotes are not.
+bool arabicLetter(char16_t unit) {
+    return unit >= 0x0621 && unit <= 0x06D3;
+}
+
+TEST(wordwalk_test, highlight_covers_the_letters_and_leaves_attached_punctuation) {
+    FakeChecker checker;
+    // The engine is asked about the whole token; it filters the brackets itself.
+    checker.wrong = {u"(\u0627\u0628)", u"\"\u062A\u062B.", u"\u0628\u0628,"};
+    WordWalk walk;
+    walk.setLetterTest(arabicLetter);
+    walk.start(u"\u0627 (\u0627\u0628) \"\u062A\u062B. \u0628\u0628, ?!");
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentWord(), u"(\u0627\u0628)");
+    EXPECT_EQ(walk.getCurrentLetters(), u"\u0627\u0628");
+    EXPECT_EQ(walk.getLetterOffset(), 1);
+    EXPECT_EQ(walk.getHighlightStart(), 3);
+    EXPECT_EQ(walk.getLetterLength(), 2);
+    EXPECT_EQ(walk.getWordLength(), 4);
+
+    // Replacing the two letters by three shifts what follows by one.
+    walk.replaced(3);
+    walk.leave();
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentLetters(), u"\u062A\u062B");
+    EXPECT_EQ(walk.getHighlightStart(), 9);
+    walk.leave();
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getHighlightStart(), 13);
+    EXPECT_EQ(walk.getLetterLength(), 2);
+    walk.leave();
+    // "?!" has no letter at all; it would be singled out whole.
+    EXPECT_FALSE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentWord(), u"?!");
+    EXPECT_EQ(walk.getLetterLength(), 2);
+    EXPECT_EQ(walk.getWordsChecked(), 5);
+    EXPECT_EQ(walk.getStopCount(), 3);
+}
+
+TEST(wordwalk_test, session_lists_ignore_and_change_later_words_across_passes) {
+    FakeChecker checker;
+    const std::u16string ab = u"\u0627\u0628", tth = u"\u062A\u062B", jj = u"\u062C\u062C";
+    checker.wrong = {ab, tth, u"(" + tth + u")", jj};
+    WordWalk walk;
+    walk.setLetterTest(arabicLetter);
+    struct Replacement {
+        int32_t start, length;
+        std::u16string text;
+    };
+    std::vector<Replacement> replacements;
+    auto replace = [&](int32_t start, int32_t length, const std::u16string& text) {
+        replacements.push_back({start, length, text});
+    };
+
+    const std::u16string text = ab + u" " + tth + u" " + ab + u" (" + tth + u") " + jj + u"\r\n" + ab;
+    walk.start(text);
+    ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
+    EXPECT_EQ(walk.getCurrentLetters(), ab);
+    walk.ignoreAll();
+    ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
+    EXPECT_EQ(walk.getCurrentLetters(), tth);
+    EXPECT_EQ(walk.getHighlightStart(), 3);
+    // Change All to a word one unit longer: this occurrence by the caller, the later
+    // bracketed one by the walk, inside the brackets and shifted by the first change.
+    const std::u16string longer = u"\u062A\u062B\u062B";
+    walk.changeAll(longer);
+    walk.replaced(3);
+    walk.leave();
+    ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
+    EXPECT_EQ(walk.getCurrentLetters(), jj);
+    ASSERT_EQ(replacements.size(), 1u);
+    EXPECT_EQ(replacements[0].start, 11);
+    EXPECT_EQ(replacements[0].length, 2);
+    EXPECT_EQ(replacements[0].text, longer);
+    EXPECT_EQ(walk.getHighlightStart(), 16);
+    // The walk never asked the engine about the ignored or changed words again.
+    EXPECT_EQ(std::count(checker.asked.begin(), checker.asked.end(), ab), 1);
+    EXPECT_EQ(walk.getStopCount(), 3);
+    EXPECT_EQ(walk.getMisspeltCount(), 5);
+    EXPECT_EQ(walk.getWordsChecked(), 5);
+
+    // Stop ends the pass at once; the last word is not taken.
+    walk.stop();
+    EXPECT_FALSE(walk.isPaused());
+    EXPECT_TRUE(walk.atEnd());
+    EXPECT_FALSE(walk.findMisspelt(checker.function(), {}, replace));
+    EXPECT_EQ(walk.getWordsChecked(), 5);
+
+    // The lists outlive the pass; the counters do not.
+    walk.start(tth + u" " + ab);
+    EXPECT_FALSE(walk.findMisspelt(checker.function(), {}, replace));
+    ASSERT_EQ(replacements.size(), 2u);
+    EXPECT_EQ(replacements[1].start, 0);
+    EXPECT_EQ(walk.getStopCount(), 0);
+    EXPECT_EQ(walk.getMisspeltCount(), 2);
+}
+
+TEST(wordwalk_test, session_words_keep_one_decision_per_word) {
+    SessionWords words;
+    EXPECT_TRUE(words.empty());
+    words.ignoreAll(u"\u0627\u0628");
+    EXPECT_TRUE(words.isIgnored(u"\u0627\u0628"));
+    EXPECT_FALSE(words.isIgnored(u"\u0627"));
+    // A later decision about the same word replaces the earlier one.
+    words.changeAll(u"\u0627\u0628", u"\u0627\u0628\u062A");
+    EXPECT_FALSE(words.isIgnored(u"\u0627\u0628"));
+    ASSERT_NE(words.replacementFor(u"\u0627\u0628"), nullptr);
+    EXPECT_EQ(*words.replacementFor(u"\u0627\u0628"), u"\u0627\u0628\u062A");
+    words.ignoreAll(u"\u0627\u0628");
+    EXPECT_EQ(words.replacementFor(u"\u0627\u0628"), nullptr);
+    // Changing a word into itself would loop on nothing: it is ignored instead.
+    words.changeAll(u"\u062A", u"\u062A");
+    EXPECT_TRUE(words.isIgnored(u"\u062A"));
+    EXPECT_EQ(words.replacementFor(u"\u062A"), nullptr);
+    words.ignoreAll(u"");
+    words.clear();
+    EXPECT_TRUE(words.empty());
 }
 
 }  // namespace
