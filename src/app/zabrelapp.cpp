@@ -8,7 +8,7 @@
 #include "programs/dictionaryfolder.h"
 
 CZabrelApp::CZabrelApp(int& argc, char** argv) : QApplication(argc, argv) {
-    // The settings location keeps its historical name; nothing is stored there.
+    // The settings location keeps its historical name; only the ranking is stored there.
     setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     setApplicationName(CZabrelDlg::APP_NAME);
     setApplicationVersion(QStringLiteral(ZABREL_VERSION));

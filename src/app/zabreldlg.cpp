@@ -19,7 +19,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -72,6 +74,9 @@ const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند 
 const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
 const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
 const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
+// "Suggestions in the accurate order"
+const QString RANKING_ENTRY = QStringLiteral("تجاویز درست ترتیب میں");
+const QString RANKING_KEY = QStringLiteral("ranking");
 
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
@@ -356,7 +361,12 @@ void CZabrelDlg::onInitDialog() {
     aboutAction->setObjectName(QStringLiteral("aboutAction"));
     aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
     connect(aboutAction, &QAction::triggered, this, &CZabrelDlg::showAbout);
+    rankingAction = new QAction(RANKING_ENTRY, this);
+    rankingAction->setObjectName(QStringLiteral("rankingAction"));
+    rankingAction->setCheckable(true);
+    connect(rankingAction, &QAction::toggled, this, &CZabrelDlg::setAccurateRanking);
     addAction(aboutAction);
+    addAction(rankingAction);
 
     setWindowIcon(icon);
 
@@ -365,6 +375,7 @@ void CZabrelDlg::onInitDialog() {
         spellChecker.initialize(dictionaryFolder);
         alphabet.load(spellChecker.inDictionaryFolder(spellChecker.configuration().urduAlphabetFilePath));
         walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
+        rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
@@ -488,13 +499,28 @@ bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
     return personal.size() > 0 && (personal.contains(token) || personal.contains(alphabet.filterWord(token)));
 }
 
+void CZabrelDlg::setAccurateRanking(bool on) {
+    try {
+        if (on)
+            spellChecker.prepareAccurateRanking();
+    } catch (const zabrel::QuelmException& ex) {
+        // A bad cost table: the exact ranking stays.
+        const QSignalBlocker quiet(rankingAction);
+        rankingAction->setChecked(false);
+        reportError(QString::fromStdString(ex.getFullMessage()));
+        return;
+    }
+    ranking = on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
+    QSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+}
+
 bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
     if (isPersonalWord(word)) {
         suggestions.clear();
         return false;
     }
     const std::u16string asked = word;
-    if (!spellChecker.checkWord(std::move(word), suggestions))
+    if (!spellChecker.check(std::move(word), suggestions, ranking))
         return false;
     // The user's own words close to the misspelling come after the engine's.
     for (std::u16string& near : personal.near(asked))

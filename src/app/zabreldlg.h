@@ -197,6 +197,10 @@ private:
     QLineEdit* promptEdit = nullptr;
     QLineEdit* captionEdit = nullptr;
     QAction* aboutAction = nullptr;
+    // Suggestions by the accurate ranking; remembered between runs.
+    QAction* rankingAction = nullptr;
+    zabrel::Ranking ranking = zabrel::Ranking::Exact;
+    void setAccurateRanking(bool on);
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
     QuestionHandler questions = askToSave;

@@ -65,7 +65,7 @@ ZABREL_INTO_LOOP int32_t letterBound(const SlotKey& key, const WordProbe& probe)
 // `limit`: each remaining text unit lowers the last row's score by one at most, so
 // every distance up to the limit is exact and every larger one stays larger.
 ZABREL_INTO_LOOP int32_t boundedDistance(const WordProbe& probe, const uint8_t* text, int32_t textLength,
-                               int32_t limit) {
+                                         int32_t limit) {
     uint64_t pv = ~uint64_t{0};
     uint64_t mv = 0;
     const uint64_t high = uint64_t{1} << (probe.length - 1);
@@ -93,7 +93,7 @@ ZABREL_INTO_LOOP int32_t boundedDistance(const WordProbe& probe, const uint8_t* 
 // the candidate rules is never narrower than the limit, so it needs no test here.
 static_assert(listedDistanceLimit(40, 64) <= 3 && listedDistanceLimit(40, 2) <= 3);
 ZABREL_INTO_LOOP int32_t listedDistance(const SlotKeys& keys, const SlotKey& key, const WordProbe& probe,
-                              int32_t limit) {
+                                        int32_t limit) {
     const int32_t length = key.length;
     if (std::abs(length - probe.length) > limit)
         return limit + 1;

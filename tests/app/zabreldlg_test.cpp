@@ -209,6 +209,7 @@ private slots:
     void misspeltWordsAreUnderlinedWhileIdle();
     void textSizeFollowsCtrlWheelAndKeys();
     void addedWordsGoToThePersonalList();
+    void accurateRankingIsAChoiceTheDialogRemembers();
 
 private:
     QTemporaryDir dictionary;
@@ -219,6 +220,7 @@ private:
 void DialogTest::initTestCase() {
     QVERIFY(dictionary.isValid() && dataHome.isValid());
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dataHome.path().toLocal8Bit());
     zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
     QVERIFY(QDir::setCurrent(dictionary.path()));
     // The first set-up builds the derived files; every dialog after it loads them.
@@ -637,9 +639,10 @@ void DialogTest::aboutBoxFromContextMenuAndF1() {
     CZabrelDlg& d = *h.dialog;
     QCOMPARE(d.contextMenuPolicy(), Qt::ActionsContextMenu);
     const QList<QAction*> actions = d.actions();
-    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions.size(), 3);
     QVERIFY(actions[0]->isSeparator());
     QCOMPARE(actions[1]->text(), QStringLiteral("&About Zabrel..."));
+    QCOMPARE(actions[2]->objectName(), QStringLiteral("rankingAction"));
 
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -1087,6 +1090,32 @@ void DialogTest::addedWordsGoToThePersonalList() {
         QVERIFY(h.paused());
     }
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dataHome.path().toLocal8Bit());
+}
+
+void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
+    const QString joined = KITAB + JAWAB;
+    const QString pair = KITAB + u' ' + JAWAB;
+    {
+        Harness h;
+        auto* ranking = h.dialog->findChild<QAction*>(QStringLiteral("rankingAction"));
+        QVERIFY(ranking && ranking->isCheckable() && !ranking->isChecked());
+        QVERIFY(h.dialog->actions().contains(ranking));
+        h.checkText(joined);
+        QVERIFY(h.paused());
+        QVERIFY(!itemsOf(*h.list).contains(pair));
+        h.stop->click();
+        ranking->setChecked(true);
+        h.checkText(joined);
+        QVERIFY(h.paused());
+        QVERIFY(itemsOf(*h.list).contains(pair));
+        h.stop->click();
+    }
+    Harness again;
+    auto* ranking = again.dialog->findChild<QAction*>(QStringLiteral("rankingAction"));
+    QVERIFY(ranking->isChecked());
+    ranking->setChecked(false);
+    QVERIFY(!Harness().dialog->findChild<QAction*>(QStringLiteral("rankingAction"))->isChecked());
 }
 
 QTEST_MAIN(DialogTest)
