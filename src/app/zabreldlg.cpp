@@ -522,10 +522,7 @@ bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u1
     const std::u16string asked = word;
     if (!spellChecker.check(std::move(word), suggestions, ranking))
         return false;
-    // The user's own words close to the misspelling come after the engine's.
-    for (std::u16string& near : personal.near(asked))
-        if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
-            suggestions.push_back(std::move(near));
+    personal.appendNear(asked, suggestions);
     return true;
 }
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/personalwords.h"
 
-#include <algorithm>
-
 namespace zabrel::cli {
 
 WordChecker withPersonalWords(WordChecker check, const PersonalWordList& personal,
@@ -15,9 +13,7 @@ WordChecker withPersonalWords(WordChecker check, const PersonalWordList& persona
         }
         if (!check(word, suggestions))
             return false;
-        for (std::u16string& near : personal.near(word))
-            if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
-                suggestions.push_back(std::move(near));
+        personal.appendNear(word, suggestions);
         return true;
     };
 }

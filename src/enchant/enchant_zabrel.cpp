@@ -7,7 +7,6 @@
 #include <enchant-provider.h>
 #include <glib.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -130,9 +129,7 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
             {
                 std::lock_guard<std::mutex> hold(urdu.lock);
                 urdu.engine.check(w, suggestions, urdu.ranking);
-                for (std::u16string& near : urdu.personal.near(w))
-                    if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
-                        suggestions.push_back(std::move(near));
+                urdu.personal.appendNear(w, suggestions);
             }
             if (suggestions.empty())
                 return nullptr;

@@ -242,6 +242,12 @@ std::vector<std::u16string> PersonalWordList::words() const {
     return {list.begin(), list.end()};
 }
 
+void PersonalWordList::appendNear(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
+    for (std::u16string& close : near(word))
+        if (std::find(suggestions.begin(), suggestions.end(), close) == suggestions.end())
+            suggestions.push_back(std::move(close));
+}
+
 std::vector<std::u16string> PersonalWordList::near(std::u16string_view word, int32_t maxDistance) const {
     const std::u16string misspelt(word);
     std::vector<std::pair<int32_t, const std::u16string*>> found;

@@ -61,6 +61,9 @@ public:
     // Personal words within `maxDistance` edits of `word`, nearest first.
     std::vector<std::u16string> near(std::u16string_view word,
                                      int32_t maxDistance = SUGGESTION_DISTANCE) const;
+    // Appends the personal words near `word` that `suggestions` does not hold yet:
+    // the user's own words come after the engine's, whose order stays.
+    void appendNear(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
 
 private:
     using WordSet = std::set<std::u16string, std::less<>>;

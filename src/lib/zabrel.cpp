@@ -67,9 +67,7 @@ struct Dictionary::Impl {
         std::vector<std::u16string> suggestions;
         if (accepted(word) || !engine.check(std::u16string(word), suggestions, ranking))
             return {};
-        for (std::u16string& near : personal.near(word))
-            if (std::find(suggestions.begin(), suggestions.end(), near) == suggestions.end())
-                suggestions.push_back(std::move(near));
+        personal.appendNear(word, suggestions);
         return suggestions;
     }
 };
