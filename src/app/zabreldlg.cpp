@@ -373,7 +373,6 @@ void CZabrelDlg::onInitDialog() {
     QString failure;
     try {
         spellChecker.initialize(dictionaryFolder);
-        alphabet.load(spellChecker.inDictionaryFolder(spellChecker.configuration().urduAlphabetFilePath));
         walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
         rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
     } catch (const zabrel::QuelmException& ex) {
@@ -480,7 +479,7 @@ void CZabrelDlg::onAdd() {
 }
 
 bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
-    const std::u16string word = alphabet.filterWord(token);
+    const std::u16string word = alphabet().filterWord(token);
     try {
         // Another program may have added words since: add to what is on disk now.
         personal.load();
@@ -496,7 +495,8 @@ bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
 
 bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
     // Stored by its letters, as the engine sees it; written as is also counts.
-    return personal.size() > 0 && (personal.contains(token) || personal.contains(alphabet.filterWord(token)));
+    return personal.size() > 0 &&
+           (personal.contains(token) || personal.contains(alphabet().filterWord(token)));
 }
 
 void CZabrelDlg::setAccurateRanking(bool on) {
@@ -713,7 +713,7 @@ bool CZabrelDlg::isMisspeltQuick(const QString& token) {
     auto known = verdicts.constFind(token);
     if (known == verdicts.constEnd()) {
         // What checkWord accepts, without the cost of its suggestions.
-        const std::u16string word = alphabet.filterWord(token.toStdU16String());
+        const std::u16string word = alphabet().filterWord(token.toStdU16String());
         const bool wrong = word.size() > 1 && !spellChecker.lexicon().contains(word);
         // A long text has a few thousand distinct words; this only guards against
         // a pathological one.
@@ -956,7 +956,7 @@ bool CZabrelDlg::isWordLetter(char16_t unit) const {
     // Harakat and other Arabic combining marks sit on a letter and go with it.
     const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 ||
                       (unit >= 0x0610 && unit <= 0x061A) || (unit >= 0x06D6 && unit <= 0x06ED);
-    return mark || alphabet.getIndex(unit) != zabrel::NO_INDEX;
+    return mark || alphabet().getIndex(unit) != zabrel::NO_INDEX;
 }
 
 void CZabrelDlg::highlightWord(int start, int length) {

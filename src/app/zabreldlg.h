@@ -169,9 +169,8 @@ private:
     QString suggestionsCaption;
     QListWidget* suggestionList = nullptr;
     zabrel::SpellChecker spellChecker;
-    // The engine's alphabet, read again for the dialog: it tells a word's letters from
-    // the punctuation around them.
-    zabrel::UniChar2IndexMap alphabet;
+    // The engine's alphabet tells a word's letters from the punctuation around them.
+    const zabrel::UniChar2IndexMap& alphabet() const { return spellChecker.alphabet(); }
     QPushButton* checkButton = nullptr;
     QString inputText;  // the text box's content, line breaks as CR LF
     QTextEdit* inputBox = nullptr;

@@ -441,14 +441,8 @@ int main(int argc, char** argv) {
     if (!startEngine(settings.dictionary, settings.ranking, engine))
         return EXIT_TROUBLE;
 
-    // The engine keeps its alphabet to itself; words are cut by the same letters.
-    UniChar2IndexMap alphabet;
-    try {
-        alphabet.load(engine.inDictionaryFolder(engine.configuration().urduAlphabetFilePath));
-    } catch (const QuelmException& ex) {
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
-        return EXIT_TROUBLE;
-    }
+    // Words are cut by the engine's own letters.
+    const UniChar2IndexMap& alphabet = engine.alphabet();
     const WordLetters letters([&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
     PersonalWordList personal(settings.personal);
 

@@ -67,9 +67,9 @@ public:
     int32_t shapexCode(std::u16string word) const { return wordCode(word, shapexTable); }
 
     const ConfigManager& configuration() const { return config; }
-    // A path of config.ini as the engine opens it: relative ones are taken from the
-    // dictionary folder given to initialize().
-    std::string inDictionaryFolder(const std::string& path) const { return inFolder(path); }
+    // The letters words are made of, as loaded by initialize(): programs cut text into
+    // words by the same letters.
+    const UniChar2IndexMap& alphabet() const { return alphabetMap; }
     const HashTable& lexicon() const { return hashTable; }
 
 private:
