@@ -11,10 +11,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "core/configmanager.h"
+#include "core/errors.h"
 #include "core/folderlock.h"
 
 namespace fs = std::filesystem;
@@ -33,23 +34,14 @@ bool hasConfig(const fs::path& dir) {
 bool hasDictionaryConfig(const fs::path& dir) {
     if (!hasConfig(dir))
         return false;
-    std::ifstream in(dir / "config.ini", std::ios::binary);
-    std::string text(4096, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    const auto names = [&](std::string_view key) {
-        for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-            const bool lineStart = at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r' ||
-                                   text[at - 1] == ' ' || text[at - 1] == '\t';
-            std::size_t after = at + key.size();
-            while (after < text.size() && (text[after] == ' ' || text[after] == '\t'))
-                ++after;
-            if (lineStart && after < text.size() && text[after] == '=')
-                return true;
-        }
+    // Read as the engine reads it, which also bounds its size.
+    ConfigManager config;
+    try {
+        config.read((dir / ConfigManager::FILE_NAME).string());
+    } catch (const QuelmException&) {
         return false;
-    };
-    return names("initialize") && names("wordListFilePath");
+    }
+    return !config.initialize.empty() && !config.wordListFilePath.empty();
 }
 
 fs::path fromEnvironment(const char* name) {
