@@ -169,7 +169,8 @@ fs::path DictionaryFolder::shippedFolder() {
 }
 
 std::string DictionaryFolder::stampOf(const fs::path& shipped) {
-    // FNV-1a over each file's name and bytes, in name order.
+    // FNV-1a over each file's name, size and modification time, in name order: an
+    // upgrade rewrites the files, and a start need not read 2 MB to notice it.
     std::vector<fs::path> files;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(shipped, ec))
@@ -177,19 +178,20 @@ std::string DictionaryFolder::stampOf(const fs::path& shipped) {
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     uint64_t hash = 14695981039346656037ull;
-    const auto mix = [&](const char* bytes, std::size_t size) {
+    const auto mix = [&](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
         for (std::size_t k = 0; k < size; ++k) {
-            hash ^= static_cast<unsigned char>(bytes[k]);
+            hash ^= bytes[k];
             hash *= 1099511628211ull;
         }
     };
-    std::vector<char> buffer(1 << 16);
     for (const fs::path& file : files) {
         const std::string name = file.filename().string();
         mix(name.c_str(), name.size() + 1);
-        std::ifstream in(file, std::ios::binary);
-        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
-            mix(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        const int64_t size = static_cast<int64_t>(fs::file_size(file, ec));
+        const int64_t modified = fs::last_write_time(file, ec).time_since_epoch().count();
+        mix(&size, sizeof size);
+        mix(&modified, sizeof modified);
     }
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
