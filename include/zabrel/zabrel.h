@@ -5,7 +5,8 @@
 //     if (!urdu.check("کتاب")) for (const std::string& s : urdu.suggest("کتاب")) ...
 //
 // Words are UTF-8 (std::string_view) or UTF-16 (std::u16string_view). Every failure
-// is a zabrel::Error, which is a std::runtime_error.
+// is a zabrel::Error, which is a std::runtime_error; so is every call on a
+// Dictionary that was moved from.
 //
 // Threads: one Dictionary may be used from several threads at once; its calls are
 // serialised by a lock inside it. Separate Dictionary objects share nothing.
@@ -59,13 +60,22 @@ public:
     // Raises Error when the dictionary's cost table (costs.txt) is bad.
     void setRanking(Ranking ranking);
 
-    // The personal word list: `path` empty means the shared default. Loading replaces
-    // the words in memory; additions and removals are saved at once.
+    // The personal word list: `path` empty means the shared default, which is also
+    // the list addPersonal and removePersonal use when none was chosen. Loading
+    // replaces the words in memory; additions and removals are saved at once, next to
+    // what other programs saved. A list that cannot be read raises Error; lines of it
+    // that are not UTF-8 are skipped and named in warnings().
     void usePersonalList(const std::string& path = {});
+    // Blanks and line ends around the word are dropped; a word with a blank inside,
+    // or one the list cannot save, raises Error.
     void addPersonal(std::string_view word);
     void removePersonal(std::string_view word);
     // Accepted until this object is destroyed; never saved.
     void addSession(std::string_view word);
+
+    // What was skipped or repaired on the way, one sentence each: bad lines of the
+    // personal list, a damaged copy of the dictionary made again.
+    std::vector<std::string> warnings() const;
 
     // The folder this dictionary was opened from.
     std::string folder() const;
@@ -74,6 +84,7 @@ public:
 private:
     struct Impl;
     explicit Dictionary(std::unique_ptr<Impl> impl);
+    Impl& state() const;
     std::unique_ptr<Impl> impl;
 };
 

@@ -24,6 +24,21 @@ int CZabrelApp::initInstance() {
     }
 
     CZabrelDlg dialog(CZabrelDlg::showMessageBox, nullptr, folder);
+    if (const QString file = fileToOpen(arguments()); !file.isEmpty())
+        dialog.openFile(file);
     dialog.exec();
     return 0;
+}
+
+QString CZabrelApp::fileToOpen(const QStringList& arguments) {
+    // As every editor: the desktop entry and the shell hand over the file to open. Qt
+    // has taken its own options out already; "--" ends ours.
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (options && arguments[i] == QLatin1String("--"))
+            options = false;
+        else if (!options || !arguments[i].startsWith(u'-'))
+            return arguments[i];
+    }
+    return {};
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
+#include <QStringList>
 
 // The application object: common set-up, then the checking dialog, run modally for
 // the life of the program.
@@ -11,7 +13,10 @@ class CZabrelApp : public QApplication {
 public:
     CZabrelApp(int& argc, char** argv);
 
-    // Finds the dictionary folder, makes it the current directory (the engine reads
-    // config.ini from there) and runs the dialog. Returns the process exit status.
+    // Finds the dictionary folder, runs the dialog on it and opens the file named on
+    // the command line. Returns the process exit status.
     int initInstance();
+
+    // The file the command line names, if any.
+    static QString fileToOpen(const QStringList& arguments);
 };

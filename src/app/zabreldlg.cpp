@@ -39,6 +39,7 @@
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "core/errors.h"
+#include "programs/dictionaryfolder.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
@@ -202,7 +203,13 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std
     fitToScreen();
 }
 
-CZabrelDlg::~CZabrelDlg() = default;
+CZabrelDlg::~CZabrelDlg() {
+    // Words whose save failed get a last try; the user was told when it failed.
+    try {
+        personal.save();
+    } catch (const zabrel::QuelmException&) {
+    }
+}
 
 void CZabrelDlg::createControls() {
     // The tab order is set in placeControls().
@@ -372,7 +379,9 @@ void CZabrelDlg::onInitDialog() {
 
     QString failure;
     try {
-        spellChecker.initialize(dictionaryFolder);
+        std::string notice;
+        zabrel::DictionaryFolder::setUp(spellChecker, dictionaryFolder, notice);
+        setUpNotice = QString::fromStdString(notice);
         walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
         rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
     } catch (const zabrel::QuelmException& ex) {
@@ -421,12 +430,16 @@ void CZabrelDlg::onInitDialog() {
         reportError(failure);
         return;
     }
+    if (!setUpNotice.isEmpty())
+        reportError(setUpNotice);
     // Without its list the dialog still checks; adding then reports why it cannot.
     try {
         personal.load();
     } catch (const zabrel::QuelmException& ex) {
         reportError(QString::fromStdString(ex.getFullMessage()));
     }
+    for (const std::string& warning : personal.warnings())
+        reportError(QString::fromStdString(warning));
 }
 
 void CZabrelDlg::onCheck() {
@@ -480,16 +493,17 @@ void CZabrelDlg::onAdd() {
 
 bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
     const std::u16string word = alphabet().filterWord(token);
+    // Saved next to what other programs saved since the list was read. A save that
+    // fails is told and leaves the pass where it is; the word stays accepted here and
+    // pending, for the next save to write.
+    personal.add(word);
+    verdicts.remove(QString::fromStdU16String(token));
     try {
-        // Another program may have added words since: add to what is on disk now.
-        personal.load();
-        personal.add(word);
         personal.save();
     } catch (const zabrel::QuelmException& ex) {
         reportError(QString::fromStdString(ex.getFullMessage()));
         return false;
     }
-    verdicts.remove(QString::fromStdU16String(token));
     return true;
 }
 
@@ -590,8 +604,7 @@ bool CZabrelDlg::openFile(const QString& path) {
         return false;
     }
     fileFormat = opened;
-    fileFormat.text.clear();
-    inputBox->setPlainText(opened.text);
+    inputBox->setPlainText(opened.text());
     inputBox->document()->setModified(false);
     refreshMembers();
     statusLine->clear();
@@ -601,10 +614,9 @@ bool CZabrelDlg::openFile(const QString& path) {
 }
 
 bool CZabrelDlg::saveFile(const QString& path) {
-    TextFile out = fileFormat;
-    out.text = textboxtext::forTextBox(textboxtext::snapshot(*inputBox->document()));
+    const QString text = textboxtext::forTextBox(textboxtext::snapshot(*inputBox->document()));
     QString error;
-    if (!out.write(path, error)) {
+    if (!fileFormat.write(path, text, error)) {
         reportError(error);
         return false;
     }

@@ -207,6 +207,8 @@ private:
     QString currentFile;
     // The encoding and line breaks of the file on disk, kept when it is saved again.
     TextFile fileFormat;
+    // Said once at start: the user's dictionary copy was damaged and made again.
+    QString setUpNotice;
     bool setUpFailed = false;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;

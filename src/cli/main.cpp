@@ -219,7 +219,11 @@ bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& en
         return false;
     }
     try {
-        if (engine.initialize(folder)) {
+        std::string notice;
+        const bool ready = DictionaryFolder::setUp(engine, folder, notice);
+        if (!notice.empty())
+            std::fprintf(stderr, "%s: %s\n", PROGRAM, notice.c_str());
+        if (ready) {
             // A bad cost table is reported before any text is read.
             if (ranking == Ranking::Accurate)
                 engine.prepareAccurateRanking();
@@ -259,21 +263,24 @@ public:
         } catch (const QuelmException& ex) {
             complain(ex.getMessage());
         }
+        for (const std::string& warning : personal.warnings())
+            std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
         if (mode == Mode::Pipe) {
             std::printf("%s\n", PipeSession::banner(ZABREL_VERSION).c_str());
             std::fflush(stdout);
         }
     }
 
-    void checkInput(const Input& input) {
+    // False when standard output has failed and the run should end.
+    bool checkInput(const Input& input) {
         if (input.path.empty()) {
             checkDescriptor(STDIN_FILENO, STDIN_NAME);
-            return;
+            return outputError == 0;
         }
         const int fd = ::open(input.path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             complain(input.name + ": " + std::strerror(errno));
-            return;
+            return true;
         }
         struct stat info {};
         if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
@@ -281,12 +288,25 @@ public:
         else
             checkDescriptor(fd, input.name);
         ::close(fd);
+        return outputError == 0;
     }
 
     // The end of the run: words added in a pipe session are saved.
     void finish() {
         if (mode == Mode::Pipe)
             pipe.finish();
+    }
+
+    // Output that did not reach its reader is no answer: a failed write or final flush
+    // ends the run in trouble.
+    bool flushOutput() {
+        if (outputError == 0 && std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+            return true;
+        if (outputError == 0)
+            outputError = errno != 0 ? errno : EIO;
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", PROGRAM, std::strerror(outputError));
+        trouble = true;
+        return false;
     }
 
     int exitStatus() const {
@@ -370,14 +390,22 @@ private:
             }
             if (bar && stdoutIsTerminal && !out.empty())
                 bar->finish();
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            if (mode == Mode::Pipe)
-                std::fflush(stdout);
+            if (!write(out))
+                return;
             if (bar)
                 bar->update(reader.bytesRead());
         }
         if (reader.error() != 0)
             complain(name + ": " + std::strerror(reader.error()));
+    }
+
+    // False once standard output fails: the rest of the run could not be seen.
+    bool write(const std::string& out) {
+        if (std::fwrite(out.data(), 1, out.size(), stdout) == out.size() &&
+            (mode != Mode::Pipe || std::fflush(stdout) == 0))
+            return true;
+        outputError = errno;
+        return false;
     }
 
     bool handlePiece(const std::string& name, std::size_t lineNumber, std::string_view piece, bool lineEnds,
@@ -410,14 +438,37 @@ private:
     bool stdoutIsTerminal;
     bool trouble = false;
     bool quietLines = false;
+    int outputError = 0;
 };
+
+// A file opened while a standard descriptor is closed would take its number, and
+// the report would be written into it: give closed input and error streams
+// /dev/null, and refuse to run without an output.
+bool standardStreamsOpen() {
+    for (int fd : {STDIN_FILENO, STDERR_FILENO})
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF &&
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd)
+            return false;
+    if (::fcntl(STDOUT_FILENO, F_GETFD) < 0 && errno == EBADF) {
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", PROGRAM, std::strerror(EBADF));
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!standardStreamsOpen())
+        return EXIT_TROUBLE;
     Settings settings;
-    if (std::optional<int> status = parseOptions(argc, argv, settings))
+    if (std::optional<int> status = parseOptions(argc, argv, settings)) {
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+            std::fprintf(stderr, "%s: cannot write the output: %s\n", PROGRAM, std::strerror(errno));
+            return EXIT_TROUBLE;
+        }
         return *status;
+    }
 
     // ispell.el passes "-d NAME" for a dictionary entry called NAME, as hunspell takes
     // dictionary names: the shipped dictionary answers to its name.
@@ -450,7 +501,8 @@ int main(int argc, char** argv) {
     try {
         run.start();
         for (const Input& input : inputs)
-            run.checkInput(input);
+            if (!run.checkInput(input))
+                break;
         run.finish();
     } catch (const QuelmException& ex) {
         std::fflush(stdout);
@@ -461,6 +513,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
         return EXIT_TROUBLE;
     }
-    std::fflush(stdout);
+    run.flushOutput();
     return run.exitStatus();
 }

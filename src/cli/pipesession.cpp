@@ -80,8 +80,7 @@ void PipeSession::startLine(std::u16string_view first, std::size_t& skip) {
             terse = false;
             break;
         case u'#':
-            if (unsaved)
-                save();
+            save();
             break;
         case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
         case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
@@ -106,10 +105,8 @@ void PipeSession::endLine(std::string& out) {
         case Line::Add:
             // Saved at once: editors end their speller with a kill as often as with the
             // end of its input, and may do so right after sending #.
-            if (personal.add(word)) {
-                unsaved = true;
+            if (personal.add(word))
                 save();
-            }
             break;
         case Line::Accept:
             if (!word.empty() && acceptedUnits + word.size() <= SESSION_UNITS && accepted.insert(word).second)
@@ -156,17 +153,17 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
 }
 
 void PipeSession::finish() {
-    if (unsaved)
-        save();
+    save();
 }
 
 void PipeSession::save() {
     try {
         personal.save();
-        unsaved = false;
+        lastWarning.clear();
     } catch (const QuelmException& ex) {
-        if (warn)
+        if (warn && ex.getMessage() != lastWarning)
             warn(ex.getMessage());
+        lastWarning = ex.getMessage();
     }
 }
 

@@ -75,7 +75,8 @@ private:
     std::unordered_set<std::u16string> accepted;
     std::size_t acceptedUnits = 0;
     bool terse = false;
-    bool unsaved = false;
+    // A save that keeps failing for the same reason is reported once.
+    std::string lastWarning;
 
     Line line = Line::Start;
     std::size_t column = 0;

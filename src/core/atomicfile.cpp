@@ -22,6 +22,17 @@ std::string temporaryName(const std::string& target) {
            std::to_string(seed ^ (serial * 2654435761u));
 }
 
+// The rename is only durable once the folder's own entry is on disk.
+void syncFolder(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string target) : targetPath(std::move(target)) {}
@@ -76,6 +87,7 @@ bool AtomicFile::commit() {
     if (std::rename(temporaryPath.c_str(), targetPath.c_str()) != 0)
         return fail();
     temporaryPath.clear();
+    syncFolder(targetPath);
     return true;
 }
 

@@ -87,18 +87,29 @@ std::shared_ptr<Urdu> setUp() {
     if (folder.empty())
         throw std::runtime_error(error);
     auto urdu = std::make_shared<Urdu>();
-    if (!urdu->engine.initialize(folder))
+    std::string notice;
+    if (!zabrel::DictionaryFolder::setUp(urdu->engine, folder, notice))
         throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
+    if (!notice.empty())
+        g_warning("zabrel: %s", notice.c_str());
     // Enchant has no options for a provider: the environment chooses the ranking.
     const char* ranking = std::getenv("ZABREL_RANKING");
     if (ranking != nullptr && std::string_view(ranking) == "accurate") {
         urdu->engine.prepareAccurateRanking();
         urdu->ranking = zabrel::Ranking::Accurate;
     }
+    // Urdu stays available with a personal list that cannot be read: the user is told,
+    // and the list is left alone (it refuses to save).
     const std::filesystem::path personal = PersonalWordList::defaultPath();
     if (!personal.empty()) {
         urdu->personal = PersonalWordList(personal);
-        urdu->personal.load();
+        try {
+            urdu->personal.load();
+        } catch (const zabrel::QuelmException& ex) {
+            g_warning("zabrel: %s", ex.getMessage().c_str());
+        }
+        for (const std::string& warning : urdu->personal.warnings())
+            g_warning("zabrel: %s", warning.c_str());
     }
     return urdu;
 }
@@ -142,14 +153,34 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
 
+// Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
 void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
     reporting(
         0,
         [&] {
             Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
+            if (!PersonalWordList::storable(w))
+                throw std::runtime_error("\"" + std::string(word, len) +
+                                         "\" cannot be a personal word (empty, or with a blank inside)");
             std::lock_guard<std::mutex> hold(urdu.lock);
-            if (urdu.personal.add(w))
+            urdu.personal.add(w);
+            urdu.personal.save();
+            return 0;
+        },
+        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+}
+
+// enchant_dict_remove: the word leaves Enchant's lists and is excluded there; it must
+// leave ours as well, or the other programs would go on accepting it.
+void zabrelRemoveFromPersonal(EnchantDict* me, const char* const word, size_t len) {
+    reporting(
+        0,
+        [&] {
+            Urdu& urdu = state(me);
+            const std::u16string w = wordOf(word, len);
+            std::lock_guard<std::mutex> hold(urdu.lock);
+            if (urdu.personal.remove(w))
                 urdu.personal.save();
             return 0;
         },
@@ -175,6 +206,7 @@ EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {
             dict->check = zabrelCheck;
             dict->suggest = zabrelSuggest;
             dict->add_to_personal = zabrelAddToPersonal;
+            dict->add_to_exclude = zabrelRemoveFromPersonal;
             return dict;
         },
         [&](const std::string& message) { enchant_provider_set_error(me, ("zabrel: " + message).c_str()); });

@@ -7,14 +7,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <system_error>
 #include <utility>
 
-#include "core/atomicfile.h"
 #include "core/errors.h"
+#include "core/folderlock.h"
+#include "core/userfile.h"
 #include "engine/spellchecker.h"
 #include "text/utf8.h"
 
@@ -24,25 +22,28 @@ namespace zabrel {
 
 namespace {
 
-fs::path fromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? fs::path(value) : fs::path();
+// Appends go on while the unsorted tail stays this small next to the sorted list.
+constexpr std::uintmax_t SMALLEST_TAIL = 64 * 1024;
+constexpr std::uintmax_t TAIL_FRACTION = 8;
+
+bool isBlank(char16_t unit) {
+    return (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 || unit == 0x85 || unit == 0xA0 || unit == 0x1680 ||
+           (unit >= 0x2000 && unit <= 0x200A) || unit == 0x2028 || unit == 0x2029 || unit == 0x202F ||
+           unit == 0x205F || unit == 0x3000 || unit == 0xFEFF;
 }
 
-// Bytes the word takes in the file, its line end included.
-std::uintmax_t lineBytes(std::u16string_view word) {
-    std::uintmax_t bytes = 1;
-    for (char16_t unit : word)
-        bytes += unit < 0x80 ? 1 : unit < 0x800 || (unit >= 0xD800 && unit <= 0xDFFF) ? 2 : 3;
-    return bytes;
+std::u16string_view trimmed(std::u16string_view word) {
+    while (!word.empty() && isBlank(word.back()))
+        word.remove_suffix(1);
+    while (!word.empty() && isBlank(word.front()))
+        word.remove_prefix(1);
+    return word;
 }
 
-bool storable(std::u16string_view word) {
-    if (word.empty())
-        return false;
+bool wellFormed(std::u16string_view word) {
     for (std::size_t i = 0; i < word.size(); ++i) {
         const char16_t unit = word[i];
-        if (unit == u'\n' || unit == u'\r' || unit == 0)
+        if (unit == 0 || isBlank(unit))
             return false;
         const bool high = unit >= 0xD800 && unit <= 0xDBFF;
         const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
@@ -54,11 +55,10 @@ bool storable(std::u16string_view word) {
     return true;
 }
 
-std::string_view trimmed(std::string_view line) {
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-        line.remove_suffix(1);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-        line.remove_prefix(1);
+std::string lineOf(std::u16string_view word) {
+    std::string line;
+    appendUtf8(line, word);
+    line += '\n';
     return line;
 }
 
@@ -66,134 +66,143 @@ std::string_view trimmed(std::string_view line) {
     throw IOException(ZABREL_HERE, code, "The personal word list " + file.string() + " " + what + ".");
 }
 
-// Reads at most `limit` + 1 bytes, so that a device or a runaway file cannot take all
-// memory; the caller tells "too large" from the size.
-bool readBounded(const fs::path& file, std::uintmax_t limit, std::string& bytes, int& error) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    bytes.clear();
-    char buffer[65536];
-    error = 0;
-    while (bytes.size() <= limit) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            error = errno;
-        if (got <= 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return error == 0;
+std::string mebibytes(std::uintmax_t bytes) {
+    return std::to_string(bytes / (1024 * 1024)) + " MiB";
 }
 
-// Writes `bytes` to `target` so that readers see the old file or the new one, never a
-// part, creating the folder when needed. Returns the system's reason on failure.
-std::string writeAtomically(const fs::path& target, const std::string& bytes) {
+// A killed program leaves its temporary file behind; only the lock holder writes
+// one, so while the lock is held every such file is stale.
+void removeStaleTemporaries(const fs::path& target) {
+    const std::string stem = target.filename().string() + ".tmp-";
     std::error_code ec;
-    if (target.has_parent_path())
-        fs::create_directories(target.parent_path(), ec);
-    if (ec)
-        return ec.message();
-    AtomicFile out(target.string());
-    if (!out.open())
-        return out.error();
-    // A list the user made private stays private.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0)
-        ::fchmod(::fileno(out.stream()), old.st_mode & 07777);
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.stream()) != bytes.size())
-        return std::strerror(errno);
-    if (!out.commit())
-        return out.error();
-    return {};
+    for (const fs::directory_entry& entry : fs::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(stem) && entry.is_regular_file(ec) &&
+            name.find_first_not_of("0123456789-", stem.size()) == std::string::npos)
+            fs::remove(entry.path(), ec);
+    }
+}
+
+fs::path lockFileOf(const fs::path& target) {
+    return target.string() + ".lock";
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
 }
 
 }  // namespace
 
 fs::path PersonalWordList::defaultPath() {
-    fs::path base = fromEnvironment("XDG_DATA_HOME");
-    if (base.empty()) {
-        const fs::path home = fromEnvironment("HOME");
-        if (home.empty())
-            return {};
-        base = home / ".local" / "share";
-    }
-    return base / "zabrel" / "personal.txt";
+    const fs::path base = userDataHome();
+    return base.empty() ? fs::path() : base / "zabrel" / "personal.txt";
 }
 
-void PersonalWordList::readWords(const fs::path& file, WordSet& into) {
-    std::string bytes;
-    int error = 0;
-    if (!readBounded(file, LARGEST_FILE, bytes, error)) {
-        // Not there yet (nor, perhaps, its folder): an empty list, made on first save.
-        if (error == ENOENT || error == ENOTDIR)
-            return;
-        fail(error == EISDIR ? ERR_FILE_OPEN : ERR_FILE_READ, file,
-             std::string("could not be read: ") + std::strerror(error));
-    }
-    if (bytes.size() > LARGEST_FILE)
-        fail(ERR_FILE_READ, file, "is larger than " + std::to_string(LARGEST_FILE / (1024 * 1024)) + " MiB");
+std::optional<std::u16string> PersonalWordList::storable(std::u16string_view word) {
+    const std::u16string_view core = trimmed(word);
+    if (core.empty() || !wellFormed(core))
+        return std::nullopt;
+    return std::u16string(core);
+}
 
+PersonalWordList::Contents PersonalWordList::readFile(const fs::path& target) {
+    Contents contents;
+    std::string bytes;
+    std::string reason;
+    switch (UserFile::read(target, LARGEST_FILE, bytes, reason)) {
+        case UserFile::Read::Missing:
+            return contents;  // made on first save, folder and all
+        case UserFile::Read::TooLarge:
+            fail(ERR_FILE_READ, file, "is larger than " + mebibytes(LARGEST_FILE));
+        case UserFile::Read::Failed:
+            fail(ERR_FILE_READ, file, "could not be read: " + reason);
+        case UserFile::Read::Done:
+            break;
+    }
     std::string_view text(bytes);
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         fail(ERR_FILE_READ, file, "is UTF-16, not UTF-8 (iconv -f UTF-16 -t UTF-8 converts it)");
-    if (text.starts_with("\xEF\xBB\xBF"))
+    contents.bytes = bytes.size();
+    if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
-    std::u16string word;
+        contents.compact = false;
+    }
+    std::u16string decoded;
     std::size_t lineNumber = 0;
+    std::size_t firstBad = 0;
+    const std::u16string* previous = nullptr;
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = trimmed(text.substr(0, end));
+        const std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         std::size_t badOffset = 0;
-        if (line.find('\0') != std::string_view::npos)
-            fail(ERR_FILE_READ, file, "holds a NUL byte on line " + std::to_string(lineNumber));
-        if (!utf8ToUtf16(line, word, badOffset))
-            fail(ERR_FILE_READ, file, "is not UTF-8 on line " + std::to_string(lineNumber));
+        if (line.find('\0') != std::string_view::npos || !utf8ToUtf16(line, decoded, badOffset)) {
+            contents.keptLines.emplace_back(line);
+            firstBad = firstBad == 0 ? lineNumber : firstBad;
+            continue;
+        }
+        const std::u16string_view word = trimmed(decoded);
+        if (word.empty() || word.size() != decoded.size() || (previous != nullptr && word <= *previous))
+            contents.compact = false;
         if (!word.empty())
-            into.insert(word);
+            previous = &*contents.words.emplace(word).first;
     }
+    if (!contents.keptLines.empty()) {
+        contents.compact = false;
+        notices.push_back("The personal word list " + file.string() + " has " +
+                          std::to_string(contents.keptLines.size()) +
+                          " line(s) that are not UTF-8 text, the first on line " + std::to_string(firstBad) +
+                          "; they were skipped and stay in the file as they are.");
+    }
+    return contents;
 }
 
 void PersonalWordList::load() {
-    list.clear();
-    added.clear();
-    removed.clear();
-    fileBytes = 0;
+    notices.clear();
     unreadable = false;
+    list.clear();
     if (file.empty())
         return;
+    const fs::path target = UserFile::resolve(file);
+    FolderLock lock;
+    // A writer appending is waited for; a list in a folder we cannot write is read as it is.
+    if (UserFile::inode(target) != 0)
+        lock.acquire(lockFileOf(target).string(), FolderLock::Mode::Shared, true);
+    Contents contents;
     try {
-        readWords(file, list);
+        contents = readFile(target);
     } catch (const IOException&) {
         unreadable = true;
-        list.clear();
         throw;
     }
-    for (const std::u16string& word : list)
-        fileBytes += lineBytes(word);
+    list = std::move(contents.words);
+    compactInode = contents.compact ? UserFile::inode(target) : 0;
+    compactBytes = contents.bytes;
+    list.insert(added.begin(), added.end());
+    for (const std::u16string& word : removed)
+        list.erase(word);
 }
 
 bool PersonalWordList::contains(std::u16string_view word) const {
     return list.find(word) != list.end();
 }
 
-bool PersonalWordList::add(std::u16string word) {
-    if (!storable(word) || contains(word))
+bool PersonalWordList::add(std::u16string_view word) {
+    std::optional<std::u16string> stored = storable(word);
+    if (!stored || contains(*stored))
         return false;
-    const std::uintmax_t bytes = lineBytes(word);
-    if (fileBytes + bytes > LARGEST_FILE)
-        return false;
-    removed.erase(word);
-    added.insert(word);
-    list.insert(std::move(word));
-    fileBytes += bytes;
+    removed.erase(*stored);
+    added.insert(*stored);
+    list.insert(std::move(*stored));
     return true;
 }
 
@@ -201,41 +210,96 @@ bool PersonalWordList::remove(std::u16string_view word) {
     auto found = list.find(word);
     if (found == list.end())
         return false;
-    fileBytes -= lineBytes(*found);
     added.erase(*found);
     removed.insert(*found);
     list.erase(found);
     return true;
 }
 
-void PersonalWordList::save() const {
-    if (file.empty())
+bool PersonalWordList::appendable(const fs::path& target, std::uintmax_t& size) const {
+    struct stat info {};
+    if (!removed.empty() || compactInode == 0 || ::stat(target.c_str(), &info) != 0 ||
+        info.st_ino != compactInode)
+        return false;
+    size = static_cast<std::uintmax_t>(info.st_size);
+    std::uintmax_t addedBytes = 0;
+    for (const std::u16string& word : added)
+        addedBytes += lineOf(word).size();
+    const std::uintmax_t tail = size - std::min(size, compactBytes) + addedBytes;
+    return size >= compactBytes && size + addedBytes <= LARGEST_FILE &&
+           tail <= std::max(SMALLEST_TAIL, compactBytes / TAIL_FRACTION);
+}
+
+void PersonalWordList::appendTo(const fs::path& target) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        fail(ERR_GENERAL, file, std::string("could not be written: ") + std::strerror(errno));
+    struct stat info {};
+    std::string bytes;
+    char last = '\n';
+    if (::fstat(fd, &info) == 0 && info.st_size > 0 && ::pread(fd, &last, 1, info.st_size - 1) != 1)
+        last = '\n';
+    if (last != '\n')
+        bytes += '\n';
+    for (const std::u16string& word : added)
+        bytes += lineOf(word);
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+        const int error = errno;
+        // Take back a part-written line, so that no half word is read as a word.
+        if (::ftruncate(fd, info.st_size) != 0) {
+            // The cut line is skipped by readers at worst.
+        }
+        ::close(fd);
+        fail(ERR_GENERAL, file, std::string("could not be written: ") + std::strerror(error));
+    }
+    ::close(fd);
+}
+
+void PersonalWordList::rewrite(const fs::path& target) {
+    Contents contents = readFile(target);
+    contents.words.insert(added.begin(), added.end());
+    for (const std::u16string& word : removed)
+        contents.words.erase(word);
+    std::string bytes;
+    for (const std::u16string& word : contents.words)
+        bytes += lineOf(word);
+    for (const std::string& line : contents.keptLines)
+        bytes.append(line).append(1, '\n');
+    if (bytes.size() > LARGEST_FILE)
+        fail(ERR_GENERAL, file,
+             "would be larger than " + mebibytes(LARGEST_FILE) + ", so " + std::to_string(added.size()) +
+                 " new word(s) were not saved");
+    std::string reason;
+    if (!UserFile::replace(target, bytes, reason))
+        fail(ERR_GENERAL, file, "could not be written: " + reason);
+    list = std::move(contents.words);
+    compactInode = contents.keptLines.empty() ? UserFile::inode(target) : 0;
+    compactBytes = bytes.size();
+}
+
+void PersonalWordList::save() {
+    if (file.empty() || !unsaved())
         return;
     if (unreadable)
         fail(ERR_GENERAL, file, "was not saved, as it could not be read");
-    // Other programs may have saved the list since it was read: keep their words and
-    // apply only this list's own changes. A file damaged since is refused as at load.
-    WordSet merged;
-    readWords(file, merged);
-    merged.insert(added.begin(), added.end());
-    for (const std::u16string& word : removed)
-        merged.erase(word);
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(fileBytes));
-    for (const std::u16string& word : merged) {
-        appendUtf8(bytes, word);
-        bytes += '\n';
-    }
-    // Saving through a link keeps the link and writes the file it names.
+    std::string reason;
+    const fs::path target = UserFile::saveTarget(file, reason);
+    if (target.empty())
+        fail(ERR_GENERAL, file, "could not be written: " + reason);
     std::error_code ec;
-    fs::path target = file;
-    if (fs::is_symlink(file, ec)) {
-        fs::path resolved = fs::canonical(file, ec);
-        if (!ec)
-            target = std::move(resolved);
-    }
-    if (const std::string error = writeAtomically(target, bytes); !error.empty())
-        fail(ERR_GENERAL, file, "could not be written: " + error);
+    if (target == file && !fs::exists(target.parent_path(), ec))
+        fs::create_directories(target.parent_path(), ec);
+    FolderLock lock;
+    lock.acquire(lockFileOf(target).string(), FolderLock::Mode::Exclusive, true);
+    removeStaleTemporaries(target);
+    notices.clear();
+    std::uintmax_t size = 0;
+    if (appendable(target, size))
+        appendTo(target);
+    else
+        rewrite(target);
+    added.clear();
+    removed.clear();
 }
 
 std::vector<std::u16string> PersonalWordList::words() const {

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -13,16 +16,24 @@
 namespace zabrel {
 
 // The user's own words, accepted by every program on top of the dictionary. The file
-// is UTF-8, one word per line, kept sorted so that saves are reproducible and the file
-// diffs well. It is one list for all programs: $XDG_DATA_HOME/zabrel/personal.txt.
+// is UTF-8, one word per line: $XDG_DATA_HOME/zabrel/personal.txt, one list for all
+// programs, which may have it open at the same time.
 //
-// Failures (a file that cannot be read or written, one that is not UTF-8, holds NUL
-// bytes or is too large) are IOExceptions whose message names the file. A list whose
-// file could not be read refuses to save, so that a damaged file is never replaced by
-// the little that was added since.
+// Several programs share the file through a lock file beside it ("personal.txt.lock"):
+// a save re-reads, merges and replaces the file (or appends to it) while holding the
+// lock, and applies only this program's own additions and removals, which are then
+// forgotten. Additions are appended, so that one word does not cost a rewrite of a
+// large list; a removal, or a tail of appended words grown past an eighth of the
+// list, rewrites the file sorted and without repeats.
+//
+// Failures (a file that cannot be read or written, one that is UTF-16, a device, a
+// FIFO, a read-only list, a list that would pass LARGEST_FILE) are IOExceptions whose
+// message names the file; lines that are not UTF-8 are skipped with a warning and
+// kept in the file as they are. A list whose file could not be read refuses to save,
+// so that a damaged file is never replaced by the little that was added since.
 class PersonalWordList {
 public:
-    // Bounds both what load() reads and what add() lets the list grow to, so that a
+    // Bounds both what load() reads and what save() lets the file grow to, so that a
     // saved list always loads again.
     static constexpr std::uintmax_t LARGEST_FILE = 16 * 1024 * 1024;
     // How far a personal word may be from a misspelling to be suggested for it.
@@ -32,28 +43,34 @@ public:
     PersonalWordList() = default;
     explicit PersonalWordList(std::filesystem::path file) : file(std::move(file)) {}
 
-    // $XDG_DATA_HOME/zabrel/personal.txt, else ~/.local/share/zabrel/personal.txt; empty
-    // when neither variable is set.
+    // userDataHome()/zabrel/personal.txt; empty when there is no such folder.
     static std::filesystem::path defaultPath();
 
     const std::filesystem::path& path() const { return file; }
 
-    // Replaces the words in memory by the file's. A missing file is an empty list. CR LF
-    // line ends, a byte-order mark and blank lines are tolerated.
+    // Reads the file into memory, with this list's unsaved changes on top. A missing
+    // file is an empty list. CR LF line ends, a byte-order mark, blanks around a word
+    // and blank lines are tolerated.
     void load();
+    // What the last load() or save() skipped, one sentence each, for the user.
+    const std::vector<std::string>& warnings() const { return notices; }
+
+    // The word as a line of the file holds it: without blanks or CR around it. None
+    // for a word that cannot be one line: empty, with a blank or line break inside,
+    // with NUL or a lone surrogate.
+    static std::optional<std::u16string> storable(std::u16string_view word);
 
     bool contains(std::u16string_view word) const;
-    // True when the word was not in the list. Words that a line of the file cannot hold
-    // (empty, with a line break or NUL, with a lone surrogate) and words that would make
-    // the file too large are refused with false.
-    bool add(std::u16string word);
+    // True when the word (as storable() makes it) was not in the list; false also for
+    // a word that storable() refuses.
+    bool add(std::u16string_view word);
     bool remove(std::u16string_view word);
 
-    // Writes the list atomically (a new file in the same folder, then a rename), creating
-    // the folder when needed. Words that other programs saved to the file since load()
-    // are kept: what is written is the file as it is now with this list's additions and
-    // removals applied.
-    void save() const;
+    // Writes this list's additions and removals to the file, creating its folder when
+    // needed; nothing to do without them. Words that other programs saved since are
+    // kept. On failure the changes stay pending, to be tried again by the next save.
+    void save();
+    bool unsaved() const { return !added.empty() || !removed.empty(); }
 
     std::vector<std::u16string> words() const;
     std::size_t size() const { return list.size(); }
@@ -68,16 +85,29 @@ public:
 private:
     using WordSet = std::set<std::u16string, std::less<>>;
 
-    // The words of `file` into `into`; nothing for a missing file.
-    static void readWords(const std::filesystem::path& file, WordSet& into);
+    // The words of a file as read: its lines that are words, the lines kept as they
+    // are, and whether the file is already sorted and free of repeats.
+    struct Contents {
+        WordSet words;
+        std::vector<std::string> keptLines;
+        std::uintmax_t bytes = 0;
+        bool compact = true;
+    };
+    Contents readFile(const std::filesystem::path& target);
+    void appendTo(const std::filesystem::path& target);
+    void rewrite(const std::filesystem::path& target);
+    bool appendable(const std::filesystem::path& target, std::uintmax_t& size) const;
 
     std::filesystem::path file;
     WordSet list;
-    // Changes since load(), which save() applies to the file as it is then.
+    // Changes not yet in the file.
     WordSet added;
     WordSet removed;
-    std::uintmax_t fileBytes = 0;
+    // The file as this list last saw it whole and compact: appends past that are its tail.
+    ino_t compactInode = 0;
+    std::uintmax_t compactBytes = 0;
     bool unreadable = false;
+    std::vector<std::string> notices;
 };
 
 }  // namespace zabrel

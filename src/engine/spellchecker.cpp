@@ -93,6 +93,14 @@ bool SpellChecker::initialize() {
 }
 
 bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
+    // A second set-up (after one that failed part-way, say) keeps nothing of the first.
+    unigramPLReader.close();
+    bigramPLReader.close();
+    hashTable.clear();
+    alphabetMap.clear();
+    postLists.release();
+    accurate.reset();
+    indexedSlots = -1;
     folder = dictionaryFolder;
     const std::string configFile = inFolder(ConfigManager::FILE_NAME);
     if (!config.read(configFile))

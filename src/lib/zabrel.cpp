@@ -4,6 +4,7 @@
 #include "zabrel/zabrel.h"
 
 #include <mutex>
+#include <optional>
 #include <set>
 
 #include "core/errors.h"
@@ -47,6 +48,8 @@ struct Dictionary::Impl {
     mutable std::mutex lock;
     mutable SpellChecker engine;
     PersonalWordList personal;
+    bool personalChosen = false;
+    std::string setUpNotice;
     std::set<std::u16string, std::less<>> session;
     zabrel::Ranking ranking = zabrel::Ranking::Exact;  // the engine's enum
 
@@ -60,6 +63,18 @@ struct Dictionary::Impl {
             return true;
         std::vector<std::u16string> ignored;
         return !engine.checkWord(std::u16string(word), ignored);
+    }
+
+    // Called with the lock held.
+    void choosePersonal(const std::string& path) {
+        std::filesystem::path file =
+            path.empty() ? PersonalWordList::defaultPath() : std::filesystem::path(path);
+        if (file.empty())
+            throw Error("zabrel: neither XDG_DATA_HOME nor HOME is set, so there is no personal word list");
+        PersonalWordList list(file);
+        list.load();
+        personal = std::move(list);
+        personalChosen = true;
     }
 
     std::vector<std::u16string> suggest(std::u16string_view word) const {
@@ -76,7 +91,7 @@ Dictionary::Dictionary(const std::string& folder)
     : impl(guarded([&] {
           auto made = std::make_unique<Impl>();
           made->folder = folder;
-          if (!made->engine.initialize(std::filesystem::path(folder)))
+          if (!DictionaryFolder::setUp(made->engine, std::filesystem::path(folder), made->setUpNotice))
               throw Error("zabrel: the dictionary in " + folder + " could not be set up");
           return made;
       })) {}
@@ -99,76 +114,103 @@ Dictionary::~Dictionary() = default;
 Dictionary::Dictionary(Dictionary&&) noexcept = default;
 Dictionary& Dictionary::operator=(Dictionary&&) noexcept = default;
 
+Dictionary::Impl& Dictionary::state() const {
+    if (!impl)
+        throw Error("zabrel: this Dictionary was moved from and holds no dictionary");
+    return *impl;
+}
+
 bool Dictionary::check(std::string_view word) const {
-    return guarded([&] { return impl->check(fromUtf8(word)); });
+    return guarded([&] { return state().check(fromUtf8(word)); });
 }
 
 bool Dictionary::check(std::u16string_view word) const {
-    return guarded([&] { return impl->check(word); });
+    return guarded([&] { return state().check(word); });
 }
 
 std::vector<std::string> Dictionary::suggest(std::string_view word) const {
     return guarded([&] {
         std::vector<std::string> out;
-        for (const std::u16string& suggestion : impl->suggest(fromUtf8(word)))
+        for (const std::u16string& suggestion : state().suggest(fromUtf8(word)))
             out.push_back(utf16ToUtf8(suggestion));
         return out;
     });
 }
 
 std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const {
-    return guarded([&] { return impl->suggest(word); });
+    return guarded([&] { return state().suggest(word); });
 }
 
 void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
-        std::lock_guard<std::mutex> hold(impl->lock);
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
         if (ranking == Ranking::Accurate)
-            impl->engine.prepareAccurateRanking();
-        impl->ranking = ranking == Ranking::Accurate ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
+            self.engine.prepareAccurateRanking();
+        self.ranking = ranking == Ranking::Accurate ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
     });
 }
 
 void Dictionary::usePersonalList(const std::string& path) {
     guarded([&] {
-        std::filesystem::path file =
-            path.empty() ? PersonalWordList::defaultPath() : std::filesystem::path(path);
-        if (file.empty())
-            throw Error("zabrel: neither XDG_DATA_HOME nor HOME is set, so there is no personal word list");
-        PersonalWordList list(file);
-        list.load();
-        std::lock_guard<std::mutex> hold(impl->lock);
-        impl->personal = std::move(list);
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
+        self.choosePersonal(path);
     });
 }
 
 void Dictionary::addPersonal(std::string_view word) {
     guarded([&] {
-        std::lock_guard<std::mutex> hold(impl->lock);
-        if (!impl->personal.add(fromUtf8(word)) && !impl->personal.contains(fromUtf8(word)))
-            throw Error("zabrel: a personal word list cannot hold this word");
-        impl->personal.save();
+        Impl& self = state();
+        const std::u16string converted = fromUtf8(word);
+        const std::optional<std::u16string> stored = PersonalWordList::storable(converted);
+        if (!stored)
+            throw Error("zabrel: \"" + std::string(word) +
+                        "\" cannot be a personal word (empty, or with a blank or line break inside)");
+        std::lock_guard<std::mutex> hold(self.lock);
+        if (!self.personalChosen)
+            self.choosePersonal({});
+        self.personal.add(*stored);
+        self.personal.save();
     });
 }
 
 void Dictionary::removePersonal(std::string_view word) {
     guarded([&] {
-        std::lock_guard<std::mutex> hold(impl->lock);
-        if (impl->personal.remove(fromUtf8(word)))
-            impl->personal.save();
+        Impl& self = state();
+        const std::u16string converted = fromUtf8(word);
+        std::lock_guard<std::mutex> hold(self.lock);
+        if (!self.personalChosen)
+            self.choosePersonal({});
+        if (self.personal.remove(converted))
+            self.personal.save();
     });
 }
 
 void Dictionary::addSession(std::string_view word) {
     guarded([&] {
+        Impl& self = state();
         std::u16string converted = fromUtf8(word);
-        std::lock_guard<std::mutex> hold(impl->lock);
-        impl->session.insert(std::move(converted));
+        std::lock_guard<std::mutex> hold(self.lock);
+        self.session.insert(std::move(converted));
+    });
+}
+
+std::vector<std::string> Dictionary::warnings() const {
+    return guarded([&] {
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
+        std::vector<std::string> out;
+        if (!self.setUpNotice.empty())
+            out.push_back(self.setUpNotice);
+        for (const std::string& warning : self.personal.warnings())
+            out.push_back(warning);
+        return out;
     });
 }
 
 std::string Dictionary::folder() const {
-    return impl->folder;
+    return guarded([&] { return state().folder; });
 }
 
 std::string Dictionary::version() {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -17,6 +18,8 @@
 #include "core/configmanager.h"
 #include "core/errors.h"
 #include "core/folderlock.h"
+#include "core/userfile.h"
+#include "engine/spellchecker.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +68,13 @@ bool isCurrent(const fs::path& user, const std::string& stamp) {
 // and an interrupted copy is never mistaken for a dictionary. An outdated copy is
 // swapped for the new one while its own build lock is held, so that no program is
 // writing derived files into it at that moment.
-bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& error) {
+// The identity of a folder, to tell a copy made again from the one found damaged.
+ino_t folderInode(const fs::path& folder) {
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& error, ino_t damaged = 0) {
     std::error_code ec;
     const fs::path parent = user.parent_path();
     fs::create_directories(parent, ec);
@@ -77,7 +86,7 @@ bool makeUserCopy(const fs::path& shipped, const fs::path& user, std::string& er
     FolderLock lock;
     lock.acquire((parent / ("." + user.filename().string() + ".lock")).string(), FolderLock::Mode::Exclusive,
                  true);
-    if (isCurrent(user, stamp))
+    if (isCurrent(user, stamp) && (damaged == 0 || folderInode(user) != damaged))
         return true;  // made by a program that held the lock before this one
     // Whatever partial or retired copies are left were left by programs that died:
     // the lock holder is the only one copying.
@@ -139,14 +148,8 @@ fs::path moduleFolder() {
 }  // namespace
 
 fs::path DictionaryFolder::userFolder() {
-    fs::path base = fromEnvironment("XDG_DATA_HOME");
-    if (base.empty()) {
-        fs::path home = fromEnvironment("HOME");
-        if (home.empty())
-            return {};
-        base = home / ".local" / "share";
-    }
-    return base / "zabrel" / "urdu";
+    const fs::path base = userDataHome();
+    return base.empty() ? fs::path() : base / "zabrel" / "urdu";
 }
 
 fs::path DictionaryFolder::shippedFolder() {
@@ -220,6 +223,33 @@ bool DictionaryFolder::copyShipped(const fs::path& shipped, const fs::path& targ
         return false;
     }
     return true;
+}
+
+bool DictionaryFolder::setUp(SpellChecker& engine, const fs::path& folder, std::string& notice) {
+    const fs::path user = userFolder();
+    std::error_code ec;
+    if (user.empty() || !fs::equivalent(folder, user, ec))
+        return engine.initialize(folder);
+    const ino_t before = folderInode(user);
+    std::exception_ptr failure;
+    std::string reason = "it did not load";
+    try {
+        if (engine.initialize(folder))
+            return true;
+    } catch (const QuelmException& ex) {
+        failure = std::current_exception();
+        reason = ex.getMessage();
+    }
+    const fs::path shipped = shippedFolder();
+    std::string error;
+    if (shipped.empty() || !makeUserCopy(shipped, user, error, before)) {
+        if (failure)
+            std::rethrow_exception(failure);
+        return false;
+    }
+    notice = "Your copy of the dictionary in " + user.string() + " was damaged (" + reason +
+             "); it was made again from " + shipped.string() + ".";
+    return engine.initialize(folder);
 }
 
 fs::path DictionaryFolder::locate(const std::string& requested, std::string& error) {

@@ -6,6 +6,8 @@
 
 namespace zabrel {
 
+class SpellChecker;
+
 // Which dictionary folder a program uses: the one asked for (-d DIR), the current
 // directory when it holds a dictionary's config.ini, or else the user's copy of the
 // shipped dictionary ($XDG_DATA_HOME/zabrel/urdu, by default
@@ -22,6 +24,12 @@ public:
     // The user's copy, made or refreshed as needed, whatever the current directory
     // holds: what a library inside another program uses.
     static std::filesystem::path userCopy(std::string& error);
+
+    // Sets `engine` up from `folder`, as SpellChecker::initialize does. The user's copy
+    // is derived data: when it fails to load it is made again from the shipped
+    // dictionary (under the copy's lock, once for all programs) and loaded again, and
+    // `notice` says so for the user. Raises what the engine raises when that fails too.
+    static bool setUp(SpellChecker& engine, const std::filesystem::path& folder, std::string& notice);
 
     // The user's copy, whether or not it exists yet.
     static std::filesystem::path userFolder();

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -28,9 +29,12 @@
 
 #include "app/dialogunits.h"
 #include "app/textboxtext.h"
+#include "app/textfile.h"
+#include "app/zabrelapp.h"
 #include "app/zabreldlg.h"
 #include "engine/spellchecker.h"
 #include "support/dictionary.h"
+#include "support/testsupport.h"
 
 namespace {
 
@@ -206,6 +210,7 @@ private slots:
     void ignoreAllAndChangeAllLastTheSession();
     void openCheckAndSaveKeepTheFilesForm();
     void droppedFileOpensAndBadFilesAreRefused();
+    void filesComeBackByteForByteAndUnsafeOnesAreRefused();
     void misspeltWordsAreUnderlinedWhileIdle();
     void textSizeFollowsCtrlWheelAndKeys();
     void addedWordsGoToThePersonalList();
@@ -946,6 +951,78 @@ void DialogTest::droppedFileOpensAndBadFilesAreRefused() {
     QVERIFY(!h.dialog->saveFile(folder.filePath(QStringLiteral("no/such/folder/x.txt"))));
     QCOMPARE(h.messages.size(), 3);
     QVERIFY(h.box->document()->isModified());
+}
+
+void DialogTest::filesComeBackByteForByteAndUnsafeOnesAreRefused() {
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return folder.filePath(name);
+    };
+    const auto bytesOf = [](const QString& path) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    };
+    // Mixed breaks, a lone CR, Unicode line and paragraph separators, no final break.
+    const QByteArray mixed = (KITAB + QStringLiteral(u"\n") + DOST + QStringLiteral(u"\r\n\r") + SHEHAR +
+                              QStringLiteral(u"\u2028") + KITAB_SWAPPED + QStringLiteral(u"\u2029\u00A0x"))
+                                 .toUtf8();
+    const QString path = write(QStringLiteral("mixed.txt"), mixed);
+    TextFile file;
+    QString error;
+    QVERIFY(file.read(path, error));
+    QCOMPARE(file.text(), KITAB + u'\n' + DOST + u'\n' + u'\n' + SHEHAR + u'\n' + KITAB_SWAPPED +
+                              QStringLiteral(u"\n\u00A0x"));
+    QVERIFY(file.write(path, file.text(), error));
+    QCOMPARE(bytesOf(path), mixed);
+    // A word changed: every line keeps its own break. A line added: the lines around it do.
+    QString changed = file.text();
+    changed.replace(KITAB_SWAPPED, KITAB);
+    QVERIFY(file.write(path, changed, error));
+    QByteArray expected = mixed;
+    expected.replace(KITAB_SWAPPED.toUtf8(), KITAB.toUtf8());
+    QCOMPARE(bytesOf(path), expected);
+    QVERIFY(file.write(path, DOST + u'\n' + changed, error));
+    QCOMPARE(bytesOf(path), (DOST + u'\n').toUtf8() + expected);
+
+    // Refused, and named: a UTF-16 file cut short, a device, a FIFO.
+    QByteArray odd("\xFF\xFE\x2F\x06\x31", 5);
+    QVERIFY(!file.read(write(QStringLiteral("odd.txt"), odd), error));
+    QVERIFY(error.contains(QStringLiteral(u"یہ فائل UTF-8 متن نہیں ہے")));
+    QVERIFY(!file.read(QStringLiteral("/dev/zero"), error));
+    QVERIFY(error.contains(QStringLiteral("Not a regular file")));
+    const QString fifo = folder.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!file.read(fifo, error));
+    QVERIFY(!file.write(fifo, KITAB, error));
+    QVERIFY(error.contains(fifo) && error.contains(QStringLiteral("Not a regular file")));
+    QVERIFY(!file.write(QStringLiteral("/dev/null"), KITAB, error));
+    // A file the user made read-only stays as it is, even for root.
+    const QString locked = write(QStringLiteral("locked.txt"), "old");
+    ::chmod(QFile::encodeName(locked).constData(), 0444);
+    QVERIFY(!file.write(locked, KITAB, error));
+    QVERIFY(error.contains(QStringLiteral("Read-only file")));
+    QCOMPARE(bytesOf(locked), QByteArray("old"));
+
+    // A full disk: the save fails, the old file is whole, and the text stays unsaved.
+    Harness h;
+    QVERIFY(h.dialog->openFile(path));
+    typeText(h.box, QString(4096, QChar(0x0628)));
+    {
+        zabrel::test::FileSizeLimit full(1024);
+        QVERIFY(!h.dialog->saveFile(path));
+    }
+    QCOMPARE(bytesOf(path), (DOST + u'\n').toUtf8() + expected);
+    QVERIFY(h.box->document()->isModified());
+    QVERIFY(h.messages.last().contains(QStringLiteral(u"فائل محفوظ نہیں ہو سکی")));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).filter(QStringLiteral(".tmp-")), QStringList());
+
+    // The file named on the command line is the one opened.
+    QCOMPARE(CZabrelApp::fileToOpen({QStringLiteral("zabrel"), QStringLiteral("--"), path}), path);
+    QCOMPARE(CZabrelApp::fileToOpen({QStringLiteral("zabrel")}), QString());
 }
 
 void DialogTest::misspeltWordsAreUnderlinedWhileIdle() {

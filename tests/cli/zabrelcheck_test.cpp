@@ -146,8 +146,9 @@ TEST_F(ZabrelCheck, personal_words_are_accepted_in_every_mode_and_kept_between_s
     Outcome got = check({"-a"}, "in.txt");
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_EQ(got.out.substr(got.out.find('\n') + 1), "*\n*\n*\n\n");
-    // Saved at # and again at the end of the session, sorted, one per line.
-    const std::string expected = "بزار\nبزارو\nصخت\n";
+    // Saved as each word comes, one per line: the first save writes the list sorted,
+    // later words are appended.
+    const std::string expected = "بزار\nصخت\nبزارو\n";
     EXPECT_EQ(readFile(defaultList.string()), Bytes(expected.begin(), expected.end()));
 
     text("a.txt", "بزار صخت شہرو\n");
@@ -164,25 +165,50 @@ TEST_F(ZabrelCheck, personal_words_are_accepted_in_every_mode_and_kept_between_s
 }
 
 TEST_F(ZabrelCheck, a_bad_personal_list_is_reported_and_the_words_still_checked) {
-    text("a.txt", "بزار سخت\n");
-    text("latin1.txt", "caf\xE9\n");
+    text("a.txt", "بزار سخت صخت\n");
+    // A line that is not UTF-8 is skipped with a warning, and kept in the file.
+    text("latin1.txt", "caf\xE9\nصخت\n");
     Outcome got = check({"-l", "-p", "latin1.txt", "a.txt"});
-    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.status, 0);
     EXPECT_EQ(got.out, "بزار\n");
     EXPECT_EQ(got.err, "zabrel-check: The personal word list " + dir.file("latin1.txt") +
-                           " is not UTF-8 on line 1.\n");
+                           " has 1 line(s) that are not UTF-8 text, the first on line 1; they were skipped "
+                           "and stay in the file as they are.\n");
+    // CR LF clients and stray blanks: the word is stored without them.
+    text("in.txt", "*بزار\r\n*سخت \n");
+    got = runProgram({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict", "-p", "latin1.txt"}, dir.path(),
+                     dir.file("in.txt"));
+    EXPECT_EQ(got.status, 0) << got.err;
+    const std::string saved = "بزار\nسخت\nصخت\ncaf\xE9\n";
+    EXPECT_EQ(readFile(dir.file("latin1.txt")), Bytes(saved.begin(), saved.end()));
 
-    // In pipe mode the message comes before the banner, and the damaged list is never
-    // overwritten by what the session adds.
-    text("in.txt", "*بزار\n#\nبزار\n");
-    Conversation editor({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict", "-p", "latin1.txt"}, dir.path());
+    // A list that cannot be read at all: in pipe mode the message comes before the
+    // banner, once, and the list is never overwritten by what the session adds.
+    writeFile(dir.file("utf16.txt"), unicodeFile(u"word\r\n"));
+    Conversation editor({ZABREL_CHECK_PROGRAM, "-a", "-d", "dict", "-p", "utf16.txt"}, dir.path());
     EXPECT_TRUE(editor.receiveLines(1).starts_with("@(#) International Ispell"));
     editor.send("*بزار");
     editor.send("#");
     editor.send("بزار");
     EXPECT_EQ(editor.receiveLines(2), "*\n\n");
     EXPECT_EQ(editor.finish(), 2);
-    EXPECT_EQ(readFile(dir.file("latin1.txt")), Bytes({'c', 'a', 'f', 0xE9, '\n'}));
+    EXPECT_EQ(readFile(dir.file("utf16.txt")), unicodeFile(u"word\r\n"));
+}
+
+TEST_F(ZabrelCheck, output_that_cannot_be_written_is_trouble) {
+    text("a.txt", "بزار\n");
+    for (const std::vector<std::string>& mode : std::vector<std::vector<std::string>>{{"-l"}, {"-a"}, {}}) {
+        std::vector<std::string> argv{"sh", "-c",
+                                      std::string(ZABREL_CHECK_PROGRAM) + " -d dict " +
+                                          (mode.empty() ? "" : mode[0]) + " a.txt >/dev/full"};
+        Outcome got = runProgram(argv, dir.path());
+        EXPECT_EQ(got.status, 2) << got.err;
+        EXPECT_EQ(got.err, "zabrel-check: cannot write the output: No space left on device\n");
+    }
+    Outcome closed =
+        runProgram({"sh", "-c", std::string(ZABREL_CHECK_PROGRAM) + " -d dict -l a.txt >&-"}, dir.path());
+    EXPECT_EQ(closed.status, 2);
+    EXPECT_EQ(closed.err, "zabrel-check: cannot write the output: Bad file descriptor\n");
 }
 
 TEST_F(ZabrelCheck, utf16_input_is_named_once_with_the_way_to_convert_it) {

@@ -71,4 +71,29 @@ PY
 "$python" "$work/first.py" || fail "python3-enchant, first process"
 "$python" "$work/second.py" || fail "python3-enchant, second process"
 grep -qx 'زبرلزبرل' "$XDG_DATA_HOME/zabrel/personal.txt" || fail "the personal word did not reach Zabrel's list"
+
+# Removed through Enchant, the word leaves Zabrel's list too, so zabrel-check flags it again.
+"$python" -c 'import enchant; enchant.Dict("ur").remove("زبرلزبرل")' || fail "python3-enchant, remove"
+! grep -qx 'زبرلزبرل' "$XDG_DATA_HOME/zabrel/personal.txt" || fail "a word removed through Enchant stayed in Zabrel's list"
+[ "$(echo 'زبرلزبرل' | "$zabrel_check" -l)" = 'زبرلزبرل' ] || fail "zabrel-check still accepts a word removed through Enchant"
+
+# Enchant and zabrel-check adding at the same moment lose nothing, and a line that
+# is not UTF-8 costs a warning, not the dictionary.
+printf 'caf\xe9\n' >> "$XDG_DATA_HOME/zabrel/personal.txt"
+pids=()
+for p in 1 2 3 4; do
+  "$python" -c "
+import enchant
+d = enchant.Dict('ur')
+for w in range(10):
+    d.add('انچنٹ' + 'ابپتٹثجچحخ'[$p] + 'ابپتٹثجچحخ'[w])
+" 2>/dev/null &
+  pids+=($!)
+  for w in 0 1 2 3 4 5 6 7 8 9; do printf '*زبرل%s%s\n' "${p}" "${w}"; done | "$zabrel_check" -a >/dev/null 2>&1 &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid" || fail "a program adding words failed"; done
+[ "$(grep -c -e '^انچنٹ' -e '^زبرل' "$XDG_DATA_HOME/zabrel/personal.txt")" = 80 ] ||
+  fail "words were lost when programs added at once: $(grep -c -e '^انچنٹ' -e '^زبرل' "$XDG_DATA_HOME/zabrel/personal.txt") of 80"
+grep -qax $'caf\xe9' "$XDG_DATA_HOME/zabrel/personal.txt" || fail "the line that is not UTF-8 was not kept"
 echo "enchant: 1 passed, 0 failed"

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "support/dictionary.h"
@@ -85,6 +87,31 @@ TEST(ZabrelLibrary, personal_and_session_words_are_accepted_and_the_personal_one
     zabrel::Dictionary third(folder.path().string());
     third.usePersonalList(list);
     EXPECT_FALSE(third.check(BAAT));
+}
+
+TEST(ZabrelLibrary, additions_go_to_the_default_list_and_a_moved_from_dictionary_raises) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), contents());
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string previous = saved != nullptr ? saved : "";
+    ::setenv("XDG_DATA_HOME", folder.file("data").c_str(), 1);
+    zabrel::Dictionary urdu(folder.path().string());
+    // No list chosen: the shared default one, as the header promises.
+    urdu.addPersonal(" " + BAAT + "\r\n");
+    EXPECT_THROW(urdu.addPersonal("  "), zabrel::Error);
+    EXPECT_THROW(urdu.addPersonal("two words"), zabrel::Error);
+    std::ifstream list(folder.file("data/zabrel/personal.txt"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(list), {}), BAAT + "\n");
+    EXPECT_TRUE(urdu.warnings().empty());
+    saved != nullptr ? ::setenv("XDG_DATA_HOME", previous.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+
+    zabrel::Dictionary taken(std::move(urdu));
+    EXPECT_TRUE(taken.check(BAAT));
+    EXPECT_THROW(urdu.check(BAT), zabrel::Error);  // NOLINT(bugprone-use-after-move): what a caller may do
+    EXPECT_THROW(urdu.suggest(BAAT), zabrel::Error);
+    EXPECT_THROW(urdu.addSession(BAT), zabrel::Error);
+    EXPECT_THROW(urdu.setRanking(zabrel::Dictionary::Ranking::Accurate), zabrel::Error);
+    EXPECT_THROW(urdu.folder(), zabrel::Error);
 }
 
 TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {

@@ -285,3 +285,36 @@ TEST(DictionaryChoice, another_programs_config_ini_in_the_current_directory_is_p
     unsetenv("XDG_DATA_HOME");
     unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
+
+TEST(UserCopy, a_damaged_copy_is_made_again_from_the_shipped_dictionary_by_programs_starting_together) {
+    TempDir shipped;
+    writeDictionary(shipped.path().string(), smallDictionary());
+    TempDir home;
+    TempDir outputs;
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
+    std::string error;
+    const fs::path user = DictionaryFolder::userCopy(error);
+    ASSERT_FALSE(user.empty()) << error;
+    const auto start = [&] {
+        SpellChecker checker;
+        std::string notice;
+        if (!DictionaryFolder::setUp(checker, user, notice))
+            return std::string("error: not set up");
+        return answersOf(checker) + (notice.empty() ? "" : "\n" + notice);
+    };
+    const std::string expected = start();
+    ASSERT_FALSE(expected.starts_with("error")) << expected;
+    fs::resize_file(user / "hashtable.dat", 100);
+    const std::string repaired = "\nYour copy of the dictionary in " + user.string() + " was damaged (";
+    int told = 0;
+    for (const std::string& outcome : inChildren(4, outputs.path(), start)) {
+        ASSERT_TRUE(outcome.starts_with(expected)) << outcome;
+        told += outcome.find(repaired) != std::string::npos ? 1 : 0;
+    }
+    EXPECT_GE(told, 1);
+    // Mended for good: the next start has nothing to say.
+    EXPECT_EQ(start(), expected);
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("ZABREL_SHIPPED_DICTIONARY");
+}
