@@ -206,8 +206,8 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std
 CZabrelDlg::~CZabrelDlg() {
     // Words whose save failed get a last try; the user was told when it failed.
     try {
-        personal.save();
-    } catch (const zabrel::QuelmException&) {
+        speller.savePersonal();
+    } catch (const zabrel::SessionError&) {
     }
 }
 
@@ -278,8 +278,8 @@ void CZabrelDlg::createControls() {
     });
     inputBox->viewport()->installEventFilter(this);
     highlighter = new MisspellingHighlighter(
-        inputBox->document(), [this](const QString& token) { return isMisspeltQuick(token); },
-        [this](char16_t unit) { return isWordLetter(unit); });
+        inputBox->document(), [this](const QString& word) { return isMisspeltQuick(word); },
+        [this]() -> const zabrel::WordLetters* { return speller.isOpen() ? &speller.letters() : nullptr; });
     inputBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(inputBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
@@ -379,15 +379,14 @@ void CZabrelDlg::onInitDialog() {
 
     QString failure;
     try {
-        std::string notice;
-        zabrel::DictionaryFolder::setUp(spellChecker, dictionaryFolder, notice);
-        setUpNotice = QString::fromStdString(notice);
-        walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
+        if (!speller.open(dictionaryFolder))
+            failure = QString::fromStdString("the dictionary in " + dictionaryFolder.string() +
+                                             " could not be loaded");
+        else
+            walk.setLetters(&speller.letters());
         rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
-    } catch (const zabrel::QuelmException& ex) {
-        failure = QString::fromStdString(ex.getFullMessage());
-    } catch (const std::exception& ex) {
-        failure = QString::fromLocal8Bit(ex.what());
+    } catch (const zabrel::SessionError& ex) {
+        failure = QString::fromStdString(ex.what());
     }
 
     promptText = PROMPT;
@@ -430,15 +429,13 @@ void CZabrelDlg::onInitDialog() {
         reportError(failure);
         return;
     }
-    if (!setUpNotice.isEmpty())
-        reportError(setUpNotice);
     // Without its list the dialog still checks; adding then reports why it cannot.
     try {
-        personal.load();
-    } catch (const zabrel::QuelmException& ex) {
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        speller.usePersonalList(zabrel::PersonalWordList::defaultPath());
+    } catch (const zabrel::SessionError& ex) {
+        reportError(QString::fromStdString(ex.what()));
     }
-    for (const std::string& warning : personal.warnings())
+    for (const std::string& warning : speller.takeWarnings())
         reportError(QString::fromStdString(warning));
 }
 
@@ -475,7 +472,7 @@ void CZabrelDlg::changeWord(bool everywhere) {
     if (everywhere)
         walk.changeAll(replacement.toStdU16String());
     clearHighlight();
-    replaceText(walk.getHighlightStart(), walk.getLetterLength(), replacement);
+    replaceText(walk.getHighlightStart(), walk.getWordLength(), replacement);
     walk.replaced(static_cast<int32_t>(replacement.size()));
     walk.leave();
     runPass();
@@ -491,53 +488,31 @@ void CZabrelDlg::onAdd() {
     runPass();
 }
 
-bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
-    const std::u16string word = alphabet().filterWord(token);
+bool CZabrelDlg::addToPersonalList(const std::u16string& word) {
     // Saved next to what other programs saved since the list was read. A save that
     // fails is told and leaves the pass where it is; the word stays accepted here and
     // pending, for the next save to write.
-    personal.add(word);
-    verdicts.remove(QString::fromStdU16String(token));
+    verdicts.clear();
     try {
-        personal.save();
-    } catch (const zabrel::QuelmException& ex) {
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        speller.addPersonal(speller.letters().lettersOf(word));
+    } catch (const zabrel::SessionError& ex) {
+        reportError(QString::fromStdString(ex.what()));
         return false;
     }
     return true;
-}
-
-bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
-    // Stored by its letters, as the engine sees it; written as is also counts.
-    return personal.size() > 0 &&
-           (personal.contains(token) || personal.contains(alphabet().filterWord(token)));
 }
 
 void CZabrelDlg::setAccurateRanking(bool on) {
     try {
-        if (on)
-            spellChecker.prepareAccurateRanking();
-    } catch (const zabrel::QuelmException& ex) {
+        speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
+    } catch (const zabrel::SessionError& ex) {
         // A bad cost table: the exact ranking stays.
         const QSignalBlocker quiet(rankingAction);
         rankingAction->setChecked(false);
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        reportError(QString::fromStdString(ex.what()));
         return;
     }
-    ranking = on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
     QSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
-}
-
-bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
-    if (isPersonalWord(word)) {
-        suggestions.clear();
-        return false;
-    }
-    const std::u16string asked = word;
-    if (!spellChecker.check(std::move(word), suggestions, ranking))
-        return false;
-    personal.appendNear(asked, suggestions);
-    return true;
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -545,6 +520,7 @@ void CZabrelDlg::onIgnoreAll() {
         return;
     clearHighlight();
     walk.ignoreAll();
+    verdicts.clear();
     runPass();
 }
 
@@ -719,68 +695,55 @@ void CZabrelDlg::zoomText(int steps) {
     inputBox->setFont(font);
 }
 
-bool CZabrelDlg::isMisspeltQuick(const QString& token) {
+bool CZabrelDlg::isMisspeltQuick(const QString& word) {
     if (setUpFailed)
         return false;
-    auto known = verdicts.constFind(token);
+    auto known = verdicts.constFind(word);
     if (known == verdicts.constEnd()) {
-        // What checkWord accepts, without the cost of its suggestions.
-        const std::u16string word = alphabet().filterWord(token.toStdU16String());
-        const bool wrong = word.size() > 1 && !spellChecker.lexicon().contains(word);
+        bool wrong = false;
+        try {
+            wrong = speller.isMisspelt(word.toStdU16String());
+        } catch (const zabrel::SessionError&) {
+            // The engine failed on this word: no line, and the pass will say why.
+        }
         // A long text has a few thousand distinct words; this only guards against
         // a pathological one.
         if (verdicts.size() > 200000)
             verdicts.clear();
-        known = verdicts.insert(token, wrong);
+        known = verdicts.insert(word, wrong);
     }
-    if (!known.value())
-        return false;
-    const std::u16string units = token.toStdU16String();
-    return !walk.session().isIgnored(lettersOf(token)) && !isPersonalWord(units);
-}
-
-std::u16string CZabrelDlg::lettersOf(const QString& token) const {
-    const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span =
-        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
-    return units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length));
+    return known.value();
 }
 
 QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     QMenu* menu = inputBox->createStandardContextMenu(pos);
     if (walk.isPaused() || !highlighter->isActive() || setUpFailed)
         return menu;
-    // The token under the mouse, or the one just before it when the click was past a
-    // word's end.
+    // The word under the mouse, or the one just before it when the click was past a
+    // word's end, cut as the pass cuts words.
     const QTextCursor at = inputBox->cursorForPosition(pos);
     const QTextBlock block = at.block();
     const QString text = block.text();
-    auto separates = [](QChar c) {
-        return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator;
-    };
-    qsizetype start = at.position() - block.position();
-    if (start >= text.size() || separates(text[start]))
-        --start;
-    if (start < 0 || separates(text[start]))
+    const std::u16string units = text.toStdU16String();
+    std::vector<zabrel::LineWord> words;
+    zabrel::cutLine(units, speller.letters(), words);
+    const auto click = static_cast<std::size_t>(at.position() - block.position());
+    const zabrel::LineWord* found = nullptr;
+    for (const zabrel::LineWord& word : words)
+        if (found == nullptr && !word.foreign && word.start <= click && click <= word.start + word.length)
+            found = &word;
+    if (found == nullptr)
         return menu;
-    qsizetype end = start;
-    while (start > 0 && !separates(text[start - 1]))
-        --start;
-    while (end < text.size() && !separates(text[end]))
-        ++end;
-    const QString token = text.mid(start, end - start);
-    if (!isMisspeltQuick(token))
+    const std::u16string word = units.substr(found->start, found->length);
+    if (!isMisspeltQuick(QString::fromStdU16String(word)))
         return menu;
 
-    const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span =
-        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
-    const int wordStart = block.position() + static_cast<int>(start) + span.offset;
-    const int wordLength = span.length;
+    const int wordStart = block.position() + static_cast<int>(found->start);
+    const int wordLength = static_cast<int>(found->length);
     std::vector<std::u16string> suggestions;
     try {
-        checkWithPersonalWords(units, suggestions);
-    } catch (const std::exception&) {
+        speller.check(word, suggestions);
+    } catch (const zabrel::SessionError&) {
         // The engine failed on this word: offer what the menu has anyway.
         suggestions.clear();
     }
@@ -801,17 +764,16 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
     }
     auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
     ignore->setObjectName(QStringLiteral("ignoreAllAction"));
-    const std::u16string letters =
-        units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
-    connect(ignore, &QAction::triggered, this, [this, letters] {
-        walk.session().ignoreAll(letters);
+    connect(ignore, &QAction::triggered, this, [this, word] {
+        speller.accept(word);
+        verdicts.clear();
         highlighter->rehighlight();
     });
     added << ignore;
     auto* add = new QAction(ADD_TEXT, menu);
     add->setObjectName(QStringLiteral("addAction"));
-    connect(add, &QAction::triggered, this, [this, units] {
-        if (addToPersonalList(units))
+    connect(add, &QAction::triggered, this, [this, word] {
+        if (addToPersonalList(word))
             highlighter->rehighlight();
     });
     added << add;
@@ -855,7 +817,7 @@ void CZabrelDlg::showAbout() {
 
 void CZabrelDlg::runPass() {
     auto check = [this](std::u16string word, std::vector<std::u16string>& suggestions) {
-        return checkWithPersonalWords(std::move(word), suggestions);
+        return speller.check(word, suggestions);
     };
     QString failure;
     try {
@@ -864,14 +826,13 @@ void CZabrelDlg::runPass() {
         };
         if (walk.findMisspelt(
                 check, [this] { refreshControls(); }, replace)) {
-            highlightWord(walk.getHighlightStart(), walk.getLetterLength());
+            highlightWord(walk.getHighlightStart(), walk.getWordLength());
             refreshMembers();
             pauseOnWord();
         }
-    } catch (const zabrel::QuelmException& ex) {
-        failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
-        failure = QString::fromLocal8Bit(ex.what());
+        // The speller's errors, and running out of memory in the walk itself.
+        failure = QString::fromStdString(ex.what());
     }
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.
@@ -889,13 +850,13 @@ void CZabrelDlg::pauseOnWord() {
         suggestionList->addItem(QString::fromStdU16String(suggestion));
     replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.
-    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentLetters()));
+    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentWord()));
 }
 
 void CZabrelDlg::updateChangeButton() {
     const QString text = replacementEdit->text();
     const bool canChange =
-        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentLetters());
+        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentWord());
     changeButton->setEnabled(canChange);
     changeAllButton->setEnabled(canChange);
 }
@@ -962,13 +923,6 @@ void CZabrelDlg::refreshControls() {
 void CZabrelDlg::refreshMembers() {
     inputText = textboxtext::snapshot(*inputBox->document());
     boxEdited = false;
-}
-
-bool CZabrelDlg::isWordLetter(char16_t unit) const {
-    // Harakat and other Arabic combining marks sit on a letter and go with it.
-    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 ||
-                      (unit >= 0x0610 && unit <= 0x061A) || (unit >= 0x06D6 && unit <= 0x06ED);
-    return mark || alphabet().getIndex(unit) != zabrel::NO_INDEX;
 }
 
 void CZabrelDlg::highlightWord(int start, int length) {

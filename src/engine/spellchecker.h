@@ -53,6 +53,9 @@ public:
     // (weighted edits priced by a cost table, word frequency, and two words run
     // together offered as "A B"). Raises IOException when the cost table is bad.
     bool suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions);
+    // checkWord's verdict alone, without the cost of suggestions: true when the word
+    // filtered to the alphabet is empty, one letter, or in the lexicon.
+    bool accepts(std::u16string_view word) const;
     // checkWord or suggestAccurate, by `ranking`.
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
