@@ -61,6 +61,7 @@ bool SpellerSession::open(const std::filesystem::path& folder) {
             return checker->check(word, suggestions, order);
         };
         remembered.clear();
+        indexPersonal();
         return true;
     });
 }
@@ -73,8 +74,23 @@ const WordLetters& SpellerSession::letters() const {
 
 void SpellerSession::usePersonalList(const std::filesystem::path& file) {
     personalWords = PersonalWordList(file);
-    guarded([&] { personalWords.load(); }, Detail::Plain);
+    try {
+        guarded([&] { personalWords.load(); }, Detail::Plain);
+    } catch (const SessionError&) {
+        indexPersonal();
+        throw;
+    }
+    indexPersonal();
     takePersonalWarnings();
+}
+
+void SpellerSession::indexPersonal() {
+    personalLetters.clear();
+    if (!letterTable)
+        return;
+    for (const std::u16string& word : personalWords.words())
+        if (std::u16string key = letterTable->lettersOf(word); !key.empty())
+            personalLetters.insert(std::move(key));
 }
 
 void SpellerSession::takePersonalWarnings() {
@@ -93,7 +109,7 @@ void SpellerSession::setRanking(Ranking ranking) {
 }
 
 bool SpellerSession::heldAsOurs(std::u16string_view word, const std::u16string& letters) const {
-    if (personalWords.size() > 0 && (personalWords.contains(word) || personalWords.contains(letters)))
+    if (personalWords.size() > 0 && (personalWords.contains(word) || personalLetters.contains(letters)))
         return true;
     return !sessionWords.empty() &&
            (sessionWords.isIgnored(letters) || sessionWords.isIgnored(std::u16string(word)));
@@ -166,12 +182,17 @@ bool SpellerSession::addPersonal(std::u16string_view word) {
         throw SessionError("\"" + utf16ToUtf8(word) +
                            "\" cannot be a personal word (empty, or with a blank or line break inside)");
     const bool added = personalWords.add(word);
+    if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
+        !key.empty())
+        personalLetters.insert(std::move(key));
     savePersonal();
     return added;
 }
 
 bool SpellerSession::removePersonal(std::u16string_view word) {
     const bool removed = personalWords.remove(word);
+    if (removed)
+        indexPersonal();
     savePersonal();
     return removed;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/personalwordlist.h"
@@ -111,11 +112,15 @@ private:
     bool heldAsOurs(std::u16string_view word, const std::u16string& letters) const;
     bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions);
     void takePersonalWarnings();
+    void indexPersonal();
 
     std::unique_ptr<SpellChecker> checker;
     EngineAnswer answer;
     std::unique_ptr<WordLetters> letterTable;
     PersonalWordList personalWords;
+    // The personal words by their letters alone, so that one stored with a diacritic
+    // also holds for the word written without, and the other way round.
+    std::unordered_set<std::u16string> personalLetters;
     SessionWords sessionWords;
     std::size_t sessionUnits = 0;
     Ranking order = Ranking::Exact;
