@@ -34,8 +34,11 @@
 #include <utility>
 
 #include "app/aboutdlg.h"
+#include "app/dialogtexts.h"
 #include "app/dialogunits.h"
+#include "app/messageboxes.h"
 #include "app/misspellinghighlighter.h"
+#include "app/textboxmenu.h"
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "core/errors.h"
@@ -48,36 +51,7 @@ static void initResources() {
 
 namespace {
 
-const QString PROMPT = QStringLiteral(u"ہجے پڑتال کرنے کے لیے متن داخل کریں");
-const QString SUGGESTIONS_CAPTION = QStringLiteral(u"دستیاب تجاویز");
-const QString CHECK_TEXT = QStringLiteral(u"ہجے پڑتال کریں");
-const QString CHANGE_TEXT = QStringLiteral(u"تبدیل کریں");
-const QString LEAVE_TEXT = QStringLiteral(u"نظرانداز کریں");
-const QString TITLE = QStringLiteral(u"Tesmara-ہجے پڑتال کار");
-const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئی ہے۔");
-// "The dictionary could not be loaded."
-const QString NO_DICTIONARY = QStringLiteral(
-    u"\u0644\u063A\u062A \u0644\u0648\u0688 \u0646\u06C1\u06CC\u06BA \u06C1\u0648 \u0633\u06A9\u06CC\u06D4");
-const QString CHANGE_ALL_TEXT = QStringLiteral(u"سب تبدیل کریں");
-const QString IGNORE_ALL_TEXT = QStringLiteral(u"سب نظرانداز کریں");
-// %1 the pause, %2 the misspelt words found so far, %3 the words checked.
-const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلطیاں ملیں — %3 الفاظ جانچے گئے");
-const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
-const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
-const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
-const QString ADD_TEXT = QStringLiteral(u"لغت میں شامل کریں");
-const QString STOP_TEXT = QStringLiteral(u"روکیں");
-const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
-const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
-const QString UNSAVED_QUESTION =
-    QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟");
-const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند کریں");
-const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
-const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
-const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
-// "Suggestions in the accurate order"
-const QString RANKING_ENTRY = QStringLiteral("تجاویز درست ترتیب میں");
-const QString RANKING_KEY = QStringLiteral("ranking");
+using namespace dialogtexts;
 
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
@@ -89,31 +63,10 @@ constexpr int DIALOG_HEIGHT = 100;
 constexpr int TEXT_WIDTH = 154;
 constexpr int LIST_WIDTH = 57;
 
-constexpr std::size_t MENU_SUGGESTIONS = 8;  // on a right-click
 constexpr int MIN_TEXT_POINTS = 8;
 constexpr int MAX_TEXT_POINTS = 48;
 
 }  // namespace
-
-QFont CZabrelDlg::dialogFont() {
-    const QStringList families = QFontDatabase::families();
-    QString chosen;
-    if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
-        chosen = QStringLiteral("PakType Naskh Basic Urdu");
-    } else {
-        for (const QString& family : families) {
-            if (family.contains(QStringLiteral("Naskh"), Qt::CaseInsensitive)) {
-                chosen = family;
-                break;
-            }
-        }
-    }
-    QFont font = QApplication::font();
-    if (!chosen.isEmpty())
-        font.setFamily(chosen);
-    font.setPointSize(14);
-    return font;
-}
 
 namespace {
 
@@ -150,41 +103,6 @@ QIcon CZabrelDlg::applicationIcon() {
     icon.addFile(QStringLiteral(":/zabrel/zabrel-32.png"));
     icon.addFile(QStringLiteral(":/zabrel/zabrel-16.png"));
     return icon;
-}
-
-void CZabrelDlg::dressMessageBox(QMessageBox& box, QWidget* parent) {
-    box.setFont(parent != nullptr ? parent->font() : dialogFont());
-    box.setLayoutDirection(Qt::RightToLeft);
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setText(OK_TEXT);
-    // A box with a parent is centred on it when shown (so it is never moved by hand
-    // here, which would turn that off).
-}
-
-void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    dressMessageBox(box, parent);
-    box.exec();
-}
-
-CZabrelDlg::Answer CZabrelDlg::askToSave(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton* save = box.addButton(SAVE_TEXT, QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(DISCARD_TEXT, QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(CANCEL_TEXT, QMessageBox::RejectRole);
-    box.setDefaultButton(save);
-    box.setEscapeButton(cancel);
-    dressMessageBox(box, parent);
-    box.exec();
-    if (box.clickedButton() == save)
-        return Answer::Save;
-    return box.clickedButton() == discard ? Answer::Discard : Answer::Cancel;
-}
-
-QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& current) {
-    const QString filter = QStringLiteral("Text (*.txt);;All files (*)");
-    return saving ? QFileDialog::getSaveFileName(parent, APP_NAME, current, filter)
-                  : QFileDialog::getOpenFileName(parent, APP_NAME, current, filter);
 }
 
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std::filesystem::path& folder)
@@ -716,70 +634,22 @@ bool CZabrelDlg::isMisspeltQuick(const QString& word) {
 }
 
 QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
-    QMenu* menu = inputBox->createStandardContextMenu(pos);
-    if (walk.isPaused() || !highlighter->isActive() || setUpFailed)
-        return menu;
-    // The word under the mouse, or the one just before it when the click was past a
-    // word's end, cut as the pass cuts words.
-    const QTextCursor at = inputBox->cursorForPosition(pos);
-    const QTextBlock block = at.block();
-    const QString text = block.text();
-    const std::u16string units = text.toStdU16String();
-    std::vector<zabrel::LineWord> words;
-    zabrel::cutLine(units, speller.letters(), words);
-    const auto click = static_cast<std::size_t>(at.position() - block.position());
-    const zabrel::LineWord* found = nullptr;
-    for (const zabrel::LineWord& word : words)
-        if (found == nullptr && !word.foreign && word.start <= click && click <= word.start + word.length)
-            found = &word;
-    if (found == nullptr)
-        return menu;
-    const std::u16string word = units.substr(found->start, found->length);
-    if (!isMisspeltQuick(QString::fromStdU16String(word)))
-        return menu;
-
-    const int wordStart = block.position() + static_cast<int>(found->start);
-    const int wordLength = static_cast<int>(found->length);
-    std::vector<std::u16string> suggestions;
-    try {
-        speller.check(word, suggestions);
-    } catch (const zabrel::SessionError&) {
-        // The engine failed on this word: offer what the menu has anyway.
-        suggestions.clear();
-    }
-    QAction* before = menu->actions().value(0);
-    QList<QAction*> added;
-    for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
-        const QString suggestion = QString::fromStdU16String(suggestions[i]);
-        auto* action = new QAction(suggestion, menu);
-        connect(action, &QAction::triggered, this, [this, wordStart, wordLength, suggestion] {
-            replaceText(wordStart, wordLength, suggestion);
-        });
-        added << action;
-    }
-    if (added.isEmpty()) {
-        auto* none = new QAction(NO_SUGGESTIONS, menu);
-        none->setEnabled(false);
-        added << none;
-    }
-    auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
-    ignore->setObjectName(QStringLiteral("ignoreAllAction"));
-    connect(ignore, &QAction::triggered, this, [this, word] {
+    TextBoxMenuActions actions;
+    actions.isMisspelt = [this](const QString& word) { return isMisspeltQuick(word); };
+    actions.replace = [this](int start, int length, const QString& replacement) {
+        replaceText(start, length, replacement);
+    };
+    actions.ignoreAll = [this](const std::u16string& word) {
         speller.accept(word);
         verdicts.clear();
         highlighter->rehighlight();
-    });
-    added << ignore;
-    auto* add = new QAction(ADD_TEXT, menu);
-    add->setObjectName(QStringLiteral("addAction"));
-    connect(add, &QAction::triggered, this, [this, word] {
+    };
+    actions.add = [this](const std::u16string& word) {
         if (addToPersonalList(word))
             highlighter->rehighlight();
-    });
-    added << add;
-    menu->insertActions(before, added);
-    menu->insertSeparator(before);
-    return menu;
+    };
+    const bool withWord = !walk.isPaused() && highlighter->isActive() && !setUpFailed;
+    return ::createTextBoxMenu(*inputBox, pos, speller, withWord, actions);
 }
 
 void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {

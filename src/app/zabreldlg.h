@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 
+#include "app/messageboxes.h"
 #include "app/textfile.h"
 #include "session/spellersession.h"
 #include "text/wordwalk.h"
@@ -58,20 +59,16 @@ public:
     // Every message box of the dialog goes through here, so that tests can answer
     // them. The default shows a modal QMessageBox with an OK button.
     using MessageHandler = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
-    static void showMessageBox(QWidget* parent, const QString& title, const QString& text);
-    // Gives a message box the dialog's look: its Urdu font, right to left, an Urdu OK,
-    // centred on `parent`.
-    static void dressMessageBox(QMessageBox& box, QWidget* parent);
-    // The Naskh face at 14 points, or the application font's family when none is installed.
-    static QFont dialogFont();
+    static void showMessageBox(QWidget* parent, const QString& title, const QString& text) {
+        ::showMessageBox(parent, title, text);
+    }
+    static void dressMessageBox(QMessageBox& box, QWidget* parent) { ::dressMessageBox(box, parent); }
+    static QFont dialogFont() { return ::dialogFont(); }
 
-    // Asked before text that exists nowhere else would be lost.
-    enum class Answer { Save, Discard, Cancel };
+    using Answer = SaveAnswer;
     using QuestionHandler = std::function<Answer(QWidget* parent, const QString& title, const QString& text)>;
-    static Answer askToSave(QWidget* parent, const QString& title, const QString& text);
     // Picks a file to open or to save to; an empty result means the user cancelled.
     using FileChooser = std::function<QString(QWidget* parent, bool saving, const QString& current)>;
-    static QString chooseFile(QWidget* parent, bool saving, const QString& current);
 
     // Builds the controls and sets up the engine from config.ini in the current
     // directory. A set-up failure is reported through `messages` and leaves the dialog

@@ -679,7 +679,7 @@ void DialogTest::messageBoxesAreDressedLikeTheDialog() {
 
     Seen question;
     QTimer::singleShot(0, [&] { inspect(question); });
-    QCOMPARE(CZabrelDlg::askToSave(&d, CZabrelDlg::APP_NAME, COMPLETED), CZabrelDlg::Answer::Cancel);
+    QCOMPARE(askToSave(&d, CZabrelDlg::APP_NAME, COMPLETED), CZabrelDlg::Answer::Cancel);
     QCOMPARE(question.direction, Qt::RightToLeft);
     QCOMPARE(question.pointSize, 14);
     QVERIFY(question.button.contains(QStringLiteral(u"محفوظ کریں")));
