@@ -112,7 +112,7 @@ class SmallTables(unittest.TestCase):
         return [(self.dir / "out" / f"ur_PK.{ext}").read_bytes().decode("utf-8") for ext in ("aff", "dic")]
 
     def test_lines(self):
-        aff, dic = self.make()
+        aff, dic = self.make("--no-affixes")
         letters = "".join(chr(c) + "/N\n" for c in md.ALPHABET)
         # The word list's words in its order, then the single letters it lacks.
         self.assertEqual(dic, f"{5 + len(md.ALPHABET)}\nکہ\nکتاب\nآباد\nباد\nکتابوں\n" + letters)
@@ -147,6 +147,28 @@ class SmallTables(unittest.TestCase):
         self.assertIsNone(answers["کتاب\u200cباد"])        # ZWNJ: two words
         self.assertIsNotNone(answers["کتاب\u200dباد"])     # ZWJ is ignored: one unknown word
         self.assertNotIn("ب", answers["بب"])               # single letters are never offered
+
+    def test_suffix_classes(self):
+        # کتاب and کتابیں: ("", یں) and (ب, بیں) spare the 12 bytes of کتابیں, the
+        # swaps back the 8 of کتاب; ties go by code point. کتاب is the root, and the
+        # other classes make nothing that is not made already.
+        words = ["کتاب", "کتابیں"]
+        classes = mh.suffix_classes(words)
+        self.assertEqual(classes, [("", "یں"), ("ب", "بیں"), ("بیں", "ب"), ("یں", "")])
+        roots = mh.root_flags(words, classes)
+        self.assertEqual(roots, {"کتاب": "A"})
+        self.assertEqual(mh.sfx_lines(classes, "A"), ["SFX A Y 1", "SFX A 0 یں ."])
+        self.assertEqual(mh.dic_text([(w, 1) for w in words], [], roots), "1\nکتاب/A\n")
+
+        # On the test's list: hunspell accepts every word and nothing a class would
+        # make of a root without its flag.
+        aff, dic = self.make()
+        self.assertLess(len(dic.splitlines()), 5 + len(md.ALPHABET) + 1)
+        self.assertIn("SFX ", aff)
+        prefix = self.dir / "out" / "ur_PK"
+        answers = first_answers(prefix, ["کہ", "آباد", "باد", "کتاب", "کتابوں", "کتابیں", "آبادوں",
+                                         "کہوں"])
+        self.assertEqual([w for w, a in answers.items() if a is None], ["کہ", "آباد", "باد", "کتاب", "کتابوں"])
 
     def test_other_choices(self):
         # By evidence: the nasal mends two of the known slips, the madda one.
@@ -228,6 +250,43 @@ class ShippedDictionary(unittest.TestCase):
             for ext in ("aff", "dic"):
                 self.assertEqual(xpi.read(f"dictionaries/ur_PK.{ext}"),
                                  Path(f"{self.prefix}.{ext}").read_bytes())
+
+    def test_suffix_classes_make_the_list_and_nothing_else(self):
+        aff = Path(f"{self.prefix}.aff").read_text(encoding="utf-8").splitlines()
+        dic = Path(f"{self.prefix}.dic").read_text(encoding="utf-8").splitlines()[1:]
+        rules = {}
+        for line in aff:
+            fields = line.split()
+            if fields[0] == "SFX" and len(fields) == 5:
+                strip, add = ("" if f == "0" else f for f in fields[2:4])
+                rules[fields[1]] = (strip, add)
+        self.assertGreater(len(rules), 10)
+        made, roots = [], []
+        for entry in dic:
+            word, _, flags = entry.partition("/")
+            if flags == mh.NOSUGGEST_FLAG:
+                continue
+            roots.append((word, flags))
+            made.append(word)
+            for flag in flags:
+                strip, add = rules[flag]
+                self.assertTrue(word.endswith(strip), entry)
+                made.append(word[:len(word) - len(strip)] + add)
+        # Each word of the list once, whether written or made (the list has one twice).
+        self.assertEqual(sorted(made), sorted(set(self.words)))
+        self.assertLess(len(dic), 0.7 * len(self.words))
+        # What a class would make of a root that lacks its flag is not accepted
+        # (a single letter is, as every single letter).
+        known = set(self.words) | set(chr(c) for c in md.ALPHABET)
+        others = sorted({word[:len(word) - len(strip)] + add
+                         for word, flags in roots[:3000] for flag, (strip, add) in rules.items()
+                         if flag not in flags and word.endswith(strip)
+                         and word[:len(word) - len(strip)] + add not in known})
+        self.assertGreater(len(others), 1000)
+        done = subprocess.run(["hunspell", "-l", "-i", "utf-8", "-d", str(self.prefix)],
+                              input="\n".join(others) + "\n", capture_output=True,
+                              text=True, encoding="utf-8")
+        self.assertEqual(done.stdout.split(), others)
 
     def test_hunspell_accepts_every_word_without_a_warning(self):
         done = subprocess.run(["hunspell", "-l", "-i", "utf-8", "-d", str(self.prefix)],
