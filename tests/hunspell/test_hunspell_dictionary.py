@@ -179,7 +179,8 @@ class SmallTables(unittest.TestCase):
 
     def test_other_choices(self):
         # By evidence: the nasal mends two of the known slips, the madda one.
-        aff, _ = self.make("--no-key", "--iconv", "--no-ngram")
+        aff, _ = self.make("--no-key", "--iconv", "--no-ngram", "--order", "evidence")
+        self.assertIn("REP 9\nREP و$ وں\nREP ^ا آ\nREP ی$ یں\nREP ہ ھ\n", aff)
         self.assertNotIn("KEY", aff)
         self.assertIn("MAXNGRAMSUGS 0\n", aff)
         self.assertIn("ICONV 5\nICONV ي ی\nICONV ى ی\nICONV ك ک\nICONV ه ہ\nICONV ة ۃ\n", aff)
@@ -209,6 +210,14 @@ class SmallTables(unittest.TestCase):
             self.assertIn(message, done.stderr)
             self.assertFalse((self.dir / "x.aff").exists())
         (self.folder / "costs.txt").write_text("substitute family ہ ھ\n", encoding="utf-8")
+        # The cleaned-out words are read for the order by evidence only.
+        self.dropped.unlink()
+        self.make()
+        done = subprocess.run([sys.executable, str(TOOL), str(self.folder), str(self.dir / "x"),
+                               "--rules", str(self.rules), "--dropped", str(self.dropped),
+                               "--order", "evidence"], capture_output=True, text=True)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("dropped.tsv", done.stderr)
         done = subprocess.run([sys.executable, str(TOOL), str(self.folder), str(self.dir / "x"),
                                "--rules", str(self.rules), "--dropped", str(self.dropped),
                                "--xkb", str(self.dir / "none")], capture_output=True, text=True)
@@ -226,6 +235,26 @@ class SmallTables(unittest.TestCase):
         self.assertEqual(mh.Rep("ئ$", "ئی").apply("ئئ"), ["ئئی"])
         self.assertEqual(mh.Rep("^ا", "آ").apply("اا"), ["آا"])
         self.assertEqual(mh.Rep("ا", "آ").apply("اا"), ["آا", "اآ"])
+
+
+class CrossValidation(unittest.TestCase):
+    def test_each_fold_is_scored_by_what_the_others_picked(self):
+        loader = importlib.machinery.SourceFileLoader("fit_hunspell", str(REPO_ROOT / "tools" / "fit-hunspell"))
+        fit = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+        loader.exec_module(fit)
+        pairs = [(f"m{i}", f"w{i}") for i in range(6)]
+        folds = fit.folds_of(pairs, 2)
+        self.assertEqual(sorted(p for fold in folds for p in fold), pairs)
+        # Each combination is right on one fold only, so picking on the other fold
+        # always picks the one that is wrong here: nothing held out is right.
+        right = [{m: [w] for m, w in fold} for fold in folds]
+        answers = [{m: right[c].get(m, ["x"]) for m, _ in pairs} for c in (0, 1)]
+        self.assertEqual(fit.cross_validate(folds, answers), (0, 0, [1, 0]))
+        # One right everywhere ties on each training fold with the one right there;
+        # the tie goes to the earlier, simpler combination.
+        everywhere = {m: [w] for m, w in pairs}
+        self.assertEqual(fit.cross_validate(folds, [everywhere] + answers), (6, 6, [0, 0]))
+        self.assertEqual(fit.cross_validate(folds, answers + [everywhere]), (0, 0, [1, 0]))
 
 
 class ShippedDictionary(unittest.TestCase):
