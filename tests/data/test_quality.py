@@ -112,6 +112,24 @@ class QualityTest(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in self.dictionary.iterdir()),
                          ["alphabet.txt", "config.ini", "shapex.txt", "soundex.txt", "wordlist.txt"])
 
+    def test_hunspell_columns(self):
+        # The exported dictionary takes پ for ب from the cost table's family first;
+        # the plain one finds the same word by its own letter swap. Without a cost
+        # table there is nothing to export.
+        done = self.run_quality(self.dictionary, "--eval", self.eval, "--hunspell")
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("costs.txt", done.stderr)
+        weights = [line for line in (REPO_ROOT / "data" / "urdu" / "costs.txt")
+                   .read_text(encoding="utf-8").splitlines() if line.startswith("weight ")]
+        (self.dictionary / "costs.txt").write_text("\n".join(weights + ["substitute family ب پ", ""]),
+                                                   encoding="utf-8")
+        done = self.run_quality(self.dictionary, "--eval", self.eval, "--hunspell")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        lines = done.stdout.splitlines()
+        self.assertEqual(lines[1], "| set | Zabrel small | Zabrel small accurate | hunspell small "
+                                   "| hunspell small plain |")
+        self.assertEqual(lines[3].split(" | ")[3:], ["50.0 % / 50.0 % / 50.0 %", "50.0 % / 50.0 % / 50.0 % |"])
+
     def test_without_evaluation_files_only_the_synthetic_set_is_measured(self):
         empty = self.dir / "nothing"
         empty.mkdir()
