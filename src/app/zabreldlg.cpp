@@ -42,7 +42,6 @@
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "core/errors.h"
-#include "programs/dictionaryfolder.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
