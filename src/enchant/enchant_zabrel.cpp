@@ -143,48 +143,39 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
 
-// Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
-void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
+// Runs `action` on the speller and the word, with errors going to Enchant.
+template <typename Action>
+void withWord(EnchantDict* me, const char* const word, size_t len, Action action) {
     reporting(
         0,
         [&] {
             Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
             std::lock_guard<std::mutex> hold(urdu.lock);
-            urdu.speller.addPersonal(w);
-            warnAll(urdu.speller);
+            action(urdu.speller, w);
             return 0;
         },
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+}
+
+// Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
+void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
+    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) {
+        speller.addPersonal(w);
+        warnAll(speller);
+    });
 }
 
 // enchant_dict_remove: the word leaves Enchant's lists and is excluded there; it must
 // leave ours as well, or the other programs would go on accepting it.
 void zabrelRemoveFromPersonal(EnchantDict* me, const char* const word, size_t len) {
-    reporting(
-        0,
-        [&] {
-            Urdu& urdu = state(me);
-            const std::u16string w = wordOf(word, len);
-            std::lock_guard<std::mutex> hold(urdu.lock);
-            urdu.speller.removePersonal(w);
-            return 0;
-        },
-        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+    withWord(me, word, len,
+             [](SpellerSession& speller, const std::u16string& w) { speller.removePersonal(w); });
 }
 
 // enchant_dict_add_to_session: accepted until the program ends, as in the other front ends.
 void zabrelAddToSession(EnchantDict* me, const char* const word, size_t len) {
-    reporting(
-        0,
-        [&] {
-            Urdu& urdu = state(me);
-            const std::u16string w = wordOf(word, len);
-            std::lock_guard<std::mutex> hold(urdu.lock);
-            urdu.speller.accept(w);
-            return 0;
-        },
-        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) { speller.accept(w); });
 }
 
 EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {
