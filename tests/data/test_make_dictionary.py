@@ -233,7 +233,7 @@ class EvidenceTest(SourcesTestCase):
             tesseract=["اب", "تب", "سب", "جب", "کب", "نب"],
             pairs=["اب تب", "اب جب", "اب کب", "اب رب", "اب ہم", "تب کب", "تب ہم"],
             words=["دل"])
-        evidence = md.read_evidence(self.sources)
+        evidence, _ = md.read_evidence(self.sources)
         calibration = md.Calibration(evidence)
         a, b = calibration.rank_line
         self.assertAlmostEqual(math.exp(a + b * math.log(3)), 1000 * 0.1 ** (math.log(3, 2) * 0.0) / 3 * 1.0,
@@ -253,7 +253,7 @@ class EvidenceTest(SourcesTestCase):
         rows = [(w, 1000 * (100 - i)) for i, w in enumerate(["اب", "تب", "جب", "کب", "سب"])]
         self.write_sources(unilex_rows=rows + [("مزمل", 2000)], tesseract=["مزمل"] + [w for w, _ in rows],
                            pairs=["مزمل اب", "تب جب", "کب سب"])
-        evidence = md.read_evidence(self.sources)
+        evidence, _ = md.read_evidence(self.sources)
         self.assertLess(evidence["مزمل"].frequency, evidence["سب"].frequency)
 
     def test_without_urdu_words_only_running_text_is_listed(self):
@@ -324,8 +324,8 @@ class SlipTest(SourcesTestCase):
         # headword one ی from سال (2,463): a minimum of 3,000 drops کتاپ
         # alone, 1,000 drops سالی too.
         self.write_sources(unilex_rows=self.COMMON, words=["کتاپ", "سالی", "لڑکے"])
-        evidence = md.read_evidence(self.sources)
-        judged = md.judge(evidence)
+        evidence, pairs = md.read_evidence(self.sources)
+        judged = md.judge(evidence, pairs)
         clean = {"سالی": 5, "ہیں": 100}
         self.assertEqual(md.fit(judged, evidence, ["کتاپ"], ["کتاب"], clean, 1.0)[1], 3000)
         # Out of reach, the floor gives way to the most flagged.
