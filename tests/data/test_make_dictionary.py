@@ -319,6 +319,22 @@ class SlipTest(SourcesTestCase):
         self.assertIn("کال", lexicon)
         self.assertIn("سالم", lexicon)
 
+    def test_swapped_neighbours_and_words_run_together(self):
+        # بتا for تبا; but in two letters a swap makes another word (رت, تر).
+        self.write_sources(unilex_rows=self.COMMON + [("تر", 90000), ("تبا", 90000)],
+                           words=["رت", "بتا"])
+        lexicon, dropped = self.build_with(ratio=2, headword_minimum=1000)
+        self.assertIn("رت", lexicon)
+        self.assertEqual([line.split("\t")[2:4] for line in dropped[1:]], [["بت for تب", "تبا"]])
+        # A pair without its space is a slip of tesseract's web text, at any
+        # threshold; written joined by the dictionary it is a compound.
+        self.write_sources(unilex_rows=self.COMMON, tesseract=["ہوسال", "ہیںسال"],
+                           pairs=["ہو سال", "ہیں سال"], words=["ہیںسال"])
+        lexicon, dropped = self.build_with(ratio=10 ** 6, headword_minimum=10 ** 6)
+        self.assertNotIn("ہوسال", lexicon)
+        self.assertIn("ہیںسال", lexicon)
+        self.assertEqual(dropped[1].split("\t")[2:4], ["space left out", "ہو سال"])
+
     def test_fit_reaches_the_floor_with_the_fewest_false_alarms(self):
         # کتاپ is a slip of کتاب (4,538 here), the clean word سالی a
         # headword one ی from سال (2,463): a minimum of 3,000 drops کتاپ
