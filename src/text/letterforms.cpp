@@ -7,17 +7,17 @@ namespace {
 
 char16_t urduForm(char16_t unit) {
     switch (unit) {
-    case u'\u0647':  // heh
-        return u'\u06C1';
-    case u'\u064A':  // yeh
-    case u'\u0649':  // alef maksura
-        return u'\u06CC';
-    case u'\u0643':  // kaf
-        return u'\u06A9';
-    case u'\u0629':  // teh marbuta
-        return u'\u06C3';
-    default:
-        return unit;
+        case u'\u0647':  // heh
+            return u'\u06C1';
+        case u'\u064A':  // yeh
+        case u'\u0649':  // alef maksura
+            return u'\u06CC';
+        case u'\u0643':  // kaf
+            return u'\u06A9';
+        case u'\u0629':  // teh marbuta
+            return u'\u06C3';
+        default:
+            return unit;
     }
 }
 
