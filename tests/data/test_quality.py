@@ -34,15 +34,7 @@ WORDS = [("ہم", 900), ("تم", 800), ("کتاب", 500), ("حساب", 80), ("ک
 
 def write_dictionary(folder):
     folder.mkdir()
-    entries = md.sort_entries(dict(WORDS))
-    files = {
-        "config.ini": md.config_bytes(),
-        "alphabet.txt": md.alphabet_bytes(),
-        "soundex.txt": md.code_table_bytes(md.SOUNDEX_CLASSES),
-        "shapex.txt": md.code_table_bytes(md.SHAPEX_CLASSES),
-        "wordlist.txt": md.wordlist_bytes(entries),
-    }
-    md.write_files(files, folder)
+    md.write_files(md.dictionary_files(dict(WORDS)), folder)
 
 
 def write_text(path, lines):
