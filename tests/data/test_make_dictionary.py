@@ -225,21 +225,21 @@ class FixedFilesTest(unittest.TestCase):
 
 class EvidenceTest(SourcesTestCase):
     def test_frequencies_of_every_source_on_unilex_scale(self):
-        # Counted words fix the lines: frequency 1000/rank from the list and
-        # 100 per pair from the pairs file, so that a word known only to
-        # those gets its frequency from them.
+        # The counted words fix the lines (frequencies 1,000, 500, 250 and
+        # 125 at tesseract's ranks 1, 2, 4 and 5), which then place the words
+        # known only to tesseract or to the pairs.
         self.write_sources(
             unilex_rows=[("اب", 10000), ("تب", 5000), ("جب", 2500), ("کب", 1250)],
             tesseract=["اب", "تب", "سب", "جب", "کب", "نب"],
             pairs=["اب تب", "اب جب", "اب کب", "اب رب", "اب ہم", "تب کب", "تب ہم"],
             words=["دل"])
         evidence, _ = md.read_evidence(self.sources)
-        calibration = md.Calibration(evidence)
-        a, b = calibration.rank_line
-        self.assertAlmostEqual(math.exp(a + b * math.log(3)), 1000 * 0.1 ** (math.log(3, 2) * 0.0) / 3 * 1.0,
-                               delta=1000 / 3 * 0.5)
+        a, b = md.Calibration(evidence).rank_line
+        self.assertLess(b, 0)
+        self.assertTrue(250 < math.exp(a + b * math.log(3)) < 500)
+        self.assertTrue(250 < evidence["سب"].frequency < 500)   # tesseract only
+        self.assertLess(evidence["نب"].frequency, 125)
         self.assertEqual(evidence["دل"].frequency, 1)      # a headword only
-        self.assertTrue(evidence["سب"].frequency >= 2)     # tesseract only
         self.assertTrue(evidence["ہم"].frequency >= 2)     # pairs only
         # A counted word's frequency is the median of its estimates: with two,
         # their geometric mean, so unilex still orders the counted words.
