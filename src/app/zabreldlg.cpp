@@ -77,6 +77,9 @@ const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 // "Suggestions in the accurate order"
 const QString RANKING_ENTRY = QStringLiteral("تجاویز درست ترتیب میں");
 const QString RANKING_KEY = QStringLiteral("ranking");
+// The dialog's own settings are Zabrel's (~/.config/Zabrel/Zabrel.conf), whatever the
+// settings location the start-up names.
+const QString SETTINGS_OWNER = QStringLiteral("Zabrel");
 
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
@@ -374,7 +377,7 @@ void CZabrelDlg::onInitDialog() {
     try {
         spellChecker.initialize(dictionaryFolder);
         walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
-        rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
+        rankingAction->setChecked(QSettings(SETTINGS_OWNER, APP_NAME).value(RANKING_KEY).toString() == QLatin1String("accurate"));
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
@@ -511,7 +514,7 @@ void CZabrelDlg::setAccurateRanking(bool on) {
         return;
     }
     ranking = on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
-    QSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+    QSettings(SETTINGS_OWNER, APP_NAME).setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
 }
 
 bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
