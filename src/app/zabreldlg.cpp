@@ -377,7 +377,8 @@ void CZabrelDlg::onInitDialog() {
     try {
         spellChecker.initialize(dictionaryFolder);
         walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
-        rankingAction->setChecked(QSettings(SETTINGS_OWNER, APP_NAME).value(RANKING_KEY).toString() == QLatin1String("accurate"));
+        rankingAction->setChecked(QSettings(SETTINGS_OWNER, APP_NAME).value(RANKING_KEY).toString() ==
+                                  QLatin1String("accurate"));
     } catch (const zabrel::QuelmException& ex) {
         failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
@@ -514,7 +515,8 @@ void CZabrelDlg::setAccurateRanking(bool on) {
         return;
     }
     ranking = on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
-    QSettings(SETTINGS_OWNER, APP_NAME).setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+    QSettings(SETTINGS_OWNER, APP_NAME)
+        .setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
 }
 
 bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {

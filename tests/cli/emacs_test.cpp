@@ -81,7 +81,8 @@ protected:
         Outcome got = runProgram(
             {EMACS_PROGRAM, "--batch", "-Q", "-l", ZABREL_TEST_SOURCE_DIR "/tests/cli/emacs_test.el"},
             dir.path(), "",
-            {{"PATH", fs::path(ZABREL_CHECK_PROGRAM).parent_path().string() + ":" + (path ? path : "/usr/bin:/bin")},
+            {{"PATH",
+              fs::path(ZABREL_CHECK_PROGRAM).parent_path().string() + ":" + (path ? path : "/usr/bin:/bin")},
              {"ZABREL_SHIPPED_DICTIONARY", (dir.path() / "dict").string()},
              {"ZABREL_SETUP", dir.file("setup.el")},
              {"ZABREL_STEP", step},
