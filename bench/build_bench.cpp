@@ -20,12 +20,10 @@ std::string writeList(int64_t records, bool latin) {
     char pattern[] = "/tmp/zabrel-build-bench-XXXXXX";
     const std::string dir = mkdtemp(pattern);
     const std::string path = dir + "/words.txt";
-    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) about a literal plus a
-    // temporary string.
-    std::u16string text = u"\uFEFF";
-    for (const char digit : std::to_string(records + 1))
-        text += static_cast<char16_t>(digit);
-    text += u"\r\n";
+    std::u16string text = u"\uFEFF" + [&] {
+        const std::string count = std::to_string(records + 1);
+        return std::u16string(count.begin(), count.end());
+    }() + u"\r\n";
     for (int64_t k = 0; k <= records; ++k)
         text += latin ? u"word\t1\r\n" : u"\u06A9\u062A\u0627\u0628\t1\r\n";
     std::ofstream(path, std::ios::binary)
