@@ -11,8 +11,8 @@ bool answeredOnTheTerminal(int argc, char** argv) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(
-                "Usage: zabrel [OPTION]...\n"
-                "Open the Zabrel checking dialog for Urdu text.\n"
+                "Usage: zabrel [OPTION]... [FILE]\n"
+                "Open the Zabrel checking dialog for Urdu text, with FILE in it when given.\n"
                 "\n"
                 "  -h, --help     show this help and exit\n"
                 "      --version  show the version and exit\n"

@@ -16,7 +16,7 @@ printf 'zabrel (Zabrel) %s\n' "$version" | cmp -s - "$work/out" || fail "--versi
 
 for option in --help -h; do
   run "$option" >"$work/out" 2>"$work/err" || fail "$option exits with $?"
-  [ "$(head -1 "$work/out")" = "Usage: zabrel [OPTION]..." ] || fail "$option prints: $(cat "$work/out")"
+  [ "$(head -1 "$work/out")" = "Usage: zabrel [OPTION]... [FILE]" ] || fail "$option prints: $(cat "$work/out")"
   grep -qx '      --version  show the version and exit' "$work/out" || fail "$option does not list --version"
   [ ! -s "$work/err" ] || fail "$option writes to stderr: $(cat "$work/err")"
 done
