@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
+#include "text/letterforms.h"
 #include "text/utf8.h"
 
 namespace zabrel {
@@ -131,8 +132,20 @@ bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u
     return misspelt;
 }
 
+bool SpellerSession::correctInUrduForms(std::u16string_view word) {
+    if (!arabicForms)
+        return false;
+    const std::u16string urdu = urduLetterForms(word);
+    if (urdu == word || heldAsOurs(urdu, letters().lettersOf(urdu)))
+        return urdu != word;
+    if (checker && isOpen())
+        return guarded([&] { return checker->accepts(urdu); });
+    std::vector<std::u16string> ignored;
+    return !engineAnswer(urdu, ignored);
+}
+
 bool SpellerSession::isMisspelt(std::u16string_view word) {
-    if (heldAsOurs(word, letters().lettersOf(word)))
+    if (heldAsOurs(word, letters().lettersOf(word)) || correctInUrduForms(word))
         return false;
     if (checker && isOpen())
         return guarded([&] { return !checker->accepts(word); });
@@ -142,7 +155,8 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
 
 bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
     suggestions.clear();
-    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions)) {
+    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions) ||
+        correctInUrduForms(word)) {
         suggestions.clear();
         return false;
     }

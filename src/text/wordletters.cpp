@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "text/wordletters.h"
 
+#include "text/letterforms.h"
+
 namespace zabrel {
 
 namespace {
@@ -44,7 +46,10 @@ WordLetters::WordLetters(const std::function<bool(char16_t)>& isLetter) : kinds(
             continue;
         if (isLetter(u))
             kinds[unit] = LETTER;
-        else if (isInnerMark(u))
+        else if (isInnerMark(u) || urduLetterForms(std::u16string_view(&u, 1))[0] != u)
+            // The Arabic forms of Urdu letters (ه ي ى ك ة) stay inside the word they
+            // were typed in, even where the alphabet lacks them, so that the word is
+            // checked whole (and, in its Urdu forms, may be found correct).
             kinds[unit] = MARK;
         else if (isAnyLetter(u))
             kinds[unit] = FOREIGN;
