@@ -13,9 +13,10 @@
 
 namespace zabrel {
 
-// The accurate ranking's measure: a weighted edit distance whose prices come from a
-// CostTable, less a frequency bonus. Lower scores are better suggestions. One object
-// measures many words against one misspelt word; it is not shared between threads.
+// The accurate ranking: its measure is a weighted edit distance whose prices come from
+// a CostTable, less a frequency bonus; lower scores are better suggestions. One object
+// ranks one misspelt word at a time and keeps its buffers between words; it is not
+// shared between threads.
 class AccurateRanking {
 public:
     // The list is cut here: past it lie words no reader looks for.

@@ -25,10 +25,11 @@ class AccurateRanking;
 // table, word frequency, and two words run together offered as "A B").
 enum class Ranking { Exact, Accurate };
 
-// The engine. initialize() reads config.ini from the current directory and either
-// builds the lexicon and its posting lists from the word list (first run, writing the
-// derived files) or loads them (later runs). checkWord() then answers one word at a
-// time. Set-up failures leave initialize() as QuelmException-family errors.
+// The engine. initialize() reads a dictionary folder's config.ini and either builds
+// the lexicon and its posting lists from the word list (first run, writing the derived
+// files) or loads them (later runs). checkWord() then answers one word at a time:
+// filter the word, gather candidates from the posting lists, bucket them by distance,
+// rank the buckets. Set-up failures leave initialize() as QuelmException-family errors.
 class SpellChecker {
 public:
     static constexpr int32_t DISTANCE_BUCKETS = 40;
@@ -38,10 +39,11 @@ public:
     SpellChecker(const SpellChecker&) = delete;
     SpellChecker& operator=(const SpellChecker&) = delete;
 
+    // The folder is the current directory.
     bool initialize();
-    // The same set-up from a dictionary folder given by path: config.ini and every
-    // relative path in it are taken from that folder, and the current directory
-    // plays no part. Answers are the same as initialize() run inside the folder.
+    // The folder given by path: config.ini and every relative path in it are taken
+    // from it, and the current directory plays no part. Answers are the same as
+    // initialize() run inside the folder.
     bool initialize(const std::filesystem::path& dictionaryFolder);
     // True when `word` is misspelt; `suggestions` then holds the suggestions (possibly
     // none) in the order of `ranking`. False when the word is accepted; `suggestions`
@@ -49,6 +51,7 @@ public:
     // bad.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions,
                    Ranking ranking = Ranking::Exact);
+    // The same, for callers that always say which ranking.
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
         return checkWord(std::move(word), suggestions, ranking);
     }
