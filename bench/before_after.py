@@ -47,7 +47,7 @@ def time_rounds(builds, rounds, reps, scratch):
 def make_text(path):
     """About 1 MB of lexicon words by frequency, one in fifty a misspelling."""
     data = (ROOT / "data" / "urdu" / "wordlist.txt").read_bytes()[2:].decode("utf-16-le")
-    records = [line.split("\t") for line in data.split("\r\n")[1:] if "\t" in line]
+    records = [line.split("\t") for line in data.split("\r\n")[1:] if "\t" in line[1:]]
     words = [w for w, _ in records]
     weights = list(itertools.accumulate(max(int(f), 1) for _, f in records))
     misspelt = [line.split("\t")[0] for line in

@@ -114,7 +114,8 @@ std::vector<LexiconWord> readLexiconSample(const fs::path& wordlist, std::size_t
         if (tab == std::u16string::npos)
             break;
         std::u16string word = text.substr(start, tab - start);
-        if (taken.insert(word).second && record++ % step == 0)
+        // The record that ends the list has no word.
+        if (!word.empty() && taken.insert(word).second && record++ % step == 0)
             sample.push_back({word, toUtf8(word)});
         start = text.find(u"\r\n", tab);
     }

@@ -3,7 +3,6 @@
 // fixed dictionary. Every answer must be UTF-8 that ends its lines.
 #include <string_view>
 
-#include "cli/personalwords.h"
 #include "cli/pipesession.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
@@ -14,14 +13,12 @@ using namespace zabrel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     SpellChecker& checker = fuzz::fixedChecker();
     // The Arabic letters; the fixed dictionary's alphabet is among them.
-    static const cli::WordLetters letters([](char16_t unit) { return unit >= 0x0621 && unit <= 0x06D3; });
-    PersonalWordList personal;
-    cli::PipeSession session(cli::withPersonalWords(
-                                 [&](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-                                     return checker.checkWord(word, suggestions);
-                                 },
-                                 personal, letters),
-                             letters, personal);
+    SpellerSession speller(
+        [&](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+            return checker.checkWord(word, suggestions);
+        },
+        WordLetters([](char16_t unit) { return unit >= 0x0621 && unit <= 0x06D3; }));
+    cli::PipeSession session(speller);
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::string out;
     std::u16string decoded;

@@ -4,11 +4,8 @@
 #include <string_view>
 #include <utility>
 
-#include "text/wordwalk.h"
-
-MisspellingHighlighter::MisspellingHighlighter(QTextDocument* document, Verifier verifier,
-                                               LetterTest letterTest)
-    : QSyntaxHighlighter(document), isMisspelt(std::move(verifier)), isLetter(std::move(letterTest)) {
+MisspellingHighlighter::MisspellingHighlighter(QTextDocument* document, Verifier verifier, Cutter cutter)
+    : QSyntaxHighlighter(document), isMisspelt(std::move(verifier)), letters(std::move(cutter)) {
     misspelt.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
     misspelt.setUnderlineColor(QColor(255, 0, 0));
 }
@@ -21,25 +18,16 @@ void MisspellingHighlighter::setActive(bool on) {
 }
 
 void MisspellingHighlighter::highlightBlock(const QString& text) {
-    if (!active)
+    const zabrel::WordLetters* table = letters();
+    if (!active || table == nullptr)
         return;
     const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
                                     static_cast<std::size_t>(text.size()));
-    // A line break inside a paragraph (Shift+Return) separates words too.
-    auto separates = [](char16_t unit) { return zabrel::isWordDelimiter(unit) || unit == u'\u2028'; };
-    std::size_t i = 0;
-    while (i < units.size()) {
-        if (separates(units[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < units.size() && !separates(units[i]))
-            ++i;
-        const QString token = text.mid(static_cast<qsizetype>(start), static_cast<qsizetype>(i - start));
-        if (isMisspelt(token)) {
-            const zabrel::LetterSpan span = zabrel::letterSpan(units.substr(start, i - start), isLetter);
-            setFormat(static_cast<int>(start) + span.offset, span.length, misspelt);
-        }
+    zabrel::cutLine(units, *table, words);
+    for (const zabrel::LineWord& word : words) {
+        const auto start = static_cast<qsizetype>(word.start);
+        const auto length = static_cast<qsizetype>(word.length);
+        if (!word.foreign && isMisspelt(text.mid(start, length)))
+            setFormat(static_cast<int>(start), static_cast<int>(length), misspelt);
     }
 }

@@ -4,21 +4,23 @@
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 #include <functional>
+#include <vector>
+
+#include "text/wordletters.h"
 
 // Underlines misspelt words in a text box as the user types, with a red wavy line
-// under the word's letters. It asks `isMisspelt` about every token of a changed
-// paragraph; the answer must be quick (no suggestions), since it runs on every key.
+// under the word. It cuts each changed paragraph into words as the checking pass does
+// and asks `isMisspelt` about each; the answer must be quick (no suggestions), since it
+// runs on every key.
 class MisspellingHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
 
 public:
-    // The whole token as cut at the word delimiters.
-    using Verifier = std::function<bool(const QString& token)>;
-    // Whether a unit is one of a word's letters (the rest at a token's ends is left
-    // without a line).
-    using LetterTest = std::function<bool(char16_t unit)>;
+    using Verifier = std::function<bool(const QString& word)>;
+    // The word cutter, once there is one (a dialog whose set-up failed has none).
+    using Cutter = std::function<const zabrel::WordLetters*()>;
 
-    MisspellingHighlighter(QTextDocument* document, Verifier isMisspelt, LetterTest isLetter);
+    MisspellingHighlighter(QTextDocument* document, Verifier isMisspelt, Cutter letters);
 
     // Off, the lines go; on, they come back. Both redo the whole text once.
     void setActive(bool active);
@@ -29,7 +31,8 @@ protected:
 
 private:
     Verifier isMisspelt;
-    LetterTest isLetter;
+    Cutter letters;
+    std::vector<zabrel::LineWord> words;
     QTextCharFormat misspelt;
     bool active = true;
 };

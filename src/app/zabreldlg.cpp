@@ -34,12 +34,14 @@
 #include <utility>
 
 #include "app/aboutdlg.h"
+#include "app/dialogtexts.h"
 #include "app/dialogunits.h"
+#include "app/messageboxes.h"
 #include "app/misspellinghighlighter.h"
+#include "app/textboxmenu.h"
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "core/errors.h"
-#include "programs/dictionaryfolder.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
@@ -48,36 +50,7 @@ static void initResources() {
 
 namespace {
 
-const QString PROMPT = QStringLiteral(u"ہجے پڑتال کرنے کے لیے متن داخل کریں");
-const QString SUGGESTIONS_CAPTION = QStringLiteral(u"دستیاب تجاویز");
-const QString CHECK_TEXT = QStringLiteral(u"ہجے پڑتال کریں");
-const QString CHANGE_TEXT = QStringLiteral(u"تبدیل کریں");
-const QString LEAVE_TEXT = QStringLiteral(u"نظرانداز کریں");
-const QString TITLE = QStringLiteral(u"Tesmara-ہجے پڑتال کار");
-const QString COMPLETED = QStringLiteral(u"ہجے پڑتال مکمل ہو گئی ہے۔");
-// "The dictionary could not be loaded."
-const QString NO_DICTIONARY = QStringLiteral(
-    u"\u0644\u063A\u062A \u0644\u0648\u0688 \u0646\u06C1\u06CC\u06BA \u06C1\u0648 \u0633\u06A9\u06CC\u06D4");
-const QString CHANGE_ALL_TEXT = QStringLiteral(u"سب تبدیل کریں");
-const QString IGNORE_ALL_TEXT = QStringLiteral(u"سب نظرانداز کریں");
-// %1 the pause, %2 the misspelt words found so far, %3 the words checked.
-const QString STATUS_PAUSED = QStringLiteral(u"غلطی %1، اب تک %2 غلطیاں ملیں — %3 الفاظ جانچے گئے");
-const QString STATUS_DONE = QStringLiteral(u"پڑتال مکمل: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
-const QString STATUS_STOPPED = QStringLiteral(u"پڑتال روک دی گئی: %3 الفاظ جانچے گئے، %2 غلطیاں ملیں");
-const QString NO_SUGGESTIONS = QStringLiteral(u"کوئی تجویز نہیں");
-const QString ADD_TEXT = QStringLiteral(u"لغت میں شامل کریں");
-const QString STOP_TEXT = QStringLiteral(u"روکیں");
-const QString OPEN_TEXT = QStringLiteral(u"کھولیں");
-const QString SAVE_TEXT = QStringLiteral(u"محفوظ کریں");
-const QString UNSAVED_QUESTION =
-    QStringLiteral(u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ بند کرنے سے پہلے انہیں محفوظ کریں؟");
-const QString DISCARD_TEXT = QStringLiteral(u"محفوظ کیے بغیر بند کریں");
-const QString CANCEL_TEXT = QStringLiteral(u"واپس جائیں");
-const QString OK_TEXT = QStringLiteral(u"ٹھیک ہے");
-const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
-// "Suggestions in the accurate order"
-const QString RANKING_ENTRY = QStringLiteral("تجاویز درست ترتیب میں");
-const QString RANKING_KEY = QStringLiteral("ranking");
+using namespace dialogtexts;
 
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
@@ -89,31 +62,10 @@ constexpr int DIALOG_HEIGHT = 100;
 constexpr int TEXT_WIDTH = 154;
 constexpr int LIST_WIDTH = 57;
 
-constexpr std::size_t MENU_SUGGESTIONS = 8;  // on a right-click
 constexpr int MIN_TEXT_POINTS = 8;
 constexpr int MAX_TEXT_POINTS = 48;
 
 }  // namespace
-
-QFont CZabrelDlg::dialogFont() {
-    const QStringList families = QFontDatabase::families();
-    QString chosen;
-    if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
-        chosen = QStringLiteral("PakType Naskh Basic Urdu");
-    } else {
-        for (const QString& family : families) {
-            if (family.contains(QStringLiteral("Naskh"), Qt::CaseInsensitive)) {
-                chosen = family;
-                break;
-            }
-        }
-    }
-    QFont font = QApplication::font();
-    if (!chosen.isEmpty())
-        font.setFamily(chosen);
-    font.setPointSize(14);
-    return font;
-}
 
 namespace {
 
@@ -152,41 +104,6 @@ QIcon CZabrelDlg::applicationIcon() {
     return icon;
 }
 
-void CZabrelDlg::dressMessageBox(QMessageBox& box, QWidget* parent) {
-    box.setFont(parent != nullptr ? parent->font() : dialogFont());
-    box.setLayoutDirection(Qt::RightToLeft);
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setText(OK_TEXT);
-    // A box with a parent is centred on it when shown (so it is never moved by hand
-    // here, which would turn that off).
-}
-
-void CZabrelDlg::showMessageBox(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    dressMessageBox(box, parent);
-    box.exec();
-}
-
-CZabrelDlg::Answer CZabrelDlg::askToSave(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton* save = box.addButton(SAVE_TEXT, QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(DISCARD_TEXT, QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(CANCEL_TEXT, QMessageBox::RejectRole);
-    box.setDefaultButton(save);
-    box.setEscapeButton(cancel);
-    dressMessageBox(box, parent);
-    box.exec();
-    if (box.clickedButton() == save)
-        return Answer::Save;
-    return box.clickedButton() == discard ? Answer::Discard : Answer::Cancel;
-}
-
-QString CZabrelDlg::chooseFile(QWidget* parent, bool saving, const QString& current) {
-    const QString filter = QStringLiteral("Text (*.txt);;All files (*)");
-    return saving ? QFileDialog::getSaveFileName(parent, APP_NAME, current, filter)
-                  : QFileDialog::getOpenFileName(parent, APP_NAME, current, filter);
-}
-
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std::filesystem::path& folder)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
@@ -206,8 +123,8 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std
 CZabrelDlg::~CZabrelDlg() {
     // Words whose save failed get a last try; the user was told when it failed.
     try {
-        personal.save();
-    } catch (const zabrel::QuelmException&) {
+        speller.savePersonal();
+    } catch (const zabrel::SessionError&) {
     }
 }
 
@@ -278,8 +195,8 @@ void CZabrelDlg::createControls() {
     });
     inputBox->viewport()->installEventFilter(this);
     highlighter = new MisspellingHighlighter(
-        inputBox->document(), [this](const QString& token) { return isMisspeltQuick(token); },
-        [this](char16_t unit) { return isWordLetter(unit); });
+        inputBox->document(), [this](const QString& word) { return isMisspeltQuick(word); },
+        [this]() -> const zabrel::WordLetters* { return speller.isOpen() ? &speller.letters() : nullptr; });
     inputBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(inputBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
@@ -379,15 +296,14 @@ void CZabrelDlg::onInitDialog() {
 
     QString failure;
     try {
-        std::string notice;
-        zabrel::DictionaryFolder::setUp(spellChecker, dictionaryFolder, notice);
-        setUpNotice = QString::fromStdString(notice);
-        walk.setLetterTest([this](char16_t unit) { return isWordLetter(unit); });
+        if (!speller.open(dictionaryFolder))
+            failure = QString::fromStdString("the dictionary in " + dictionaryFolder.string() +
+                                             " could not be loaded");
+        else
+            walk.setLetters(&speller.letters());
         rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
-    } catch (const zabrel::QuelmException& ex) {
-        failure = QString::fromStdString(ex.getFullMessage());
-    } catch (const std::exception& ex) {
-        failure = QString::fromLocal8Bit(ex.what());
+    } catch (const zabrel::SessionError& ex) {
+        failure = QString::fromStdString(ex.what());
     }
 
     promptText = PROMPT;
@@ -430,15 +346,13 @@ void CZabrelDlg::onInitDialog() {
         reportError(failure);
         return;
     }
-    if (!setUpNotice.isEmpty())
-        reportError(setUpNotice);
     // Without its list the dialog still checks; adding then reports why it cannot.
     try {
-        personal.load();
-    } catch (const zabrel::QuelmException& ex) {
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        speller.usePersonalList(zabrel::PersonalWordList::defaultPath());
+    } catch (const zabrel::SessionError& ex) {
+        reportError(QString::fromStdString(ex.what()));
     }
-    for (const std::string& warning : personal.warnings())
+    for (const std::string& warning : speller.takeWarnings())
         reportError(QString::fromStdString(warning));
 }
 
@@ -475,7 +389,7 @@ void CZabrelDlg::changeWord(bool everywhere) {
     if (everywhere)
         walk.changeAll(replacement.toStdU16String());
     clearHighlight();
-    replaceText(walk.getHighlightStart(), walk.getLetterLength(), replacement);
+    replaceText(walk.getHighlightStart(), walk.getWordLength(), replacement);
     walk.replaced(static_cast<int32_t>(replacement.size()));
     walk.leave();
     runPass();
@@ -491,53 +405,31 @@ void CZabrelDlg::onAdd() {
     runPass();
 }
 
-bool CZabrelDlg::addToPersonalList(const std::u16string& token) {
-    const std::u16string word = alphabet().filterWord(token);
+bool CZabrelDlg::addToPersonalList(const std::u16string& word) {
     // Saved next to what other programs saved since the list was read. A save that
     // fails is told and leaves the pass where it is; the word stays accepted here and
     // pending, for the next save to write.
-    personal.add(word);
-    verdicts.remove(QString::fromStdU16String(token));
+    verdicts.clear();
     try {
-        personal.save();
-    } catch (const zabrel::QuelmException& ex) {
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        speller.addPersonal(speller.letters().lettersOf(word));
+    } catch (const zabrel::SessionError& ex) {
+        reportError(QString::fromStdString(ex.what()));
         return false;
     }
     return true;
-}
-
-bool CZabrelDlg::isPersonalWord(const std::u16string& token) const {
-    // Stored by its letters, as the engine sees it; written as is also counts.
-    return personal.size() > 0 &&
-           (personal.contains(token) || personal.contains(alphabet().filterWord(token)));
 }
 
 void CZabrelDlg::setAccurateRanking(bool on) {
     try {
-        if (on)
-            spellChecker.prepareAccurateRanking();
-    } catch (const zabrel::QuelmException& ex) {
+        speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
+    } catch (const zabrel::SessionError& ex) {
         // A bad cost table: the exact ranking stays.
         const QSignalBlocker quiet(rankingAction);
         rankingAction->setChecked(false);
-        reportError(QString::fromStdString(ex.getFullMessage()));
+        reportError(QString::fromStdString(ex.what()));
         return;
     }
-    ranking = on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
     QSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
-}
-
-bool CZabrelDlg::checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions) {
-    if (isPersonalWord(word)) {
-        suggestions.clear();
-        return false;
-    }
-    const std::u16string asked = word;
-    if (!spellChecker.check(std::move(word), suggestions, ranking))
-        return false;
-    personal.appendNear(asked, suggestions);
-    return true;
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -545,6 +437,7 @@ void CZabrelDlg::onIgnoreAll() {
         return;
     clearHighlight();
     walk.ignoreAll();
+    verdicts.clear();
     runPass();
 }
 
@@ -719,105 +612,43 @@ void CZabrelDlg::zoomText(int steps) {
     inputBox->setFont(font);
 }
 
-bool CZabrelDlg::isMisspeltQuick(const QString& token) {
+bool CZabrelDlg::isMisspeltQuick(const QString& word) {
     if (setUpFailed)
         return false;
-    auto known = verdicts.constFind(token);
+    auto known = verdicts.constFind(word);
     if (known == verdicts.constEnd()) {
-        // What checkWord accepts, without the cost of its suggestions.
-        const std::u16string word = alphabet().filterWord(token.toStdU16String());
-        const bool wrong = word.size() > 1 && !spellChecker.lexicon().contains(word);
+        bool wrong = false;
+        try {
+            wrong = speller.isMisspelt(word.toStdU16String());
+        } catch (const zabrel::SessionError&) {
+            // The engine failed on this word: no line, and the pass will say why.
+        }
         // A long text has a few thousand distinct words; this only guards against
         // a pathological one.
         if (verdicts.size() > 200000)
             verdicts.clear();
-        known = verdicts.insert(token, wrong);
+        known = verdicts.insert(word, wrong);
     }
-    if (!known.value())
-        return false;
-    const std::u16string units = token.toStdU16String();
-    return !walk.session().isIgnored(lettersOf(token)) && !isPersonalWord(units);
-}
-
-std::u16string CZabrelDlg::lettersOf(const QString& token) const {
-    const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span =
-        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
-    return units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length));
+    return known.value();
 }
 
 QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
-    QMenu* menu = inputBox->createStandardContextMenu(pos);
-    if (walk.isPaused() || !highlighter->isActive() || setUpFailed)
-        return menu;
-    // The token under the mouse, or the one just before it when the click was past a
-    // word's end.
-    const QTextCursor at = inputBox->cursorForPosition(pos);
-    const QTextBlock block = at.block();
-    const QString text = block.text();
-    auto separates = [](QChar c) {
-        return zabrel::isWordDelimiter(c.unicode()) || c == QChar::LineSeparator;
+    TextBoxMenuActions actions;
+    actions.isMisspelt = [this](const QString& word) { return isMisspeltQuick(word); };
+    actions.replace = [this](int start, int length, const QString& replacement) {
+        replaceText(start, length, replacement);
     };
-    qsizetype start = at.position() - block.position();
-    if (start >= text.size() || separates(text[start]))
-        --start;
-    if (start < 0 || separates(text[start]))
-        return menu;
-    qsizetype end = start;
-    while (start > 0 && !separates(text[start - 1]))
-        --start;
-    while (end < text.size() && !separates(text[end]))
-        ++end;
-    const QString token = text.mid(start, end - start);
-    if (!isMisspeltQuick(token))
-        return menu;
-
-    const std::u16string units = token.toStdU16String();
-    const zabrel::LetterSpan span =
-        zabrel::letterSpan(units, [this](char16_t unit) { return isWordLetter(unit); });
-    const int wordStart = block.position() + static_cast<int>(start) + span.offset;
-    const int wordLength = span.length;
-    std::vector<std::u16string> suggestions;
-    try {
-        checkWithPersonalWords(units, suggestions);
-    } catch (const std::exception&) {
-        // The engine failed on this word: offer what the menu has anyway.
-        suggestions.clear();
-    }
-    QAction* before = menu->actions().value(0);
-    QList<QAction*> added;
-    for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
-        const QString suggestion = QString::fromStdU16String(suggestions[i]);
-        auto* action = new QAction(suggestion, menu);
-        connect(action, &QAction::triggered, this, [this, wordStart, wordLength, suggestion] {
-            replaceText(wordStart, wordLength, suggestion);
-        });
-        added << action;
-    }
-    if (added.isEmpty()) {
-        auto* none = new QAction(NO_SUGGESTIONS, menu);
-        none->setEnabled(false);
-        added << none;
-    }
-    auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
-    ignore->setObjectName(QStringLiteral("ignoreAllAction"));
-    const std::u16string letters =
-        units.substr(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(wordLength));
-    connect(ignore, &QAction::triggered, this, [this, letters] {
-        walk.session().ignoreAll(letters);
+    actions.ignoreAll = [this](const std::u16string& word) {
+        speller.accept(word);
+        verdicts.clear();
         highlighter->rehighlight();
-    });
-    added << ignore;
-    auto* add = new QAction(ADD_TEXT, menu);
-    add->setObjectName(QStringLiteral("addAction"));
-    connect(add, &QAction::triggered, this, [this, units] {
-        if (addToPersonalList(units))
+    };
+    actions.add = [this](const std::u16string& word) {
+        if (addToPersonalList(word))
             highlighter->rehighlight();
-    });
-    added << add;
-    menu->insertActions(before, added);
-    menu->insertSeparator(before);
-    return menu;
+    };
+    const bool withWord = !walk.isPaused() && highlighter->isActive() && !setUpFailed;
+    return ::createTextBoxMenu(*inputBox, pos, speller, withWord, actions);
 }
 
 void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
@@ -855,7 +686,7 @@ void CZabrelDlg::showAbout() {
 
 void CZabrelDlg::runPass() {
     auto check = [this](std::u16string word, std::vector<std::u16string>& suggestions) {
-        return checkWithPersonalWords(std::move(word), suggestions);
+        return speller.check(word, suggestions);
     };
     QString failure;
     try {
@@ -864,14 +695,13 @@ void CZabrelDlg::runPass() {
         };
         if (walk.findMisspelt(
                 check, [this] { refreshControls(); }, replace)) {
-            highlightWord(walk.getHighlightStart(), walk.getLetterLength());
+            highlightWord(walk.getHighlightStart(), walk.getWordLength());
             refreshMembers();
             pauseOnWord();
         }
-    } catch (const zabrel::QuelmException& ex) {
-        failure = QString::fromStdString(ex.getFullMessage());
     } catch (const std::exception& ex) {
-        failure = QString::fromLocal8Bit(ex.what());
+        // The speller's errors, and running out of memory in the walk itself.
+        failure = QString::fromStdString(ex.what());
     }
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.
@@ -889,13 +719,13 @@ void CZabrelDlg::pauseOnWord() {
         suggestionList->addItem(QString::fromStdU16String(suggestion));
     replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.
-    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentLetters()));
+    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentWord()));
 }
 
 void CZabrelDlg::updateChangeButton() {
     const QString text = replacementEdit->text();
     const bool canChange =
-        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentLetters());
+        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentWord());
     changeButton->setEnabled(canChange);
     changeAllButton->setEnabled(canChange);
 }
@@ -962,13 +792,6 @@ void CZabrelDlg::refreshControls() {
 void CZabrelDlg::refreshMembers() {
     inputText = textboxtext::snapshot(*inputBox->document());
     boxEdited = false;
-}
-
-bool CZabrelDlg::isWordLetter(char16_t unit) const {
-    // Harakat and other Arabic combining marks sit on a letter and go with it.
-    const bool mark = (unit >= 0x064B && unit <= 0x065F) || unit == 0x0670 ||
-                      (unit >= 0x0610 && unit <= 0x061A) || (unit >= 0x06D6 && unit <= 0x06ED);
-    return mark || alphabet().getIndex(unit) != zabrel::NO_INDEX;
 }
 
 void CZabrelDlg::highlightWord(int start, int length) {

@@ -10,10 +10,9 @@
 #include <QString>
 #include <functional>
 
+#include "app/messageboxes.h"
 #include "app/textfile.h"
-#include "engine/personalwordlist.h"
-#include "engine/spellchecker.h"
-#include "lexicon/unichar2indexmap.h"
+#include "session/spellersession.h"
 #include "text/wordwalk.h"
 
 class QAction;
@@ -60,20 +59,16 @@ public:
     // Every message box of the dialog goes through here, so that tests can answer
     // them. The default shows a modal QMessageBox with an OK button.
     using MessageHandler = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
-    static void showMessageBox(QWidget* parent, const QString& title, const QString& text);
-    // Gives a message box the dialog's look: its Urdu font, right to left, an Urdu OK,
-    // centred on `parent`.
-    static void dressMessageBox(QMessageBox& box, QWidget* parent);
-    // The Naskh face at 14 points, or the application font's family when none is installed.
-    static QFont dialogFont();
+    static void showMessageBox(QWidget* parent, const QString& title, const QString& text) {
+        ::showMessageBox(parent, title, text);
+    }
+    static void dressMessageBox(QMessageBox& box, QWidget* parent) { ::dressMessageBox(box, parent); }
+    static QFont dialogFont() { return ::dialogFont(); }
 
-    // Asked before text that exists nowhere else would be lost.
-    enum class Answer { Save, Discard, Cancel };
+    using Answer = SaveAnswer;
     using QuestionHandler = std::function<Answer(QWidget* parent, const QString& title, const QString& text)>;
-    static Answer askToSave(QWidget* parent, const QString& title, const QString& text);
     // Picks a file to open or to save to; an empty result means the user cancelled.
     using FileChooser = std::function<QString(QWidget* parent, bool saving, const QString& current)>;
-    static QString chooseFile(QWidget* parent, bool saving, const QString& current);
 
     // Builds the controls and sets up the engine from config.ini in the current
     // directory. A set-up failure is reported through `messages` and leaves the dialog
@@ -142,15 +137,12 @@ private:
     bool acceptFileDrop(QEvent* event);
     // Larger (1), smaller (-1) or back to the dialog's size (0).
     void zoomText(int steps);
-    // Whether the engine would stop on `token`, from the lexicon alone; cached.
-    bool isMisspeltQuick(const QString& token);
-    // The engine's answer with the personal word list on top.
-    bool checkWithPersonalWords(std::u16string word, std::vector<std::u16string>& suggestions);
-    bool isPersonalWord(const std::u16string& token) const;
-    // Adds the token's letters to the personal list and saves it; false (after telling
+    // The speller's verdict on a word without its suggestions; cached until the
+    // personal or session words change.
+    bool isMisspeltQuick(const QString& word);
+    // Adds the word's letters to the personal list and saves it; false (after telling
     // the user) when the list cannot be read or written.
-    bool addToPersonalList(const std::u16string& token);
-    std::u16string lettersOf(const QString& token) const;
+    bool addToPersonalList(const std::u16string& word);
     static void giveShortcut(QPushButton* button, QKeySequence key);
     // True when the dialog may drop the text box's contents.
     bool confirmDiscard();
@@ -160,7 +152,6 @@ private:
     void refreshControls();
     void refreshMembers();
 
-    bool isWordLetter(char16_t unit) const;
     void highlightWord(int start, int length);
     void clearHighlight();
 
@@ -168,25 +159,22 @@ private:
     QString promptText;
     QString suggestionsCaption;
     QListWidget* suggestionList = nullptr;
-    zabrel::SpellChecker spellChecker;
-    // The engine's alphabet tells a word's letters from the punctuation around them.
-    const zabrel::UniChar2IndexMap& alphabet() const { return spellChecker.alphabet(); }
+    // The engine, the personal and session words, the ranking and the word cutter.
+    zabrel::SpellerSession speller;
     QPushButton* checkButton = nullptr;
     QString inputText;  // the text box's content, line breaks as CR LF
     QTextEdit* inputBox = nullptr;
-    zabrel::WordWalk walk;
+    zabrel::WordWalk walk{speller.choices()};
     QPushButton* changeButton = nullptr;
     QPushButton* leaveButton = nullptr;
     QPushButton* stopButton = nullptr;
     QPushButton* changeAllButton = nullptr;
     QPushButton* ignoreAllButton = nullptr;
     QPushButton* addButton = nullptr;
-    // The user's own words, shared with zabrel-check.
-    zabrel::PersonalWordList personal{zabrel::PersonalWordList::defaultPath()};
     // Where the pass is: the pause, misspelt words so far, words checked.
     QLabel* statusLine = nullptr;
     MisspellingHighlighter* highlighter = nullptr;
-    QHash<QString, bool> verdicts;  // token -> misspelt, as the lexicon says
+    QHash<QString, bool> verdicts;  // word -> misspelt
     QPushButton* openButton = nullptr;
     QPushButton* saveButton = nullptr;
     // What Change puts in: the chosen suggestion, or the user's own spelling.
@@ -198,7 +186,6 @@ private:
     QAction* aboutAction = nullptr;
     // Suggestions by the accurate ranking; remembered between runs.
     QAction* rankingAction = nullptr;
-    zabrel::Ranking ranking = zabrel::Ranking::Exact;
     void setAccurateRanking(bool on);
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
@@ -207,8 +194,6 @@ private:
     QString currentFile;
     // The encoding and line breaks of the file on disk, kept when it is saved again.
     TextFile fileFormat;
-    // Said once at start: the user's dictionary copy was damaged and made again.
-    QString setUpNotice;
     bool setUpFailed = false;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;

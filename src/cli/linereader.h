@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/linewords.h"
+#include "text/wordletters.h"
 
 namespace zabrel::cli {
 

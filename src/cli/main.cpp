@@ -16,19 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/enginechecker.h"
 #include "cli/linereader.h"
-#include "cli/linewords.h"
-#include "cli/personalwords.h"
 #include "cli/pipesession.h"
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
 #include "core/errors.h"
-#include "engine/personalwordlist.h"
-#include "engine/spellchecker.h"
-#include "lexicon/unichar2indexmap.h"
 #include "programs/dictionaryfolder.h"
+#include "session/spellersession.h"
 #include "text/utf8.h"
+#include "text/wordletters.h"
 
 namespace fs = std::filesystem;
 using namespace zabrel;
@@ -210,8 +206,8 @@ std::string describe(const std::exception& ex) {
     return ex.what();
 }
 
-// Chooses the dictionary folder and sets the engine up from it.
-bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& engine) {
+// Chooses the dictionary folder and sets the speller up from it.
+bool startSpeller(const std::string& requested, Ranking ranking, SpellerSession& speller) {
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
     if (folder.empty()) {
@@ -219,21 +215,16 @@ bool startEngine(const std::string& requested, Ranking ranking, SpellChecker& en
         return false;
     }
     try {
-        std::string notice;
-        const bool ready = DictionaryFolder::setUp(engine, folder, notice);
-        if (!notice.empty())
-            std::fprintf(stderr, "%s: %s\n", PROGRAM, notice.c_str());
-        if (ready) {
-            // A bad cost table is reported before any text is read.
-            if (ranking == Ranking::Accurate)
-                engine.prepareAccurateRanking();
+        // A bad cost table is reported before any text is read.
+        speller.setRanking(ranking);
+        const bool ready = speller.open(folder);
+        for (const std::string& warning : speller.takeWarnings())
+            std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
+        if (ready)
             return true;
-        }
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
-    } catch (const QuelmException& ex) {
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
-    } catch (const std::exception& ex) {
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
+    } catch (const SessionError& ex) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.what());
     }
     return false;
 }
@@ -245,25 +236,26 @@ struct Input {
 
 class Run {
 public:
-    Run(const Settings& settings, SpellChecker& engine, const WordLetters& letters,
-        PersonalWordList& personal)
+    Run(const Settings& settings, SpellerSession& speller)
         : mode(settings.mode),
-          engine(engine, settings.ranking),
-          letters(letters),
-          personal(personal),
-          checked(withPersonalWords(engineAnswers(), personal, letters)),
-          pipe(checked, letters, personal, [this](const std::string& message) { complain(message); }),
-          report(checked, letters, {settings.mode == Mode::List, settings.allSuggestions}),
+          personalFile(settings.personal),
+          speller(speller),
+          pipe(speller, [this](const std::string& message) { complain(message); }),
+          report(
+              [&speller](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+                  return speller.check(word, suggestions);
+              },
+              speller.letters(), {settings.mode == Mode::List, settings.allSuggestions}),
           stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
 
     void start() {
         // Before the banner: an editor shows what comes first as the checker's error.
         try {
-            personal.load();
-        } catch (const QuelmException& ex) {
-            complain(ex.getMessage());
+            speller.usePersonalList(personalFile);
+        } catch (const SessionError& ex) {
+            complain(ex.what());
         }
-        for (const std::string& warning : personal.warnings())
+        for (const std::string& warning : speller.takeWarnings())
             std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
         if (mode == Mode::Pipe) {
             std::printf("%s\n", PipeSession::banner(ZABREL_VERSION).c_str());
@@ -316,12 +308,6 @@ public:
     }
 
 private:
-    WordChecker engineAnswers() {
-        return [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-            return engine(word, suggestions);
-        };
-    }
-
     static std::uintmax_t fileSize(int fd) {
         struct stat info {};
         return fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? static_cast<std::uintmax_t>(info.st_size) : 0;
@@ -347,7 +333,7 @@ private:
 
     void checkDescriptor(int fd, const std::string& name) {
         // In pipe mode a CR stays in the line, as hunspell keeps it: clients send LF.
-        LineReader reader(fd, letters, mode != Mode::Pipe);
+        LineReader reader(fd, speller.letters(), mode != Mode::Pipe);
         if (refusedAsUtf16(reader, name))
             return;
         std::unique_ptr<ProgressBar> bar;
@@ -429,10 +415,8 @@ private:
     }
 
     Mode mode;
-    EngineChecker engine;
-    const WordLetters& letters;
-    PersonalWordList& personal;
-    WordChecker checked;
+    fs::path personalFile;
+    SpellerSession& speller;
     PipeSession pipe;
     TextReport report;
     bool stdoutIsTerminal;
@@ -488,27 +472,23 @@ int main(int argc, char** argv) {
             {file == "-" ? STDIN_NAME : file, file == "-" ? fs::path() : fs::absolute(file, ec)});
     }
 
-    SpellChecker engine;
-    if (!startEngine(settings.dictionary, settings.ranking, engine))
+    SpellerSession speller;
+    if (!startSpeller(settings.dictionary, settings.ranking, speller))
         return EXIT_TROUBLE;
 
-    // Words are cut by the engine's own letters.
-    const UniChar2IndexMap& alphabet = engine.alphabet();
-    const WordLetters letters([&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
-    PersonalWordList personal(settings.personal);
-
-    Run run(settings, engine, letters, personal);
+    Run run(settings, speller);
     try {
         run.start();
         for (const Input& input : inputs)
             if (!run.checkInput(input))
                 break;
         run.finish();
-    } catch (const QuelmException& ex) {
+    } catch (const SessionError& ex) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.getFullMessage().c_str());
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.what());
         return EXIT_TROUBLE;
     } catch (const std::exception& ex) {
+        // What the speller did not raise: the reading and writing of this program.
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", PROGRAM, describe(ex).c_str());
         return EXIT_TROUBLE;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/pipesession.h"
 
-#include "core/errors.h"
 #include "text/utf8.h"
 
 namespace zabrel::cli {
@@ -80,7 +79,7 @@ void PipeSession::startLine(std::u16string_view first, std::size_t& skip) {
             terse = false;
             break;
         case u'#':
-            save();
+            save([&] { speller.savePersonal(); });
             break;
         case u'~':  // ispell's formatter selection, meaningless for plain Urdu text
         case u'+':  // TeX and nroff modes: likewise; hunspell keeps quiet for these too
@@ -105,12 +104,11 @@ void PipeSession::endLine(std::string& out) {
         case Line::Add:
             // Saved at once: editors end their speller with a kill as often as with the
             // end of its input, and may do so right after sending #.
-            if (personal.add(word))
-                save();
+            if (PersonalWordList::storable(word))
+                save([&] { speller.addPersonal(word); });
             break;
         case Line::Accept:
-            if (!word.empty() && acceptedUnits + word.size() <= SESSION_UNITS && accepted.insert(word).second)
-                acceptedUnits += word.size();
+            speller.accept(word);
             break;
         default:
             break;
@@ -119,7 +117,7 @@ void PipeSession::endLine(std::string& out) {
 }
 
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
-    cutLine(line, letters, words);
+    cutLine(line, speller.letters(), words);
     for (const LineWord& found : words) {
         if (found.foreign) {
             if (!terse)
@@ -127,8 +125,7 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
             continue;
         }
         std::u16string token(line.substr(found.start, found.length));
-        suggestions.clear();
-        if (accepted.contains(token) || !check(token, suggestions)) {
+        if (!speller.check(token, suggestions)) {
             if (!terse)
                 out += "*\n";
             continue;
@@ -153,17 +150,17 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
 }
 
 void PipeSession::finish() {
-    save();
+    save([&] { speller.savePersonal(); });
 }
 
-void PipeSession::save() {
+void PipeSession::save(const std::function<void()>& action) {
     try {
-        personal.save();
+        action();
         lastWarning.clear();
-    } catch (const QuelmException& ex) {
-        if (warn && ex.getMessage() != lastWarning)
-            warn(ex.getMessage());
-        lastWarning = ex.getMessage();
+    } catch (const SessionError& ex) {
+        if (warn && ex.what() != lastWarning)
+            warn(ex.what());
+        lastWarning = ex.what();
     }
 }
 

@@ -4,18 +4,16 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include "cli/linewords.h"
-#include "cli/wordchecker.h"
-#include "engine/personalwordlist.h"
+#include "session/spellersession.h"
+#include "text/wordletters.h"
 
 namespace zabrel::cli {
 
 // The ispell pipe protocol (`zabrel-check -a`), one input line at a time, so that
-// editors see the same answers as the tests do. State that lives across lines: the
-// words accepted for the session, the personal word list and terse mode.
+// editors see the same answers as the tests do. The words accepted for the session and
+// the personal word list are the speller session's; terse mode is the protocol's own.
 //
 //   *WORD, &WORD  add WORD to the personal list and save it (Urdu has no case, so
 //                 & is *)
@@ -27,19 +25,13 @@ namespace zabrel::cli {
 //   anything else check the line
 class PipeSession {
 public:
-    // Session words are bounded so that a client cannot grow us without end; past the
-    // bound, @ is ignored and the word is simply flagged again.
-    static constexpr std::size_t SESSION_UNITS = 1024 * 1024;
     // Longer words cannot be meant: no word of any language is near this long.
     static constexpr std::size_t LONGEST_ACCEPTED = 1024;
 
     using Warn = std::function<void(const std::string& message)>;
 
-    // `check` should already accept the personal words (see withPersonalWords); the
-    // session adds to `personal` and saves it. `warn` hears about lists that could not
-    // be saved; the session goes on.
-    PipeSession(WordChecker check, const WordLetters& letters, PersonalWordList& personal, Warn warn = {})
-        : check(std::move(check)), letters(letters), personal(personal), warn(std::move(warn)) {}
+    // `warn` hears about personal words that could not be saved; the session goes on.
+    explicit PipeSession(SpellerSession& speller, Warn warn = {}) : speller(speller), warn(std::move(warn)) {}
 
     // "@(#) International Ispell Version 3.2.06 (but really Zabrel <version>)"
     static std::string banner(std::string_view version);
@@ -66,14 +58,11 @@ private:
     void startLine(std::u16string_view text, std::size_t& skip);
     void checkText(std::u16string_view text, std::size_t offset, std::string& out);
     void endLine(std::string& out);
-    void save();
+    // Runs a save, telling a failure once however often it repeats.
+    void save(const std::function<void()>& action);
 
-    WordChecker check;
-    const WordLetters& letters;
-    PersonalWordList& personal;
+    SpellerSession& speller;
     Warn warn;
-    std::unordered_set<std::u16string> accepted;
-    std::size_t acceptedUnits = 0;
     bool terse = false;
     // A save that keeps failing for the same reason is reported once.
     std::string lastWarning;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/linewords.h"
 #include "cli/wordchecker.h"
+#include "text/wordletters.h"
 
 namespace zabrel::cli {
 

@@ -142,6 +142,13 @@ bool UserFile::replace(const fs::path& target, std::string_view bytes, std::stri
     return true;
 }
 
+bool UserFile::isNullDevice(const fs::path& path) {
+    struct stat info {};
+    struct stat null {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode) && ::stat("/dev/null", &null) == 0 &&
+           info.st_rdev == null.st_rdev;
+}
+
 ino_t UserFile::inode(const fs::path& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? info.st_ino : 0;

@@ -40,6 +40,9 @@ public:
     // must exist.
     static bool replace(const std::filesystem::path& target, std::string_view bytes, std::string& reason);
 
+    // True for /dev/null under any name: asked for as a file, it means "none".
+    static bool isNullDevice(const std::filesystem::path& path);
+
     // The identity of a regular file, to tell whether it was replaced since: 0 when
     // there is none.
     static ino_t inode(const std::filesystem::path& path);

@@ -15,23 +15,20 @@
 #include <string_view>
 #include <vector>
 
-#include "core/errors.h"
 #include "engine/personalwordlist.h"
-#include "engine/spellchecker.h"
 #include "programs/dictionaryfolder.h"
+#include "session/spellersession.h"
 #include "text/utf8.h"
 
 namespace {
 
 using zabrel::PersonalWordList;
-using zabrel::SpellChecker;
+using zabrel::SpellerSession;
 
-// One engine for all the dictionaries a provider hands out (ur, ur_PK, ...).
+// One speller for all the dictionaries a provider hands out (ur, ur_PK, ...).
 struct Urdu {
     std::mutex lock;
-    SpellChecker engine;
-    PersonalWordList personal;
-    zabrel::Ranking ranking = zabrel::Ranking::Exact;
+    SpellerSession speller;
 };
 
 struct Provider {
@@ -63,8 +60,6 @@ template <typename Result, typename Action, typename Report>
 Result reporting(Result failed, Action action, Report report) {
     try {
         return action();
-    } catch (const zabrel::QuelmException& ex) {
-        report(ex.getFullMessage());
     } catch (const std::exception& ex) {
         report(describe(ex));
     } catch (...) {
@@ -81,36 +76,34 @@ std::u16string wordOf(const char* word, size_t len) {
     return out;
 }
 
+void warnAll(SpellerSession& speller) {
+    for (const std::string& warning : speller.takeWarnings())
+        g_warning("zabrel: %s", warning.c_str());
+}
+
 std::shared_ptr<Urdu> setUp() {
     std::string error;
     const std::filesystem::path folder = zabrel::DictionaryFolder::userCopy(error);
     if (folder.empty())
         throw std::runtime_error(error);
     auto urdu = std::make_shared<Urdu>();
-    std::string notice;
-    if (!zabrel::DictionaryFolder::setUp(urdu->engine, folder, notice))
-        throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
-    if (!notice.empty())
-        g_warning("zabrel: %s", notice.c_str());
     // Enchant has no options for a provider: the environment chooses the ranking.
     const char* ranking = std::getenv("ZABREL_RANKING");
-    if (ranking != nullptr && std::string_view(ranking) == "accurate") {
-        urdu->engine.prepareAccurateRanking();
-        urdu->ranking = zabrel::Ranking::Accurate;
-    }
+    if (ranking != nullptr && std::string_view(ranking) == "accurate")
+        urdu->speller.setRanking(zabrel::Ranking::Accurate);
+    if (!urdu->speller.open(folder))
+        throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
     // Urdu stays available with a personal list that cannot be read: the user is told,
     // and the list is left alone (it refuses to save).
     const std::filesystem::path personal = PersonalWordList::defaultPath();
     if (!personal.empty()) {
-        urdu->personal = PersonalWordList(personal);
         try {
-            urdu->personal.load();
-        } catch (const zabrel::QuelmException& ex) {
-            g_warning("zabrel: %s", ex.getMessage().c_str());
+            urdu->speller.usePersonalList(personal);
+        } catch (const zabrel::SessionError& ex) {
+            g_warning("zabrel: %s", ex.what());
         }
-        for (const std::string& warning : urdu->personal.warnings())
-            g_warning("zabrel: %s", warning.c_str());
     }
+    warnAll(urdu->speller);
     return urdu;
 }
 
@@ -121,10 +114,8 @@ int zabrelCheck(EnchantDict* me, const char* const word, size_t len) {
             Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
             std::lock_guard<std::mutex> hold(urdu.lock);
-            if (urdu.personal.contains(w))
-                return 0;
             std::vector<std::u16string> ignored;
-            return urdu.engine.checkWord(w, ignored) ? 1 : 0;
+            return urdu.speller.checkToken(w, ignored) ? 1 : 0;
         },
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
@@ -139,8 +130,7 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
             std::vector<std::u16string> suggestions;
             {
                 std::lock_guard<std::mutex> hold(urdu.lock);
-                urdu.engine.check(w, suggestions, urdu.ranking);
-                urdu.personal.appendNear(w, suggestions);
+                urdu.speller.checkToken(w, suggestions);
             }
             if (suggestions.empty())
                 return nullptr;
@@ -153,38 +143,39 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
 
-// Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
-void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
+// Runs `action` on the speller and the word, with errors going to Enchant.
+template <typename Action>
+void withWord(EnchantDict* me, const char* const word, size_t len, Action action) {
     reporting(
         0,
         [&] {
             Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
-            if (!PersonalWordList::storable(w))
-                throw std::runtime_error("\"" + std::string(word, len) +
-                                         "\" cannot be a personal word (empty, or with a blank inside)");
             std::lock_guard<std::mutex> hold(urdu.lock);
-            urdu.personal.add(w);
-            urdu.personal.save();
+            action(urdu.speller, w);
             return 0;
         },
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
 
+// Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
+void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
+    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) {
+        speller.addPersonal(w);
+        warnAll(speller);
+    });
+}
+
 // enchant_dict_remove: the word leaves Enchant's lists and is excluded there; it must
 // leave ours as well, or the other programs would go on accepting it.
 void zabrelRemoveFromPersonal(EnchantDict* me, const char* const word, size_t len) {
-    reporting(
-        0,
-        [&] {
-            Urdu& urdu = state(me);
-            const std::u16string w = wordOf(word, len);
-            std::lock_guard<std::mutex> hold(urdu.lock);
-            if (urdu.personal.remove(w))
-                urdu.personal.save();
-            return 0;
-        },
-        [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
+    withWord(me, word, len,
+             [](SpellerSession& speller, const std::u16string& w) { speller.removePersonal(w); });
+}
+
+// enchant_dict_add_to_session: accepted until the program ends, as in the other front ends.
+void zabrelAddToSession(EnchantDict* me, const char* const word, size_t len) {
+    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) { speller.accept(w); });
 }
 
 EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {
@@ -207,6 +198,7 @@ EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {
             dict->suggest = zabrelSuggest;
             dict->add_to_personal = zabrelAddToPersonal;
             dict->add_to_exclude = zabrelRemoveFromPersonal;
+            dict->add_to_session = zabrelAddToSession;
             return dict;
         },
         [&](const std::string& message) { enchant_provider_set_error(me, ("zabrel: " + message).c_str()); });

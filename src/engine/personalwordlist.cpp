@@ -170,8 +170,10 @@ void PersonalWordList::load() {
     notices.clear();
     unreadable = false;
     list.clear();
-    if (file.empty())
+    if (file.empty() || UserFile::isNullDevice(file)) {
+        list.insert(added.begin(), added.end());
         return;
+    }
     const fs::path target = UserFile::resolve(file);
     FolderLock lock;
     // A writer appending is waited for; a list in a folder we cannot write is read as it is.
@@ -280,6 +282,11 @@ void PersonalWordList::rewrite(const fs::path& target) {
 void PersonalWordList::save() {
     if (file.empty() || !unsaved())
         return;
+    if (UserFile::isNullDevice(file)) {
+        added.clear();
+        removed.clear();
+        return;
+    }
     if (unreadable)
         fail(ERR_GENERAL, file, "was not saved, as it could not be read");
     std::string reason;

@@ -39,7 +39,8 @@ public:
     // How far a personal word may be from a misspelling to be suggested for it.
     static constexpr int32_t SUGGESTION_DISTANCE = 2;
 
-    // A list in memory only: save() does nothing.
+    // A list in memory only: save() does nothing. So is a list on /dev/null (-p
+    // /dev/null), which is never written to.
     PersonalWordList() = default;
     explicit PersonalWordList(std::filesystem::path file) : file(std::move(file)) {}
 

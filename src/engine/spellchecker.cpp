@@ -210,13 +210,25 @@ void SpellChecker::prepareAccurateRanking() {
 
 // ---- checking --------------------------------------------------------------------
 
+namespace {
+
+bool acceptsFiltered(const std::u16string& errWord, const HashTable& lexicon) {
+    return errWord.empty() || lexicon.contains(errWord) || errWord.size() == 1;
+}
+
+}  // namespace
+
+bool SpellChecker::accepts(std::u16string_view word) const {
+    return acceptsFiltered(alphabetMap.filterWord(std::u16string(word)), hashTable);
+}
+
 bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
     // A bad cost table is reported for any word, not only for the first misspelt one.
     if (ranking == Ranking::Accurate)
         prepareAccurateRanking();
     suggestions.clear();
     const std::u16string errWord = alphabetMap.filterWord(std::move(word));
-    if (errWord.empty() || hashTable.contains(errWord) || errWord.size() == 1)
+    if (acceptsFiltered(errWord, hashTable))
         return false;
 
     // The working state is reset however the check ends.

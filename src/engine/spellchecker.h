@@ -55,6 +55,9 @@ public:
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
         return checkWord(std::move(word), suggestions, ranking);
     }
+    // checkWord's verdict alone, without the cost of suggestions: true when the word
+    // filtered to the alphabet is empty, one letter, or in the lexicon.
+    bool accepts(std::u16string_view word) const;
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
     // dictionary folder when it has one, else the shipped table built into the engine.
     // Both raise IOException for a bad table.

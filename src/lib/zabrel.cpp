@@ -4,13 +4,10 @@
 #include "zabrel/zabrel.h"
 
 #include <mutex>
-#include <optional>
-#include <set>
 
 #include "core/errors.h"
-#include "engine/personalwordlist.h"
-#include "engine/spellchecker.h"
 #include "programs/dictionaryfolder.h"
+#include "session/spellersession.h"
 #include "text/utf8.h"
 
 namespace zabrel {
@@ -46,24 +43,8 @@ auto guarded(Action action) -> decltype(action()) {
 struct Dictionary::Impl {
     std::string folder;
     mutable std::mutex lock;
-    mutable SpellChecker engine;
-    PersonalWordList personal;
+    mutable SpellerSession speller;
     bool personalChosen = false;
-    std::string setUpNotice;
-    std::set<std::u16string, std::less<>> session;
-    zabrel::Ranking ranking = zabrel::Ranking::Exact;  // the engine's enum
-
-    bool accepted(std::u16string_view word) const {
-        return session.count(word) != 0 || personal.contains(word);
-    }
-
-    bool check(std::u16string_view word) const {
-        std::lock_guard<std::mutex> hold(lock);
-        if (accepted(word))
-            return true;
-        std::vector<std::u16string> ignored;
-        return !engine.checkWord(std::u16string(word), ignored);
-    }
 
     // Called with the lock held.
     void choosePersonal(const std::string& path) {
@@ -71,19 +52,13 @@ struct Dictionary::Impl {
             path.empty() ? PersonalWordList::defaultPath() : std::filesystem::path(path);
         if (file.empty())
             throw Error("zabrel: neither XDG_DATA_HOME nor HOME is set, so there is no personal word list");
-        PersonalWordList list(file);
-        list.load();
-        personal = std::move(list);
         personalChosen = true;
+        speller.usePersonalList(file);
     }
 
-    std::vector<std::u16string> suggest(std::u16string_view word) const {
-        std::lock_guard<std::mutex> hold(lock);
-        std::vector<std::u16string> suggestions;
-        if (accepted(word) || !engine.check(std::u16string(word), suggestions, ranking))
-            return {};
-        personal.appendNear(word, suggestions);
-        return suggestions;
+    void ensurePersonal() {
+        if (!personalChosen)
+            choosePersonal({});
     }
 };
 
@@ -91,7 +66,7 @@ Dictionary::Dictionary(const std::string& folder)
     : impl(guarded([&] {
           auto made = std::make_unique<Impl>();
           made->folder = folder;
-          if (!DictionaryFolder::setUp(made->engine, std::filesystem::path(folder), made->setUpNotice))
+          if (!made->speller.open(std::filesystem::path(folder)))
               throw Error("zabrel: the dictionary in " + folder + " could not be set up");
           return made;
       })) {}
@@ -121,33 +96,41 @@ Dictionary::Impl& Dictionary::state() const {
 }
 
 bool Dictionary::check(std::string_view word) const {
-    return guarded([&] { return state().check(fromUtf8(word)); });
+    return check(std::u16string_view(fromUtf8(word)));
 }
 
 bool Dictionary::check(std::u16string_view word) const {
-    return guarded([&] { return state().check(word); });
-}
-
-std::vector<std::string> Dictionary::suggest(std::string_view word) const {
     return guarded([&] {
-        std::vector<std::string> out;
-        for (const std::u16string& suggestion : state().suggest(fromUtf8(word)))
-            out.push_back(utf16ToUtf8(suggestion));
-        return out;
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
+        std::vector<std::u16string> ignored;
+        return !self.speller.checkToken(word, ignored);
     });
 }
 
+std::vector<std::string> Dictionary::suggest(std::string_view word) const {
+    std::vector<std::string> out;
+    for (const std::u16string& suggestion : suggest(std::u16string_view(fromUtf8(word))))
+        out.push_back(utf16ToUtf8(suggestion));
+    return out;
+}
+
 std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const {
-    return guarded([&] { return state().suggest(word); });
+    return guarded([&] {
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
+        std::vector<std::u16string> suggestions;
+        self.speller.checkToken(word, suggestions);
+        return suggestions;
+    });
 }
 
 void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
         std::lock_guard<std::mutex> hold(self.lock);
-        if (ranking == Ranking::Accurate)
-            self.engine.prepareAccurateRanking();
-        self.ranking = ranking == Ranking::Accurate ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact;
+        self.speller.setRanking(ranking == Ranking::Accurate ? zabrel::Ranking::Accurate
+                                                             : zabrel::Ranking::Exact);
     });
 }
 
@@ -160,39 +143,31 @@ void Dictionary::usePersonalList(const std::string& path) {
 }
 
 void Dictionary::addPersonal(std::string_view word) {
+    const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        const std::u16string converted = fromUtf8(word);
-        const std::optional<std::u16string> stored = PersonalWordList::storable(converted);
-        if (!stored)
-            throw Error("zabrel: \"" + std::string(word) +
-                        "\" cannot be a personal word (empty, or with a blank or line break inside)");
         std::lock_guard<std::mutex> hold(self.lock);
-        if (!self.personalChosen)
-            self.choosePersonal({});
-        self.personal.add(*stored);
-        self.personal.save();
+        self.ensurePersonal();
+        self.speller.addPersonal(converted);
     });
 }
 
 void Dictionary::removePersonal(std::string_view word) {
+    const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        const std::u16string converted = fromUtf8(word);
         std::lock_guard<std::mutex> hold(self.lock);
-        if (!self.personalChosen)
-            self.choosePersonal({});
-        if (self.personal.remove(converted))
-            self.personal.save();
+        self.ensurePersonal();
+        self.speller.removePersonal(converted);
     });
 }
 
 void Dictionary::addSession(std::string_view word) {
+    const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        std::u16string converted = fromUtf8(word);
         std::lock_guard<std::mutex> hold(self.lock);
-        self.session.insert(std::move(converted));
+        self.speller.accept(converted);
     });
 }
 
@@ -200,12 +175,7 @@ std::vector<std::string> Dictionary::warnings() const {
     return guarded([&] {
         Impl& self = state();
         std::lock_guard<std::mutex> hold(self.lock);
-        std::vector<std::string> out;
-        if (!self.setUpNotice.empty())
-            out.push_back(self.setUpNotice);
-        for (const std::string& warning : self.personal.warnings())
-            out.push_back(warning);
-        return out;
+        return self.speller.takeWarnings();
     });
 }
 

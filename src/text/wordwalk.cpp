@@ -25,23 +25,25 @@ bool isWordDelimiter(char16_t unit) {
 void WordWalk::start(std::u16string text) {
     scanText = std::move(text);
     textLength = static_cast<int32_t>(scanText.size());
-    scanPos = wordStart = wordLength = displayPos = displayStart = 0;
+    scanPos = wordStart = displayPos = displayStart = 0;
     wrongWordFound = false;
-    currentWord.clear();
     suggestions.clear();
-    letterOffset = letterLength = 0;
+    token.clear();
+    runs.clear();
+    nextRun = 0;
+    currentWord.clear();
+    wordOffset = tokenShift = 0;
     wordsChecked = misspeltCount = stopCount = 0;
 }
 
 std::u16string WordWalk::nextWord() {
-    wordLength = 0;
     wordStart = scanPos;
     displayStart = displayPos;
     while (scanPos < textLength && !isWordDelimiter(scanText[static_cast<std::size_t>(scanPos)])) {
         ++scanPos;
-        ++wordLength;
         ++displayPos;
     }
+    const auto length = static_cast<std::size_t>(scanPos - wordStart);
     // A CR LF pair is one character of the text box.
     if (scanPos < textLength && scanText[static_cast<std::size_t>(scanPos)] == u'\r') {
         scanPos += 2;
@@ -54,28 +56,52 @@ std::u16string WordWalk::nextWord() {
         ++displayStart;
         ++displayPos;
     }
-    return scanText.substr(static_cast<std::size_t>(wordStart), static_cast<std::size_t>(wordLength));
+    return scanText.substr(static_cast<std::size_t>(wordStart), length);
+}
+
+void WordWalk::cutToken() {
+    nextRun = 0;
+    tokenShift = 0;
+    if (letters != nullptr) {
+        cutLine(token, *letters, runs);
+        return;
+    }
+    runs.clear();
+    if (!token.empty())
+        runs.push_back({0, token.size(), 0});
+}
+
+std::u16string WordWalk::keyOf(const std::u16string& word) const {
+    return letters != nullptr ? letters->lettersOf(word) : word;
 }
 
 bool WordWalk::findMisspelt(const Checker& check, const TokenHook& onToken, const Replacer& replace) {
-    while (textLength != 0 && scanPos < textLength && !wrongWordFound) {
-        currentWord = nextWord();
-        if (onToken)
-            onToken();
-        if (currentWord.empty())
+    while (textLength != 0 && !wrongWordFound) {
+        if (nextRun >= runs.size()) {
+            if (scanPos >= textLength)
+                break;
+            token = nextWord();
+            if (onToken)
+                onToken();
+            cutToken();
             continue;
+        }
+        const LineWord& run = runs[nextRun++];
+        if (run.foreign)
+            continue;
+        currentWord = token.substr(run.start, run.length);
+        wordOffset = static_cast<int32_t>(run.start);
         ++wordsChecked;
-        findLetters();
-        if (!sessionWords.empty()) {
-            const std::u16string letters = getCurrentLetters();
-            if (sessionWords.isIgnored(letters)) {
+        if (!sessionWords->empty()) {
+            const std::u16string key = keyOf(currentWord);
+            if (sessionWords->isIgnored(key)) {
                 ++misspeltCount;
                 continue;
             }
-            if (const std::u16string* replacement = sessionWords.replacementFor(letters)) {
+            if (const std::u16string* replacement = sessionWords->replacementFor(key)) {
                 ++misspeltCount;
                 if (replace) {
-                    replace(getHighlightStart(), letterLength, *replacement);
+                    replace(getHighlightStart(), getWordLength(), *replacement);
                     replaced(static_cast<int32_t>(replacement->size()));
                 }
                 continue;
@@ -90,48 +116,26 @@ bool WordWalk::findMisspelt(const Checker& check, const TokenHook& onToken, cons
     return wrongWordFound;
 }
 
-void WordWalk::findLetters() {
-    const LetterSpan span = letterSpan(currentWord, isLetter);
-    letterOffset = span.offset;
-    letterLength = span.length;
-}
-
-LetterSpan letterSpan(std::u16string_view token, const std::function<bool(char16_t)>& isLetter) {
-    const auto size = static_cast<int32_t>(token.size());
-    int32_t first = 0;
-    int32_t last = size;
-    if (isLetter) {
-        while (first < size && !isLetter(token[static_cast<std::size_t>(first)]))
-            ++first;
-        while (last > first && !isLetter(token[static_cast<std::size_t>(last - 1)]))
-            --last;
-    }
-    // Punctuation alone: nothing to single out.
-    if (first == last)
-        return {0, size};
-    return {first, last - first};
-}
-
-std::u16string WordWalk::getCurrentLetters() const {
-    return currentWord.substr(static_cast<std::size_t>(letterOffset), static_cast<std::size_t>(letterLength));
-}
-
 void WordWalk::replaced(int32_t replacementLength) {
-    displayPos += replacementLength - letterLength;
+    const int32_t shift = replacementLength - getWordLength();
+    displayPos += shift;
+    tokenShift += shift;
 }
 
 void WordWalk::ignoreAll() {
-    sessionWords.ignoreAll(getCurrentLetters());
+    sessionWords->ignoreAll(keyOf(currentWord));
     leave();
 }
 
 void WordWalk::changeAll(const std::u16string& replacement) {
-    sessionWords.changeAll(getCurrentLetters(), replacement);
+    sessionWords->changeAll(keyOf(currentWord), replacement);
 }
 
 void WordWalk::stop() {
     wrongWordFound = false;
     scanPos = textLength;
+    runs.clear();
+    nextRun = 0;
 }
 
 }  // namespace zabrel

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/linewords.h"
 #include "cli/wordchecker.h"
+#include "text/wordletters.h"
 
 namespace zabrel::test {
 
@@ -20,9 +20,8 @@ struct FakeChecker {
     // The common Urdu letters, as the test dictionaries list them.
     static constexpr std::u16string_view ALPHABET = u"اآبپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیے";
 
-    static cli::WordLetters letters() {
-        return cli::WordLetters(
-            [](char16_t unit) { return ALPHABET.find(unit) != std::u16string_view::npos; });
+    static WordLetters letters() {
+        return WordLetters([](char16_t unit) { return ALPHABET.find(unit) != std::u16string_view::npos; });
     }
 
     std::set<std::u16string> lexicon{u"سخت", u"بازار", u"شہر"};

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/fakechecker.h"
-#include "cli/personalwords.h"
 #include "support/testsupport.h"
 #include "text/utf8.h"
 
@@ -13,17 +12,16 @@ namespace {
 
 using zabrel::test::FakeChecker;
 
-// A session over the fake engine with the personal words on top, as zabrel-check
-// wires it.
+// A pipe session over the fake engine, with the speller session beneath it as
+// zabrel-check wires it.
 struct Session {
-    explicit Session(std::filesystem::path personalFile = {}) : personal(std::move(personalFile)) {}
+    explicit Session(std::filesystem::path personalFile = {}) { speller.usePersonalList(personalFile); }
 
     FakeChecker fake;
-    WordLetters letters = FakeChecker::letters();
-    PersonalWordList personal;
+    SpellerSession speller{fake.checker(), FakeChecker::letters()};
+    const PersonalWordList& personal = speller.personal();
     std::vector<std::string> warnings;
-    PipeSession session{withPersonalWords(fake.checker(), personal, letters), letters, personal,
-                        [this](const std::string& message) { warnings.push_back(message); }};
+    PipeSession session{speller, [this](const std::string& message) { warnings.push_back(message); }};
 
     std::string converse(std::initializer_list<std::string> lines) {
         std::string out;
@@ -98,7 +96,6 @@ TEST(pipesession_test, personal_words_are_saved_at_once_and_offered_when_near) {
     {
         // A new session accepts them from the start.
         Session s(file);
-        s.personal.load();
         EXPECT_EQ(s.converse({"بزارو شہرو ہوا"}), "*\n*\n# ہوا 11\n\n");
     }
 }
@@ -163,7 +160,7 @@ TEST(pipesession_test, long_lines_come_in_pieces_and_session_words_are_bounded) 
             word[k] = u"سشصض"[(i >> (2 * k)) & 3];
         return utf16ToUtf8(word);
     };
-    const std::size_t fit = PipeSession::SESSION_UNITS / 1000;
+    const std::size_t fit = SpellerSession::SESSION_UNITS / 1000;
     for (std::size_t i = 0; i <= fit; ++i)
         s.session.respond("@" + longWord(i), out);
     out.clear();

@@ -5,6 +5,7 @@ import contextlib
 import importlib.machinery
 import importlib.util
 import io
+import math
 import sys
 import tempfile
 import unittest
@@ -41,6 +42,11 @@ def decode_wordlist(data):
     return int(lines[0]), [(word, int(freq)) for word, freq in records]
 
 
+def lexicon_of(data):
+    count, records = decode_wordlist(data)
+    return dict(records[:-1])
+
+
 class SourcesTestCase(unittest.TestCase):
     def setUp(self):
         tmp = tempfile.TemporaryDirectory()
@@ -49,18 +55,22 @@ class SourcesTestCase(unittest.TestCase):
         self.sources = self.dir / "sources"
         self.sources.mkdir()
 
-    def write_sources(self, unilex_rows=(), words=(), unilex_text=None, words_text=None):
+    def write_sources(self, unilex_rows=(), words=(), unilex_text=None, words_text=None,
+                      tesseract=(), pairs=()):
         if unilex_text is None:
             unilex_text = UNILEX_HEADER + "".join(f"{w}\t{v}\n" for w, v in unilex_rows)
         if words_text is None:
             words_text = "".join(f"{w}\n" for w in words)
         (self.sources / md.UNILEX_FILE).write_bytes(unilex_text.encode("utf-8"))
         (self.sources / md.URDU_WORDS_FILE).write_bytes(words_text.encode("utf-8"))
+        (self.sources / md.TESSERACT_FILE).write_bytes("".join(f"{w}\n" for w in tesseract).encode("utf-8"))
+        (self.sources / md.BIGRAMS_FILE).write_bytes("".join(f"{p}\n" for p in pairs).encode("utf-8"))
 
     def build_records(self, **sources):
         self.write_sources(**sources)
         count, records = decode_wordlist(md.generate(self.sources)["wordlist.txt"])
         self.assertEqual(count, len(records))
+        self.assertEqual(records[-1], ("", 0), "the list does not end with the end record")
         return records[:-1]
 
     def lexicon(self, **sources):
@@ -105,7 +115,8 @@ class FrequencyTest(SourcesTestCase):
     def test_unilex_counts_are_rounded_tenths_of_at_least_one(self):
         lexicon = self.lexicon(unilex_rows=[("اب", 837), ("تب", 15), ("جب", 14),
                                             ("کب", 4), ("سب", 0), ("کے", 46220283)])
-        self.assertEqual(lexicon, {"اب": 84, "تب": 2, "جب": 1, "کب": 1, "سب": 1,
+        # Frequency 1 is left to words no running text attests.
+        self.assertEqual(lexicon, {"اب": 84, "تب": 2, "جب": 2, "کب": 2, "سب": 2,
                                    "کے": 4622028})
 
     def test_duplicates_keep_the_highest_frequency(self):
@@ -141,11 +152,13 @@ class WordListLayoutTest(SourcesTestCase):
         self.assertEqual(records, [("کل", 99), ("آب", 5), ("اب", 5),
                                    ("بس", 1), ("کم", 1), ("گل", 1), ("یہ", 1)])
 
-    def test_count_is_words_plus_one_and_last_record_repeats(self):
+    def test_count_is_words_plus_one_and_an_empty_record_ends_the_list(self):
+        # The engine reads one record past the count and never inserts it; an
+        # empty one keeps every word once for every other reader of the file.
         self.write_sources(unilex_rows=[("اب", 70)], words=["تم", "ہم"])
         count, records = decode_wordlist(md.generate(self.sources)["wordlist.txt"])
         self.assertEqual(count, 4)
-        self.assertEqual(records, [("اب", 7), ("تم", 1), ("ہم", 1), ("ہم", 1)])
+        self.assertEqual(records, [("اب", 7), ("تم", 1), ("ہم", 1), ("", 0)])
 
     def test_exact_bytes_of_two_words(self):
         self.write_sources(unilex_rows=[("اب", 120)], words=["تم"])
@@ -153,8 +166,22 @@ class WordListLayoutTest(SourcesTestCase):
                     b"3\x00\r\x00\n\x00"
                     b"\x27\x06\x28\x06\t\x001\x002\x00\r\x00\n\x00"
                     b"\x2a\x06\x45\x06\t\x001\x00\r\x00\n\x00"
-                    b"\x2a\x06\x45\x06\t\x001\x00\r\x00\n\x00")
+                    b"\t\x000\x00\r\x00\n\x00")
         self.assertEqual(md.generate(self.sources)["wordlist.txt"], expected)
+
+    def test_a_word_twice_is_refused_and_found_in_a_committed_list(self):
+        with self.assertRaisesRegex(md.DictionaryError, "twice"):
+            md.wordlist_bytes([("اب", 3), ("اب", 2)])
+        good = md.wordlist_bytes([("اب", 3), ("تب", 2)])
+        self.assertEqual(md.wordlist_problems(good), [])
+        # The old layout: the last word written again where the end record goes.
+        text = good[2:].decode("utf-16-le").replace("\t0\r\n", "تب\t2\r\n")
+        self.assertEqual(md.wordlist_problems(md.BOM_UTF16LE + text.encode("utf-16-le")),
+                         ["the list does not end with the end record"])
+        text = "4\r\nاب\t3\r\nتب\t2\r\nتب\t2\r\n\t0\r\n"
+        self.assertEqual(md.wordlist_problems(md.BOM_UTF16LE + text.encode("utf-16-le")),
+                         ["listed more than once: تب"])
+        self.assertEqual(md.wordlist_problems(b"3\r\n"), ["no FF FE mark"])
 
     def test_no_usable_word_fails(self):
         self.write_sources(words=["abc", "ب"])
@@ -196,72 +223,140 @@ class FixedFilesTest(unittest.TestCase):
         self.assertEqual(data.count(b"\n"), 10)
 
 
-# A small rule table with one rule of each form, in the committed table's layout.
-RULES = """# rule\twritten\tmeant\twhere\tmin-frequency
-do-chashmi-for-he\tھ\tہ\tnot-after:بپ\t84
-final-hamza\tئ\tئی\tend\t84
-noon-ghunna-left-out\t-\tں\tend after:و\t84
-alef-added\tا\t-\tstart\t500
-noon-ghunna-inside\tں\t*\tnot-end\t-
-"""
+class EvidenceTest(SourcesTestCase):
+    def test_frequencies_of_every_source_on_unilex_scale(self):
+        # The counted words fix the lines (frequencies 1,000, 500, 250 and
+        # 125 at tesseract's ranks 1, 2, 4 and 5), which then place the words
+        # known only to tesseract or to the pairs.
+        self.write_sources(
+            unilex_rows=[("اب", 10000), ("تب", 5000), ("جب", 2500), ("کب", 1250)],
+            tesseract=["اب", "تب", "سب", "جب", "کب", "نب"],
+            pairs=["اب تب", "اب جب", "اب کب", "اب رب", "اب ہم", "تب کب", "تب ہم"],
+            words=["دل"])
+        evidence, _ = md.read_evidence(self.sources)
+        a, b = md.Calibration(evidence).rank_line
+        self.assertLess(b, 0)
+        self.assertTrue(250 < math.exp(a + b * math.log(3)) < 500)
+        self.assertTrue(250 < evidence["سب"].frequency < 500)   # tesseract only
+        self.assertLess(evidence["نب"].frequency, 125)
+        self.assertEqual(evidence["دل"].frequency, 1)      # a headword only
+        self.assertTrue(evidence["ہم"].frequency >= 2)     # pairs only
+        # A counted word's frequency is the median of its estimates: with two,
+        # their geometric mean, so unilex still orders the counted words.
+        order = sorted(["اب", "تب", "جب", "کب"], key=lambda w: -evidence[w].frequency)
+        self.assertEqual(order, ["اب", "تب", "جب", "کب"])
+        self.assertEqual(sorted(lexicon_of(md.generate(self.sources)["wordlist.txt"])),
+                         sorted(["اب", "تب", "جب", "کب", "سب", "نب", "رب", "ہم", "دل"]))
+
+    def test_an_odd_first_line_of_tesseract_does_not_top_the_list(self):
+        # As in the real list: tesseract's first word, counted and paired little.
+        rows = [(w, 1000 * (100 - i)) for i, w in enumerate(["اب", "تب", "جب", "کب", "سب"])]
+        self.write_sources(unilex_rows=rows + [("مزمل", 2000)], tesseract=["مزمل"] + [w for w, _ in rows],
+                           pairs=["مزمل اب", "تب جب", "کب سب"])
+        evidence, _ = md.read_evidence(self.sources)
+        self.assertLess(evidence["مزمل"].frequency, evidence["سب"].frequency)
+
+    def test_without_urdu_words_only_running_text_is_listed(self):
+        self.write_sources(unilex_rows=[("اب", 900)], tesseract=["اب", "تم"], words=["دل"])
+        self.assertEqual(sorted(lexicon_of(md.generate(self.sources, urdu_words=False)["wordlist.txt"])),
+                         ["اب", "تم"])
 
 
-class MisspellingRulesTest(SourcesTestCase):
-    def build_with_rules(self, rules_text, **sources):
-        rules = self.dir / "rules.tsv"
-        rules.write_bytes(rules_text.encode("utf-8"))
-        self.write_sources(**sources)
-        files, dropped = md.build(self.sources, rules)
-        count, records = decode_wordlist(files["wordlist.txt"])
-        return dict(records[:-1]), dropped
+class SlipTest(SourcesTestCase):
+    COMMON = [("ہیں", 90000), ("ہو", 80000), ("نہیں", 70000), ("لڑکا", 60000), ("کتاب", 50000),
+              ("مذہب", 40000), ("تھی", 30000), ("سال", 20000)]
 
-    def test_frequency_one_slips_of_attested_words_are_dropped_with_their_reason(self):
-        lexicon, dropped = self.build_with_rules(
-            RULES,
-            unilex_rows=[("ہم", 900), ("ہوئی", 900), ("لوگوں", 900), ("کتاب", 6000),
-                         ("ھر", 900), ("دکان", 4000)],
-            words=["ھم", "بھم", "ہوئ", "لوگو", "دکا", "اکتاب", "ادکان", "کیوںکہ", "ہم"])
-        # ھر has a frequency of its own; بھم is an aspirate, not a slip; دکا
-        # ends in no و; دکان is below the 500 that alef-added asks for.
-        self.assertEqual(lexicon, {"ہم": 90, "ہوئی": 90, "لوگوں": 90, "کتاب": 600,
-                                   "ھر": 90, "دکان": 400, "بھم": 1, "دکا": 1, "ادکان": 1})
-        self.assertEqual(dropped.decode("utf-8"), (
-            "# word\trule\tmeant (made by tools/make-dictionary; - when the spelling is never right)\n"
-            "اکتاب\talef-added\tکتاب\n"
-            "لوگو\tnoon-ghunna-left-out\tلوگوں\n"
-            "کیوںکہ\tnoon-ghunna-inside\t-\n"
-            "ھم\tdo-chashmi-for-he\tہم\n"
-            "ہوئ\tfinal-hamza\tہوئی\n"))
+    def build_with(self, **options):
+        files, dropped = md.build(self.sources, **options)
+        return lexicon_of(files["wordlist.txt"]), dropped.decode("utf-8").splitlines()
 
-    def test_the_first_rule_that_explains_a_word_gives_its_reason(self):
-        rules = RULES + "ends-in-hamza\tئ\t*\tend\t-\n"
-        _, dropped = self.build_with_rules(rules, unilex_rows=[("نئی", 900)],
-                                           words=["نئ", "گئ"])
-        lines = dropped.decode("utf-8").splitlines()[1:]
-        self.assertEqual(lines, ["نئ\tfinal-hamza\tنئی", "گئ\tends-in-hamza\t-"])
+    def test_slips_of_much_commoner_words_are_dropped_with_their_reason(self):
+        self.write_sources(
+            unilex_rows=self.COMMON + [("تھیں", 20000)],
+            # Tesseract ranks its words after the counted ones.
+            tesseract=[w for w, _ in self.COMMON] + ["تھیں", "ہین", "ھو"],
+            words=["کتاپ", "مزہب", "لڑکی", "کتابب", "ہیں", "تھا"])
+        lexicon, dropped = self.build_with(ratio=2, headword_minimum=1000)
+        self.assertEqual(dropped[0], "# word\tevidence\tslip\tmeant\t"
+                         "frequency of meant/word (made by tools/make-dictionary)")
+        reasons = {line.split("\t")[0]: line.split("\t")[1:4] for line in dropped[1:]}
+        # ن for ں, ز for ذ, پ for ب (same class), ھ for ہ (both h letters).
+        self.assertEqual(reasons["ہین"][1:], ["ن for ں", "ہیں"])
+        self.assertEqual(reasons["مزہب"], ["urdu-words", "ز for ذ", "مذہب"])
+        self.assertEqual(reasons["ھو"][1:], ["ھ for ہ", "ہو"])
+        self.assertEqual(reasons["کتاپ"], ["urdu-words", "پ for ب", "کتاب"])
+        self.assertTrue(reasons["ہین"][0].startswith("tesseract:"))
+        # Kept: counted words, other forms of a headword's stem (لڑکی beside
+        # لڑکا, تھا beside تھی), and a consonant added (کتابب: only vowel,
+        # h, hamza and noon ghunna letters count as added or left out).
+        for word in ["ہیں", "تھیں", "لڑکی", "تھا", "کتابب"]:
+            self.assertIn(word, lexicon)
+        for word in ["ہین", "مزہب", "ھو", "کتاپ"]:
+            self.assertNotIn(word, lexicon)
 
-    def test_a_bad_rule_line_names_its_file_and_line(self):
-        bad_lines = [
-            "too-few\tھ\tہ\t-",
-            "unknown-place\tھ\tہ\tmiddle\t84",
-            "attested-by-itself\tھ\tہ\t-\t1",
-            "never-right-with-frequency\tں\t*\t-\t84",
-            "latin-letters\th\tہ\t-\t84",
-            "same-spelling\tھ\tھ\t-\t84",
-        ]
-        for line in bad_lines:
-            with self.subTest(line):
-                with self.assertRaisesRegex(md.DictionaryError, r"rules\.tsv:3: "):
-                    self.build_with_rules("# header\n\n" + line + "\n", words=["ہم"])
+    def test_thresholds_decide_what_is_a_slip(self):
+        self.write_sources(unilex_rows=self.COMMON, tesseract=[w for w, _ in self.COMMON] + ["ہین"],
+                           words=["کتاپ"])
+        lexicon, _ = self.build_with(ratio=10 ** 6, headword_minimum=10 ** 6)
+        self.assertIn("ہین", lexicon)
+        self.assertIn("کتاپ", lexicon)
+        lexicon, _ = self.build_with(ratio=10 ** 6, headword_minimum=1000)
+        self.assertIn("ہین", lexicon)
+        self.assertNotIn("کتاپ", lexicon)
+        lexicon, _ = self.build_with(ratio=2, headword_minimum=1000)
+        self.assertNotIn("ہین", lexicon)
 
-    def test_the_shipped_rules_keep_every_word_of_the_sample_texts(self):
+    def test_a_counted_word_is_never_a_slip(self):
+        self.write_sources(unilex_rows=self.COMMON + [("ہین", 84)], words=["کتاپ"])
+        lexicon, dropped = self.build_with(ratio=2, headword_minimum=2)
+        self.assertIn("ہین", lexicon)
+        self.assertEqual([line.split("\t")[0] for line in dropped[1:]], ["کتاپ"])
+
+    def test_letters_of_other_classes_make_no_slip(self):
+        # ک for س is no confusion, nor is a consonant added to a word.
+        self.write_sources(unilex_rows=self.COMMON, words=["کال", "سالم"])
+        lexicon, _ = self.build_with(ratio=2, headword_minimum=2)
+        self.assertIn("کال", lexicon)
+        self.assertIn("سالم", lexicon)
+
+    def test_swapped_neighbours_and_words_run_together(self):
+        # بتا for تبا; but in two letters a swap makes another word (رت, تر).
+        self.write_sources(unilex_rows=self.COMMON + [("تر", 90000), ("تبا", 90000)],
+                           words=["رت", "بتا"])
+        lexicon, dropped = self.build_with(ratio=2, headword_minimum=1000)
+        self.assertIn("رت", lexicon)
+        self.assertEqual([line.split("\t")[2:4] for line in dropped[1:]], [["بت for تب", "تبا"]])
+        # A pair without its space is a slip of tesseract's web text, at any
+        # threshold; written joined by the dictionary it is a compound.
+        self.write_sources(unilex_rows=self.COMMON, tesseract=["ہوسال", "ہیںسال"],
+                           pairs=["ہو سال", "ہیں سال"], words=["ہیںسال"])
+        lexicon, dropped = self.build_with(ratio=10 ** 6, headword_minimum=10 ** 6)
+        self.assertNotIn("ہوسال", lexicon)
+        self.assertIn("ہیںسال", lexicon)
+        self.assertEqual(dropped[1].split("\t")[2:4], ["space left out", "ہو سال"])
+
+    def test_fit_reaches_the_floor_with_the_fewest_false_alarms(self):
+        # کتاپ is a slip of کتاب (4,538 here), the clean word سالی a
+        # headword one ی from سال (2,463): a minimum of 3,000 drops کتاپ
+        # alone, 1,000 drops سالی too.
+        self.write_sources(unilex_rows=self.COMMON, words=["کتاپ", "سالی", "لڑکے"])
+        evidence, pairs = md.read_evidence(self.sources)
+        judged = md.judge(evidence, pairs)
+        clean = {"سالی": 5, "ہیں": 100}
+        self.assertEqual(md.fit(judged, evidence, ["کتاپ"], ["کتاب"], clean, 1.0)[1], 3000)
+        # Out of reach, the floor gives way to the most flagged.
+        self.assertEqual(md.fit(judged, evidence, ["کتاپ", "لڑکے"], ["کتاب"], clean, 1.0)[1], 3000)
+        # Nothing to flag: nothing is dropped that need not be.
+        self.assertEqual(md.fit(judged, evidence, [], ["کتاب"], clean, 0.5)[1],
+                         md.HEADWORD_MIN_FREQUENCIES[-1])
+
+    def test_the_shipped_list_keeps_every_word_of_the_sample_texts(self):
         # The samples are correct text apart from their listed misspellings; a
-        # rule that drops one of their words flags correct Urdu.
+        # slip rule that drops one of their words flags correct Urdu.
         samples = REPO_ROOT / "data" / "samples"
         misspelt = {row.split("\t")[1] for row in
                     (samples / "misspellings.tsv").read_text(encoding="utf-8").splitlines()[1:]}
-        _, records = decode_wordlist((REPO_ROOT / "data" / "urdu" / "wordlist.txt").read_bytes())
-        lexicon = {word for word, _ in records}
+        lexicon = set(lexicon_of((REPO_ROOT / "data" / "urdu" / "wordlist.txt").read_bytes()))
         separators = "\u060c\u06d4\u061b\u061f:;'"
         for text in sorted(samples.glob("*.txt")):
             words = text.read_text(encoding="utf-8")
@@ -295,16 +390,38 @@ class CheckTest(SourcesTestCase):
         self.assertNotIn(md.DROPPED_FILE, message)
 
     def test_check_reports_a_stale_dropped_word_file(self):
-        self.write_sources(unilex_rows=[("ہم", 900)], words=["ھم", "تم"])
+        self.write_sources(unilex_rows=[("ہم", 90000)], words=["ھم", "تم"])
         out = self.dir / "urdu"
         self.assertEqual(self.run_main("--out", str(out))[0], 0)
         dropped = self.sources / md.DROPPED_FILE
-        self.assertIn("ھم\tdo-chashmi-for-he\tہم\n", dropped.read_text(encoding="utf-8"))
+        self.assertIn("ھم\turdu-words\tھ for ہ\tہم\t9000/1\n", dropped.read_text(encoding="utf-8"))
         dropped.write_bytes(dropped.read_bytes().replace("ھم".encode("utf-8"), "تم".encode("utf-8")))
         status, message = self.run_main("--out", str(out), "--check")
         self.assertEqual(status, 1)
         self.assertIn(md.DROPPED_FILE, message)
         self.assertNotIn("wordlist.txt", message)
+
+    def test_check_reports_a_word_listed_twice(self):
+        # The committed list is read on its own too: the build that wrote the
+        # last word twice would have agreed with itself.
+        self.write_sources(unilex_rows=[("اب", 120)], words=["تم"])
+        out = self.dir / "urdu"
+        self.assertEqual(self.run_main("--out", str(out))[0], 0)
+        (out / "costs.txt").write_bytes(b"")
+        text = "3\r\nاب\t12\r\nتم\t1\r\nتم\t1\r\n"
+        (out / "wordlist.txt").write_bytes(md.BOM_UTF16LE + text.encode("utf-16-le"))
+        status, message = self.run_main("--out", str(out), "--check")
+        self.assertEqual(status, 1)
+        self.assertIn("wordlist.txt: the list does not end with the end record", message)
+
+    def test_without_urdu_words_the_dropped_words_go_with_the_folder(self):
+        self.write_sources(unilex_rows=[("ہم", 90000), ("تب", 40000), ("جب", 20000)],
+                           tesseract=["ہم", "تب", "جب", "ھم"], words=["تم"])
+        out = self.dir / "running-text"
+        self.assertEqual(self.run_main("--out", str(out), "--without-urdu-words", "--slip-ratio", "2")[0], 0)
+        self.assertEqual(sorted(lexicon_of((out / "wordlist.txt").read_bytes())), ["تب", "جب", "ہم"])
+        self.assertIn("ھم\t", (out / md.DROPPED_FILE).read_text(encoding="utf-8"))
+        self.assertFalse((self.sources / md.DROPPED_FILE).exists())
 
     def test_hand_written_files_are_kept_and_required(self):
         self.write_sources(unilex_rows=[("اب", 120)], words=["تم"])

@@ -34,15 +34,7 @@ WORDS = [("ہم", 900), ("تم", 800), ("کتاب", 500), ("حساب", 80), ("ک
 
 def write_dictionary(folder):
     folder.mkdir()
-    entries = md.sort_entries(dict(WORDS))
-    files = {
-        "config.ini": md.config_bytes(),
-        "alphabet.txt": md.alphabet_bytes(),
-        "soundex.txt": md.code_table_bytes(md.SOUNDEX_CLASSES),
-        "shapex.txt": md.code_table_bytes(md.SHAPEX_CLASSES),
-        "wordlist.txt": md.wordlist_bytes(entries),
-    }
-    md.write_files(files, folder)
+    md.write_files(md.dictionary_files(dict(WORDS)), folder)
 
 
 def write_text(path, lines):
@@ -112,6 +104,24 @@ class QualityTest(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in self.dictionary.iterdir()),
                          ["alphabet.txt", "config.ini", "shapex.txt", "soundex.txt", "wordlist.txt"])
 
+    def test_hunspell_columns(self):
+        # The exported dictionary takes پ for ب from the cost table's family first;
+        # the plain one finds the same word by its own letter swap. Without a cost
+        # table there is nothing to export.
+        done = self.run_quality(self.dictionary, "--eval", self.eval, "--hunspell")
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("costs.txt", done.stderr)
+        weights = [line for line in (REPO_ROOT / "data" / "urdu" / "costs.txt")
+                   .read_text(encoding="utf-8").splitlines() if line.startswith("weight ")]
+        (self.dictionary / "costs.txt").write_text("\n".join(weights + ["substitute family ب پ", ""]),
+                                                   encoding="utf-8")
+        done = self.run_quality(self.dictionary, "--eval", self.eval, "--hunspell")
+        self.assertEqual(done.returncode, 0, done.stderr)
+        lines = done.stdout.splitlines()
+        self.assertEqual(lines[1], "| set | Zabrel small | Zabrel small accurate | hunspell small "
+                                   "| hunspell small plain |")
+        self.assertEqual(lines[3].split(" | ")[3:], ["50.0 % / 50.0 % / 50.0 %", "50.0 % / 50.0 % / 50.0 % |"])
+
     def test_without_evaluation_files_only_the_synthetic_set_is_measured(self):
         empty = self.dir / "nothing"
         empty.mkdir()
@@ -126,6 +136,50 @@ class QualityTest(unittest.TestCase):
             f"| set | {label} | {label} accurate | {label} | {label} accurate |",
             "|---|---|---|---|---|",
             f"| synthetic set (1): top-1 / top-5 / found | {found} | {found} | {found} | {found} |"])
+
+    def write_sources(self):
+        sources = self.dir / "sources"
+        sources.mkdir()
+        write_text(sources / md.UNILEX_FILE, ["Form\tFrequency", "", "# c", "# c", ""]
+                   + [f"{w}\t{f * 10}" for w, f in [("ہم", 9000), ("تم", 8000), ("کتاب", 5000)]])
+        write_text(sources / md.TESSERACT_FILE, ["ہم", "تم", "کتاب", "کتب", "ہمکتاب"])
+        write_text(sources / md.BIGRAMS_FILE, ["ہم کتاب", "تم ہم"])
+        write_text(sources / md.URDU_WORDS_FILE, ["حساب", "کتابب"])
+        return sources
+
+    def test_folds_print_the_held_out_figures_of_thresholds_fitted_on_the_rest(self):
+        done = self.run_quality("--folds", 2, "--sources", self.write_sources(), "--eval", self.eval)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        lines = done.stdout.splitlines()
+        self.assertEqual(lines[0], f"evaluation files: {self.eval}")
+        for fold, line in enumerate(lines[1:3], start=1):
+            self.assertRegex(line, rf"^fold {fold}: slip ratio \d+, headword minimum \d+$")
+        self.assertRegex(lines[3], r"^the whole development half: slip ratio \d+, headword minimum \d+$")
+        self.assertEqual(lines[4], "| set | held out of 2 folds | held out of 2 folds accurate |")
+        rows = {line.split(" | ")[0]: line.split(" | ")[1:] for line in lines[6:]}
+        self.assertEqual(sorted(rows), sorted([
+            "| non-word errors (2): top-1 / top-5 / found",
+            "| words run together (2): pair in the first 3",
+            "| misspellings the word list contains (2): flagged",
+            "| — the same (2): top-1 / top-5 / found",
+            "| clean news (10 words): flagged",
+            "| synthetic set (1, over 2 word lists): top-1 / top-5 / found"]))
+        # Every fold's list holds ہم and تم; ہم،تم and کتابیں are in no source.
+        self.assertEqual(rows["| clean news (10 words): flagged"][0], "40.00 %")
+        # The run-together ہمکتاب, in tesseract's list alone, is a pair of
+        # its pairs file without the space: left out, so it is flagged.
+        self.assertEqual(rows["| words run together (2): pair in the first 3"][1], "50.0 % |")
+
+    def test_folds_are_refused_without_evaluation_files_or_with_folders(self):
+        empty = self.dir / "nothing"
+        empty.mkdir()
+        done = self.run_quality("--folds", 2, "--eval", empty)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("--folds needs the evaluation files", done.stderr)
+        done = self.run_quality("--folds", 1, "--eval", self.eval)
+        self.assertEqual(done.returncode, 2)
+        done = self.run_quality("--folds", 2, self.dictionary, "--eval", self.eval)
+        self.assertEqual(done.returncode, 2)
 
     def test_a_folder_without_config_ini_or_a_missing_checker_is_refused(self):
         done = self.run_quality(self.eval, "--eval", self.eval)

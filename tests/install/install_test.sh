@@ -17,7 +17,8 @@ prefix=$work/moved
 lib=$(dirname "$(find "$prefix" -name 'libzabrel.so.0' | head -1)")
 [ -n "$lib" ] || fail "libzabrel.so.0 not installed"
 for file in bin/zabrel-check include/zabrel/zabrel.h share/zabrel/urdu/config.ini \
-            share/zabrel/urdu/wordlist.txt share/man/man1/zabrel-check.1; do
+            share/zabrel/urdu/wordlist.txt share/man/man1/zabrel-check.1 \
+            share/hunspell/ur_PK.dic share/hunspell/ur_PK.aff share/hunspell/ur_IN.dic share/hunspell/ur_IN.aff; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done
 for file in libzabrel.so libzabrel.so.0.1.0 pkgconfig/zabrel.pc cmake/Zabrel/ZabrelConfig.cmake \

@@ -11,21 +11,29 @@
 namespace zabrel {
 namespace {
 
-struct Token {
+// Arabic letters only: brackets, ASCII punctuation and quotes are not.
+bool arabicLetter(char16_t unit) {
+    return unit >= 0x0621 && unit <= 0x06D3;
+}
+
+struct Stop {
     std::u16string word;
-    int32_t wordStart;
-    int32_t displayStart;
+    int32_t highlight;
+    bool operator==(const Stop&) const = default;
 };
 
-std::vector<Token> tokensOf(const std::u16string& text) {
+// Where a pass that finds every word misspelt stops, and what it highlights there.
+std::vector<Stop> stopsIn(const std::u16string& text, const WordLetters* letters = nullptr) {
     WordWalk walk;
+    walk.setLetters(letters);
     walk.start(text);
-    std::vector<Token> tokens;
-    while (!walk.atEnd()) {
-        std::u16string word = walk.nextWord();
-        tokens.push_back({word, walk.getWordStart(), walk.getDisplayStart()});
+    std::vector<Stop> stops;
+    const auto everything = [](std::u16string, std::vector<std::u16string>&) { return true; };
+    while (walk.findMisspelt(everything)) {
+        stops.push_back({walk.getCurrentWord(), walk.getHighlightStart()});
+        walk.leave();
     }
-    return tokens;
+    return stops;
 }
 
 // Reports the words in `wrong` as misspelt with fixed suggestions, and records every
@@ -53,44 +61,33 @@ TEST(wordwalk_test, line_break_counts_two_in_snapshot_and_one_on_screen) {
     // W1 (3 units), space, W2 (4 units), CR LF, W3 (2 units): 12 units.
     const std::u16string text = u"\u06A9\u062A\u0628 \u062F\u0648\u0633\u062A\r\n\u06C1\u06D2";
     ASSERT_EQ(text.size(), 12u);
-    std::vector<Token> tokens = tokensOf(text);
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens[0].wordStart, 0);
-    EXPECT_EQ(tokens[0].displayStart, 0);
-    EXPECT_EQ(tokens[1].wordStart, 4);
-    EXPECT_EQ(tokens[1].displayStart, 4);
-    EXPECT_EQ(tokens[2].word, u"\u06C1\u06D2");
-    EXPECT_EQ(tokens[2].wordStart, 10);
-    EXPECT_EQ(tokens[2].displayStart, 9);
-
+    EXPECT_EQ(stopsIn(text),
+              (std::vector<Stop>{
+                  {u"\u06A9\u062A\u0628", 0}, {u"\u062F\u0648\u0633\u062A", 4}, {u"\u06C1\u06D2", 9}}));
     // Two breaks in a row: an empty token between them, and each break is one
     // character on screen.
-    tokens = tokensOf(u"\u0627\r\n\r\n\u0628");
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens[1].word, u"");
-    EXPECT_EQ(tokens[2].word, u"\u0628");
-    EXPECT_EQ(tokens[2].wordStart, 5);
-    EXPECT_EQ(tokens[2].displayStart, 3);
+    EXPECT_EQ(stopsIn(u"\u0627\r\n\r\n\u0628"), (std::vector<Stop>{{u"\u0627", 0}, {u"\u0628", 3}}));
 }
 
-TEST(wordwalk_test, splits_at_the_eleven_delimiters_only) {
+TEST(wordwalk_test, tokens_end_at_the_eleven_delimiters_and_words_inside_them_are_cut_apart) {
+    const WordLetters letters(arabicLetter);
     const std::u16string delimiters = u" \t\u060C\u06D4:;\u061B'\u061F\n\r";
     for (char16_t d : delimiters) {
         EXPECT_TRUE(isWordDelimiter(d)) << std::hex << static_cast<int>(d);
         if (d == u'\r')
             continue;  // a CR always comes with its LF in a snapshot
-        std::vector<Token> tokens = tokensOf(std::u16string(u"\u0627\u0628") + d + u"\u062A");
-        ASSERT_EQ(tokens.size(), 2u) << std::hex << static_cast<int>(d);
-        EXPECT_EQ(tokens[1].word, u"\u062A");
+        EXPECT_EQ(stopsIn(std::u16string(u"\u0627\u0628") + d + u"\u062A").size(), 2u)
+            << std::hex << static_cast<int>(d);
     }
-    // These stay inside the token: the engine's alphabet filter deals with them.
-    const std::u16string kept = u",.?!-\"()[]0123456789\u200C\u00A0\u06F1\u2018";
+    // These stay inside the token; the cutter takes the words out of it and leaves
+    // them be, so a change never takes a hyphen or ZWNJ with it.
+    const std::u16string kept = u",.?!-\"()[]0123456789\u200C\u00A0\u06F1\u2018/";
     for (char16_t k : kept) {
         EXPECT_FALSE(isWordDelimiter(k)) << std::hex << static_cast<int>(k);
-        std::u16string word = std::u16string(u"\u0627") + k + u"\u0628";
-        std::vector<Token> tokens = tokensOf(word);
-        ASSERT_EQ(tokens.size(), 1u);
-        EXPECT_EQ(tokens[0].word, word);
+        const std::u16string token = std::u16string(u"\u0627") + k + u"\u0628";
+        EXPECT_EQ(stopsIn(token), (std::vector<Stop>{{token, 0}}));
+        EXPECT_EQ(stopsIn(token, &letters), (std::vector<Stop>{{u"\u0627", 0}, {u"\u0628", 2}}))
+            << std::hex << static_cast<int>(k);
     }
 }
 
@@ -105,7 +102,7 @@ TEST(wordwalk_test, pass_pauses_on_each_misspelt_word_and_skips_empty_tokens) {
     ASSERT_TRUE(walk.findMisspelt(checker.function(), [&] { ++tokens; }));
     EXPECT_TRUE(walk.isPaused());
     EXPECT_EQ(walk.getCurrentWord(), u"\u0628\u0628");
-    EXPECT_EQ(walk.getDisplayStart(), 3);
+    EXPECT_EQ(walk.getHighlightStart(), 3);
     EXPECT_EQ(walk.getWordLength(), 2);
     EXPECT_EQ(walk.getSuggestions().size(), 2u);
     EXPECT_EQ(tokens, 3);
@@ -116,7 +113,7 @@ TEST(wordwalk_test, pass_pauses_on_each_misspelt_word_and_skips_empty_tokens) {
 
     walk.leave();
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getDisplayStart(), 8);
+    EXPECT_EQ(walk.getHighlightStart(), 8);
 
     walk.leave();
     EXPECT_FALSE(walk.findMisspelt(checker.function()));
@@ -132,13 +129,12 @@ TEST(wordwalk_test, replacement_shifts_later_display_positions_only) {
     WordWalk walk;
     walk.start(u"\u0627\u0627\u0627\u0627 \u062A\r\n\u0628\u0628");
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getDisplayStart(), 0);
+    EXPECT_EQ(walk.getHighlightStart(), 0);
     walk.replaced(6);  // a 4-unit word became a 6-unit one
     walk.leave();
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
     // Unchanged text: 4 + space + 1 + one break = 7; two more after the replacement.
-    EXPECT_EQ(walk.getDisplayStart(), 9);
-    EXPECT_EQ(walk.getWordStart(), 8);  // the snapshot is not touched
+    EXPECT_EQ(walk.getHighlightStart(), 9);
 }
 
 TEST(wordwalk_test, empty_or_delimiter_only_text_ends_without_asking) {
@@ -165,54 +161,54 @@ TEST(wordwalk_test, checker_failure_leaves_the_walk_ready_for_a_new_pass) {
     checker.wrong = {u"\u0627"};
     walk.start(u"\u0627 \u0628");
     EXPECT_TRUE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getDisplayStart(), 0);
+    EXPECT_EQ(walk.getHighlightStart(), 0);
 }
 
-// Arabic letters only: brackets, ASCII punctuation and quotes are not.
-bool arabicLetter(char16_t unit) {
-    return unit >= 0x0621 && unit <= 0x06D3;
-}
-
-TEST(wordwalk_test, highlight_covers_the_letters_and_leaves_attached_punctuation) {
+TEST(wordwalk_test, only_the_words_are_checked_highlighted_and_replaced_and_the_rest_stays) {
     FakeChecker checker;
-    // The engine is asked about the whole token; it filters the brackets itself.
-    checker.wrong = {u"(\u0627\u0628)", u"\"\u062A\u062B.", u"\u0628\u0628,"};
+    const std::u16string ab = u"\u0627\u0628", tth = u"\u062A\u062B", bb = u"\u0628\u0628";
+    checker.wrong = {ab, tth, bb};
+    const WordLetters letters(arabicLetter);
     WordWalk walk;
-    walk.setLetterTest(arabicLetter);
-    walk.start(u"\u0627 (\u0627\u0628) \"\u062A\u062B. \u0628\u0628, ?!");
+    walk.setLetters(&letters);
+    // Brackets, quotes and stops around words; two words joined by a hyphen.
+    walk.start(u"\u0627 (" + ab + u") \"" + tth + u". " + bb + u"-" + ab + u", ?!");
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getCurrentWord(), u"(\u0627\u0628)");
-    EXPECT_EQ(walk.getCurrentLetters(), u"\u0627\u0628");
-    EXPECT_EQ(walk.getLetterOffset(), 1);
+    EXPECT_EQ(walk.getCurrentWord(), ab);
     EXPECT_EQ(walk.getHighlightStart(), 3);
-    EXPECT_EQ(walk.getLetterLength(), 2);
-    EXPECT_EQ(walk.getWordLength(), 4);
+    EXPECT_EQ(walk.getWordLength(), 2);
 
     // Replacing the two letters by three shifts what follows by one.
     walk.replaced(3);
     walk.leave();
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getCurrentLetters(), u"\u062A\u062B");
+    EXPECT_EQ(walk.getCurrentWord(), tth);
     EXPECT_EQ(walk.getHighlightStart(), 9);
     walk.leave();
     ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentWord(), bb);
     EXPECT_EQ(walk.getHighlightStart(), 13);
-    EXPECT_EQ(walk.getLetterLength(), 2);
+    // A longer word in place of the first of two: the second, after the hyphen, moves.
+    walk.replaced(4);
     walk.leave();
-    // "?!" has no letter at all; it would be singled out whole.
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentWord(), ab);
+    EXPECT_EQ(walk.getHighlightStart(), 18);
+    walk.leave();
+    // "?!" holds no word: nothing is asked.
     EXPECT_FALSE(walk.findMisspelt(checker.function()));
-    EXPECT_EQ(walk.getCurrentWord(), u"?!");
-    EXPECT_EQ(walk.getLetterLength(), 2);
+    EXPECT_EQ(checker.asked, (std::vector<std::u16string>{u"\u0627", ab, tth, bb, ab}));
     EXPECT_EQ(walk.getWordsChecked(), 5);
-    EXPECT_EQ(walk.getStopCount(), 3);
+    EXPECT_EQ(walk.getStopCount(), 4);
 }
 
 TEST(wordwalk_test, session_lists_ignore_and_change_later_words_across_passes) {
     FakeChecker checker;
     const std::u16string ab = u"\u0627\u0628", tth = u"\u062A\u062B", jj = u"\u062C\u062C";
     checker.wrong = {ab, tth, u"(" + tth + u")", jj};
+    const WordLetters letters(arabicLetter);
     WordWalk walk;
-    walk.setLetterTest(arabicLetter);
+    walk.setLetters(&letters);
     struct Replacement {
         int32_t start, length;
         std::u16string text;
@@ -225,10 +221,10 @@ TEST(wordwalk_test, session_lists_ignore_and_change_later_words_across_passes) {
     const std::u16string text = ab + u" " + tth + u" " + ab + u" (" + tth + u") " + jj + u"\r\n" + ab;
     walk.start(text);
     ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
-    EXPECT_EQ(walk.getCurrentLetters(), ab);
+    EXPECT_EQ(walk.getCurrentWord(), ab);
     walk.ignoreAll();
     ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
-    EXPECT_EQ(walk.getCurrentLetters(), tth);
+    EXPECT_EQ(walk.getCurrentWord(), tth);
     EXPECT_EQ(walk.getHighlightStart(), 3);
     // Change All to a word one unit longer: this occurrence by the caller, the later
     // bracketed one by the walk, inside the brackets and shifted by the first change.
@@ -237,7 +233,7 @@ TEST(wordwalk_test, session_lists_ignore_and_change_later_words_across_passes) {
     walk.replaced(3);
     walk.leave();
     ASSERT_TRUE(walk.findMisspelt(checker.function(), {}, replace));
-    EXPECT_EQ(walk.getCurrentLetters(), jj);
+    EXPECT_EQ(walk.getCurrentWord(), jj);
     ASSERT_EQ(replacements.size(), 1u);
     EXPECT_EQ(replacements[0].start, 11);
     EXPECT_EQ(replacements[0].length, 2);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zabrel::cli {
+namespace zabrel {
 
 // Which code units make up words. A word is a run of the dictionary's letters and of
 // the marks that sit inside Urdu words (diacritics, tatweel, ZWJ); everything else
@@ -57,4 +57,4 @@ struct LineWord {
 // not allocate per line.
 void cutLine(std::u16string_view line, const WordLetters& letters, std::vector<LineWord>& words);
 
-}  // namespace zabrel::cli
+}  // namespace zabrel

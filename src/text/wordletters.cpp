@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "cli/linewords.h"
+#include "text/wordletters.h"
 
-namespace zabrel::cli {
+namespace zabrel {
 
 namespace {
 
@@ -105,4 +105,4 @@ void cutLine(std::u16string_view line, const WordLetters& letters, std::vector<L
     }
 }
 
-}  // namespace zabrel::cli
+}  // namespace zabrel

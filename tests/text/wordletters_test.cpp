@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "cli/linewords.h"
+#include "text/wordletters.h"
 
 #include <gtest/gtest.h>
 
 #include "cli/fakechecker.h"
 
-namespace zabrel::cli {
+namespace zabrel {
 namespace {
 
 struct Cut {
@@ -25,7 +25,7 @@ std::vector<Cut> cut(std::u16string_view line) {
     return result;
 }
 
-TEST(linewords_test, words_are_letters_and_inner_marks_and_everything_else_separates) {
+TEST(wordletters_test, words_are_letters_and_inner_marks_and_everything_else_separates) {
     EXPECT_EQ(cut(u"سخت بازار"), (std::vector<Cut>{{u"سخت", 0}, {u"بازار", 4}}));
     // Brackets, quotes, ASCII and Urdu punctuation, digits of both kinds, hyphens,
     // slashes and NBSP: the word is what is between them, its column its own.
@@ -56,7 +56,7 @@ TEST(linewords_test, words_are_letters_and_inner_marks_and_everything_else_separ
                                                            {u"ﻻ", 16, true}}));
 }
 
-TEST(linewords_test, counts_columns_in_characters) {
+TEST(wordletters_test, counts_columns_in_characters) {
     EXPECT_TRUE(cut(u"").empty());
     EXPECT_TRUE(cut(u" ،  ۔\r").empty());
     EXPECT_EQ(cut(u"،  سخت  "), (std::vector<Cut>{{u"سخت", 3}}));
@@ -67,4 +67,4 @@ TEST(linewords_test, counts_columns_in_characters) {
 }
 
 }  // namespace
-}  // namespace zabrel::cli
+}  // namespace zabrel

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "session/spellersession.h"
+
+#include <new>
+#include <utility>
+
+#include "core/errors.h"
+#include "programs/dictionaryfolder.h"
+#include "text/utf8.h"
+
+namespace zabrel {
+
+namespace {
+
+constexpr std::size_t LONGEST_REMEMBERED = 256;
+constexpr std::size_t REMEMBERED_WORDS = 20000;
+
+enum class Detail { Full, Plain };
+
+// Runs `action`, turning every failure into a SessionError with the user's message.
+// The engine's errors keep where they were raised, which their reports have always
+// shown; the personal list's are sentences for the user alone.
+template <typename Action>
+auto guarded(Action action, Detail detail = Detail::Full) -> decltype(action()) {
+    try {
+        return action();
+    } catch (const SessionError&) {
+        throw;
+    } catch (const QuelmException& ex) {
+        throw SessionError(detail == Detail::Full ? ex.getFullMessage() : ex.getMessage());
+    } catch (const std::bad_alloc&) {
+        throw SessionError("out of memory");
+    } catch (const std::exception& ex) {
+        throw SessionError(ex.what());
+    }
+}
+
+}  // namespace
+
+SpellerSession::SpellerSession() : checker(std::make_unique<SpellChecker>()) {}
+
+SpellerSession::SpellerSession(EngineAnswer engineAnswer, WordLetters letters)
+    : answer(std::move(engineAnswer)), letterTable(std::make_unique<WordLetters>(std::move(letters))) {}
+
+SpellerSession::~SpellerSession() = default;
+
+bool SpellerSession::open(const std::filesystem::path& folder) {
+    return guarded([&] {
+        std::string notice;
+        if (!DictionaryFolder::setUp(*checker, folder, notice))
+            return false;
+        if (!notice.empty())
+            pendingWarnings.push_back(notice);
+        if (order == Ranking::Accurate)
+            checker->prepareAccurateRanking();
+        // Words are cut by the engine's own letters.
+        const UniChar2IndexMap& alphabet = checker->alphabet();
+        letterTable = std::make_unique<WordLetters>(
+            [&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
+        answer = [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+            return checker->check(word, suggestions, order);
+        };
+        remembered.clear();
+        indexPersonal();
+        return true;
+    });
+}
+
+const WordLetters& SpellerSession::letters() const {
+    if (!letterTable)
+        throw SessionError("no dictionary is open");
+    return *letterTable;
+}
+
+void SpellerSession::usePersonalList(const std::filesystem::path& file) {
+    personalWords = PersonalWordList(file);
+    try {
+        guarded([&] { personalWords.load(); }, Detail::Plain);
+    } catch (const SessionError&) {
+        indexPersonal();
+        throw;
+    }
+    indexPersonal();
+    takePersonalWarnings();
+}
+
+void SpellerSession::indexPersonal() {
+    personalLetters.clear();
+    if (!letterTable)
+        return;
+    for (const std::u16string& word : personalWords.words())
+        if (std::u16string key = letterTable->lettersOf(word); !key.empty())
+            personalLetters.insert(std::move(key));
+}
+
+void SpellerSession::takePersonalWarnings() {
+    for (const std::string& warning : personalWords.warnings())
+        pendingWarnings.push_back(warning);
+}
+
+void SpellerSession::setRanking(Ranking ranking) {
+    guarded([&] {
+        if (ranking == Ranking::Accurate && checker && isOpen())
+            checker->prepareAccurateRanking();
+        if (ranking != order)
+            remembered.clear();
+        order = ranking;
+    });
+}
+
+bool SpellerSession::heldAsOurs(std::u16string_view word, const std::u16string& letters) const {
+    if (personalWords.size() > 0 && (personalWords.contains(word) || personalLetters.contains(letters)))
+        return true;
+    return !sessionWords.empty() &&
+           (sessionWords.isIgnored(letters) || sessionWords.isIgnored(std::u16string(word)));
+}
+
+bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions) {
+    if (auto found = remembered.find(word); found != remembered.end()) {
+        suggestions = found->second.suggestions;
+        return found->second.misspelt;
+    }
+    if (!answer)
+        throw SessionError("no dictionary is open");
+    const bool misspelt = guarded([&] { return answer(word, suggestions); });
+    if (word.size() <= LONGEST_REMEMBERED) {
+        if (remembered.size() >= REMEMBERED_WORDS)
+            remembered.clear();
+        remembered.emplace(word, Answer{misspelt, suggestions});
+    }
+    return misspelt;
+}
+
+bool SpellerSession::isMisspelt(std::u16string_view word) {
+    if (heldAsOurs(word, letters().lettersOf(word)))
+        return false;
+    if (checker && isOpen())
+        return guarded([&] { return !checker->accepts(word); });
+    std::vector<std::u16string> ignored;
+    return engineAnswer(std::u16string(word), ignored);
+}
+
+bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions)) {
+        suggestions.clear();
+        return false;
+    }
+    personalWords.appendNear(word, suggestions);
+    return true;
+}
+
+bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    std::vector<LineWord> words;
+    cutLine(token, letters(), words);
+    std::vector<std::u16string> own;
+    for (const LineWord& word : words) {
+        if (word.foreign || !check(token.substr(word.start, word.length), own))
+            continue;
+        const std::u16string_view before = token.substr(0, word.start);
+        const std::u16string_view after = token.substr(word.start + word.length);
+        for (const std::u16string& suggestion : own)
+            suggestions.push_back(std::u16string(before) + suggestion + std::u16string(after));
+        return true;
+    }
+    return false;
+}
+
+void SpellerSession::accept(std::u16string_view word) {
+    std::u16string kept = letterTable ? letterTable->lettersOf(word) : std::u16string();
+    if (kept.empty())
+        kept = word;
+    if (kept.empty() || sessionUnits + kept.size() > SESSION_UNITS || sessionWords.isIgnored(kept))
+        return;
+    sessionUnits += kept.size();
+    sessionWords.ignoreAll(kept);
+}
+
+bool SpellerSession::addPersonal(std::u16string_view word) {
+    if (!PersonalWordList::storable(word))
+        throw SessionError("\"" + utf16ToUtf8(word) +
+                           "\" cannot be a personal word (empty, or with a blank or line break inside)");
+    const bool added = personalWords.add(word);
+    if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
+        !key.empty())
+        personalLetters.insert(std::move(key));
+    savePersonal();
+    return added;
+}
+
+bool SpellerSession::removePersonal(std::u16string_view word) {
+    const bool removed = personalWords.remove(word);
+    if (removed)
+        indexPersonal();
+    savePersonal();
+    return removed;
+}
+
+void SpellerSession::savePersonal() {
+    if (!personalWords.unsaved())
+        return;
+    guarded([&] { personalWords.save(); }, Detail::Plain);
+    takePersonalWarnings();
+}
+
+std::vector<std::string> SpellerSession::takeWarnings() {
+    std::vector<std::string> out = std::move(pendingWarnings);
+    pendingWarnings.clear();
+    return out;
+}
+
+}  // namespace zabrel

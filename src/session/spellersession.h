@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/personalwordlist.h"
+#include "engine/spellchecker.h"
+#include "text/sessionwords.h"
+#include "text/wordletters.h"
+
+namespace zabrel {
+
+// Every failure of the speller as a front end meets it: the engine's errors, the
+// system's and running out of memory, with the message to show the user.
+class SessionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The speller beneath every program: zabrel-check, the dialog, the library and the
+// Enchant provider are adapters over it. It owns the engine, the personal word list,
+// the words of this session (accepted, ignored or changed everywhere), the ranking and
+// the one word cutter, and it gives the one verdict for a word:
+//
+//   a word (a run of letters and inner marks, as letters() cuts it) is correct when
+//   the engine accepts it, or when the personal list or this session holds it as
+//   written or by its letters alone.
+//
+// Suggestions are the engine's, in its ranking, then the personal words within two
+// edits. Every call that reaches the engine or the disk raises SessionError only.
+class SpellerSession {
+public:
+    // The engine's answer for one word, as SpellChecker::check gives it. Tests stand a
+    // small function in for a dictionary.
+    using EngineAnswer =
+        std::function<bool(const std::u16string& word, std::vector<std::u16string>& suggestions)>;
+
+    // Session words are bounded so that a client cannot grow us without end; past the
+    // bound a word is simply flagged again.
+    static constexpr std::size_t SESSION_UNITS = 1024 * 1024;
+
+    SpellerSession();
+    // Over `answer` and `letters` instead of a dictionary folder.
+    SpellerSession(EngineAnswer answer, WordLetters letters);
+    ~SpellerSession();
+    SpellerSession(const SpellerSession&) = delete;
+    SpellerSession& operator=(const SpellerSession&) = delete;
+
+    // Sets the engine up from `folder`, false when it reports the folder unusable; a
+    // damaged user copy is made again first, and takeWarnings() says so.
+    bool open(const std::filesystem::path& folder);
+    bool isOpen() const { return letterTable != nullptr; }
+
+    // Reads `file` as the personal list (empty: a list in memory only). A list that
+    // cannot be read raises, and stays in use, refusing to save.
+    void usePersonalList(const std::filesystem::path& file);
+    const PersonalWordList& personal() const { return personalWords; }
+
+    // Raises when the dictionary's cost table is bad.
+    void setRanking(Ranking ranking);
+    Ranking ranking() const { return order; }
+
+    const WordLetters& letters() const;
+
+    bool isMisspelt(std::u16string_view word);
+    // True when misspelt, with the suggestions; false and none when correct.
+    bool check(std::u16string_view word, std::vector<std::u16string>& suggestions);
+
+    // The same for a token that may hold several words (کتاب-بزار, کتاب‌خانہ): misspelt
+    // when one of its words is, with the token as it would read with that word's
+    // suggestions in its place. Programs that hand over their own tokens use this.
+    bool checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions);
+
+    // Accepted for this session only (Ignore All, @WORD), by its letters.
+    void accept(std::u16string_view word);
+    // Ignore All and Change All of the dialog, which also belong to this session.
+    SessionWords& choices() { return sessionWords; }
+    // A new text: what was decided for the last one no longer holds.
+    void clearChoices() {
+        sessionWords.clear();
+        sessionUnits = 0;
+    }
+
+    // Adds the word to the personal list and saves it at once; false when the list
+    // already had it. A word the list cannot hold, or a save that fails, raises; the
+    // word then stays accepted here, and pending for the next save.
+    bool addPersonal(std::u16string_view word);
+    bool removePersonal(std::u16string_view word);
+    // Saves what an earlier failed save left pending.
+    void savePersonal();
+
+    // What was mended or skipped on the way, for the user, each said once.
+    std::vector<std::string> takeWarnings();
+
+    // The engine behind it (not open for a session over an EngineAnswer).
+    SpellChecker& engine() { return *checker; }
+
+private:
+    struct Answer {
+        bool misspelt;
+        std::vector<std::u16string> suggestions;
+    };
+    bool heldAsOurs(std::u16string_view word, const std::u16string& letters) const;
+    bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions);
+    void takePersonalWarnings();
+    void indexPersonal();
+
+    std::unique_ptr<SpellChecker> checker;
+    EngineAnswer answer;
+    std::unique_ptr<WordLetters> letterTable;
+    PersonalWordList personalWords;
+    // The personal words by their letters alone, so that one stored with a diacritic
+    // also holds for the word written without, and the other way round.
+    std::unordered_set<std::u16string> personalLetters;
+    SessionWords sessionWords;
+    std::size_t sessionUnits = 0;
+    Ranking order = Ranking::Exact;
+    // Real texts repeat their words, and ranking suggestions is the dearest part of a
+    // check, so the engine's answers are remembered (bounded, and never for the
+    // megabyte tokens of binary input).
+    std::unordered_map<std::u16string, Answer> remembered;
+    std::vector<std::string> pendingWarnings;
+};
+
+}  // namespace zabrel
