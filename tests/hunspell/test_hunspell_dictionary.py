@@ -187,7 +187,7 @@ class SmallTables(unittest.TestCase):
         ignore = next(line for line in aff.splitlines() if line.startswith("IGNORE "))
         self.assertNotIn("ة", ignore)  # ICONV must see it
         costs = mh.read_costs(self.folder)
-        rules = md.read_rules(self.rules)
+        rules = mh.read_rules(self.rules)
         reps = mh.candidate_reps(costs, rules, list("وی"), "all")
         ordered = mh.by_evidence(reps, mh.read_dropped(self.dropped))
         self.assertEqual([r.pattern for r in ordered[:3]], ["و$", "^ا", "ی$"])
@@ -225,12 +225,12 @@ class SmallTables(unittest.TestCase):
         self.assertIn("(the xkb-data package has it)", done.stderr)
 
     def test_rule_places_become_anchors_and_context(self):
-        rule = md.parse_rules("r\tھ\tہ\tnot-after:بپتٹجچدڈڑکگلمن\t84\n")[0]
+        rule = mh.parse_rules("r\tھ\tہ\tnot-after:بپتٹجچدڈڑکگلمن\t84\n")[0]
         reps = mh.rule_reps(rule, list("بہا"))
         # ^ and the letters not excluded, each as the letter before on both sides.
         self.assertEqual([(r.pattern, r.replacement) for r in reps],
                          [("^ھ", "ہ"), ("اھ", "اہ"), ("ہھ", "ہہ")])
-        rule = md.parse_rules("r\tئ\tئی\tend\t84\n")[0]
+        rule = mh.parse_rules("r\tئ\tئی\tend\t84\n")[0]
         self.assertEqual([(r.pattern, r.replacement) for r in mh.rule_reps(rule, [])], [("ئ$", "ئی")])
         self.assertEqual(mh.Rep("ئ$", "ئی").apply("ئئ"), ["ئئی"])
         self.assertEqual(mh.Rep("^ا", "آ").apply("اا"), ["آا"])
