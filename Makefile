@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SECONDS ?= 60
 
-.PHONY: all deps configure build test run bench fuzz format install clean
+.PHONY: all deps configure build test run bench fuzz format install deb clean
 
 all: build
 
@@ -36,5 +36,8 @@ format:
 install: build
 	@cmake --install $(BUILD)
 
+deb: deps
+	@bash scripts/deb
+
 clean:
-	@rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
+	@rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz build-deb

@@ -8,7 +8,8 @@
 #include "programs/dictionaryfolder.h"
 
 CZabrelApp::CZabrelApp(int& argc, char** argv) : QApplication(argc, argv) {
-    // The settings location keeps its historical name; only the ranking is stored there.
+    // The settings location keeps its historical name; the dialog stores its own
+    // settings under Zabrel.
     setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     setApplicationName(CZabrelDlg::APP_NAME);
     setApplicationVersion(QStringLiteral(ZABREL_VERSION));

@@ -51,6 +51,9 @@ static void initResources() {
 namespace {
 
 using namespace dialogtexts;
+// The dialog's own settings are Zabrel's (~/.config/Zabrel/Zabrel.conf), whatever the
+// settings location the start-up names.
+const QString SETTINGS_OWNER = QStringLiteral("Zabrel");
 
 const QColor RED(255, 0, 0);
 const QColor NORMAL(0, 0, 0);  // the text box's own colour
@@ -301,7 +304,8 @@ void CZabrelDlg::onInitDialog() {
                                              " could not be loaded");
         else
             walk.setLetters(&speller.letters());
-        rankingAction->setChecked(QSettings().value(RANKING_KEY).toString() == QLatin1String("accurate"));
+        rankingAction->setChecked(QSettings(SETTINGS_OWNER, APP_NAME).value(RANKING_KEY).toString() ==
+                                  QLatin1String("accurate"));
     } catch (const zabrel::SessionError& ex) {
         failure = QString::fromStdString(ex.what());
     }
@@ -429,7 +433,8 @@ void CZabrelDlg::setAccurateRanking(bool on) {
         reportError(QString::fromStdString(ex.what()));
         return;
     }
-    QSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+    QSettings(SETTINGS_OWNER, APP_NAME)
+        .setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
 }
 
 void CZabrelDlg::onIgnoreAll() {

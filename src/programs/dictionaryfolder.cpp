@@ -172,8 +172,10 @@ fs::path DictionaryFolder::shippedFolder() {
 }
 
 std::string DictionaryFolder::stampOf(const fs::path& shipped) {
-    // FNV-1a over each file's name, size and modification time, in name order: an
-    // upgrade rewrites the files, and a start need not read 2 MB to notice it.
+    // FNV-1a over each file's name and bytes, in name order: the same dictionary in the
+    // build tree and installed, with other times, is one stamp, so a user who runs
+    // both keeps one copy; an upgrade changes the bytes. Reading the files costs a few
+    // milliseconds, far less than the copy it spares.
     std::vector<fs::path> files;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(shipped, ec))
@@ -181,20 +183,31 @@ std::string DictionaryFolder::stampOf(const fs::path& shipped) {
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     uint64_t hash = 14695981039346656037ull;
-    const auto mix = [&](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
+    const auto mix = [&](const char* data, std::size_t size) {
         for (std::size_t k = 0; k < size; ++k) {
-            hash ^= bytes[k];
+            hash ^= static_cast<unsigned char>(data[k]);
             hash *= 1099511628211ull;
         }
     };
+    std::vector<char> buffer(1 << 16);
     for (const fs::path& file : files) {
         const std::string name = file.filename().string();
         mix(name.c_str(), name.size() + 1);
-        const int64_t size = static_cast<int64_t>(fs::file_size(file, ec));
-        const int64_t modified = fs::last_write_time(file, ec).time_since_epoch().count();
-        mix(&size, sizeof size);
-        mix(&modified, sizeof modified);
+        std::ifstream in(file, std::ios::binary);
+        int64_t length = 0;
+        while (in) {
+            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            mix(buffer.data(), static_cast<std::size_t>(in.gcount()));
+            length += in.gcount();
+        }
+        // The length ends each file, so bytes cannot move from one file's end to the
+        // next file's name unnoticed; an unreadable file stamps as one of -1 bytes.
+        if (!in.eof())
+            length = -1;
+        for (int shift = 0; shift < 64; shift += 8) {
+            const char byte = static_cast<char>((static_cast<uint64_t>(length) >> shift) & 0xFF);
+            mix(&byte, 1);
+        }
     }
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));

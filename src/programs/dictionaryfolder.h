@@ -43,7 +43,8 @@ public:
     static bool copyShipped(const std::filesystem::path& shipped, const std::filesystem::path& target,
                             std::string& error);
     // What the user's copy remembers of the shipped dictionary it was made from: a
-    // checksum over the names, sizes and modification times of the shipped files.
+    // checksum over the names and contents of the shipped files, so that the same
+    // files in another place or with other times are the same dictionary.
     static std::string stampOf(const std::filesystem::path& shipped);
     static constexpr const char* STAMP_FILE = ".shipped-stamp";
 };

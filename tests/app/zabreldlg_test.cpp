@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -224,6 +226,9 @@ void DialogTest::initTestCase() {
     QVERIFY(dictionary.isValid() && dataHome.isValid());
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", dataHome.path().toLocal8Bit());
+    // As the program's start-up names it.
+    QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zabrel"));
     zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
     QVERIFY(QDir::setCurrent(dictionary.path()));
     // The first set-up builds the derived files; every dialog after it loads them.
@@ -1155,6 +1160,10 @@ void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
     QVERIFY(ranking->isChecked());
     ranking->setChecked(false);
     QVERIFY(!Harness().dialog->findChild<QAction*>(QStringLiteral("rankingAction"))->isChecked());
+    // Stored under Zabrel, not under the start-up's settings name.
+    QSettings stored(dataHome.path() + QStringLiteral("/Zabrel/Zabrel.conf"), QSettings::IniFormat);
+    QCOMPARE(stored.value(QStringLiteral("ranking")).toString(), QStringLiteral("exact"));
+    QVERIFY(!QDir(dataHome.path() + QStringLiteral("/Local AppWizard-Generated Applications")).exists());
 }
 
 QTEST_MAIN(DialogTest)

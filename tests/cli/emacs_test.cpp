@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Emacs's own ispell.el and flyspell.el, in batch mode, with zabrel-check as their
-// speller: what an Urdu writer gets after the set-up the README gives.
+// speller: what an Urdu writer gets after the set-up the README gives, read from the
+// README itself.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
 
 #include "cli/subprocess.h"
 #include "cli/testdictionary.h"
@@ -22,6 +26,30 @@ const std::vector<std::pair<std::size_t, std::string>> MARKS1{
 const std::vector<std::pair<std::size_t, std::string>> MARKS2{{7, "کتب"}, {33, "بزار"}, {50, "بزار"}};
 constexpr std::size_t LINE1_CHARACTERS = 49;
 constexpr std::size_t LINE2_CHARACTERS = 54;
+
+// The indented lines after the README's "**Emacs.**" paragraph, unindented.
+std::string readmeSetup() {
+    std::ifstream readme(ZABREL_TEST_SOURCE_DIR "/README.md");
+    std::string line;
+    std::string setup;
+    bool inParagraph = false;
+    while (std::getline(readme, line)) {
+        if (line.starts_with("**Emacs.**"))
+            inParagraph = true;
+        else if (inParagraph && line.starts_with("    "))
+            setup += line.substr(4) + "\n";
+        else if (inParagraph && !setup.empty())
+            break;
+    }
+    return setup;
+}
+
+TEST(EmacsReadme, the_set_up_loads_ispell_before_using_its_variables) {
+    const std::string setup = readmeSetup();
+    ASSERT_NE(setup.find("ispell-local-dictionary-alist"), std::string::npos) << setup;
+    EXPECT_LT(setup.find("(require 'ispell)"), setup.find("ispell-local-dictionary-alist")) << setup;
+    EXPECT_NE(setup.find("(setq ispell-program-name \"zabrel-check\")"), std::string::npos) << setup;
+}
 
 class Emacs : public ::testing::Test {
 protected:
@@ -45,12 +73,18 @@ protected:
     // Runs one step of emacs_test.el over `text` and returns what it wrote.
     std::string run(const std::string& step, const std::string& text, const std::string& word = "") {
         writeFile(dir.file("in.txt"), text);
+        writeFile(dir.file("setup.el"), readmeSetup());
         fs::remove(dir.file("out.txt"));
+        // The README names the program, not its path, and lets Emacs pass -d urdu, the
+        // shipped dictionary: here the test's own.
+        const char* path = std::getenv("PATH");
         Outcome got = runProgram(
             {EMACS_PROGRAM, "--batch", "-Q", "-l", ZABREL_TEST_SOURCE_DIR "/tests/cli/emacs_test.el"},
             dir.path(), "",
-            {{"ZABREL_CHECK", ZABREL_CHECK_PROGRAM},
-             {"ZABREL_DICT", (dir.path() / "dict").string()},
+            {{"PATH",
+              fs::path(ZABREL_CHECK_PROGRAM).parent_path().string() + ":" + (path ? path : "/usr/bin:/bin")},
+             {"ZABREL_SHIPPED_DICTIONARY", (dir.path() / "dict").string()},
+             {"ZABREL_SETUP", dir.file("setup.el")},
              {"ZABREL_STEP", step},
              {"ZABREL_IN", dir.file("in.txt")},
              {"ZABREL_OUT", dir.file("out.txt")},

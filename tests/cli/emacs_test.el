@@ -1,20 +1,15 @@
 ;;; emacs_test.el --- drives Emacs's own ispell and flyspell against zabrel-check  -*- lexical-binding: t -*-
 
-;; Run by emacs_test.cpp as: emacs --batch -Q -l emacs_test.el
-;; ZABREL_CHECK, ZABREL_DICT: the program and its dictionary folder.
+;; Run by emacs_test.cpp as: emacs --batch -Q -l emacs_test.el, with zabrel-check
+;; on PATH and the test's dictionary as the shipped one.
+;; ZABREL_SETUP: the README's Emacs set-up, as a file.
 ;; ZABREL_STEP: ispell-buffer, flyspell-buffer or insert-word.
 ;; ZABREL_IN, ZABREL_OUT: the buffer's text, and where the result goes.
 ;; ZABREL_WORD: the word insert-word puts in the personal list.
 
-(require 'ispell)
+;; First, as in a user's init file: nothing of ispell is loaded before it.
+(load (getenv "ZABREL_SETUP") nil t t)
 (require 'flyspell)
-
-;; The set-up the README gives.
-(setq ispell-program-name (getenv "ZABREL_CHECK"))
-(add-to-list 'ispell-local-dictionary-alist
-             `("urdu" "[[:alpha:]]" "[^[:alpha:]]" "[\u200D]" t
-               ("-d" ,(getenv "ZABREL_DICT")) nil utf-8))
-(setq ispell-dictionary "urdu")
 
 (setq ispell-silently-savep t)
 

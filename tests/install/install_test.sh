@@ -22,9 +22,16 @@ for file in bin/zabrel-check include/zabrel/zabrel.h share/zabrel/urdu/config.in
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done
 for file in libzabrel.so libzabrel.so.0.1.0 pkgconfig/zabrel.pc cmake/Zabrel/ZabrelConfig.cmake \
-            cmake/Zabrel/ZabrelTargets.cmake enchant-2/enchant_zabrel.so; do
+            cmake/Zabrel/ZabrelTargets.cmake; do
   [ -e "$lib/$file" ] || fail "$lib/$file not installed"
 done
+# Whatever prefix the build was configured for, the provider lands where an Enchant
+# installed under this prefix looks: under /usr, the folder Debian's Enchant loads.
+if [ -n "$(find "$build" -name enchant_zabrel.so -print -quit)" ]; then
+  enchant=$(realpath -m --relative-to="$(pkg-config --variable=prefix enchant-2)" "$(pkg-config --variable=libdir enchant-2)")
+  [ -e "$prefix/$enchant/enchant-2/enchant_zabrel.so" ] ||
+    fail "the Enchant provider is not in $enchant/enchant-2: $(find "$prefix" -name enchant_zabrel.so)"
+fi
 [ "$(objdump -p "$lib/libzabrel.so.0" | awk '/SONAME/ {print $2}')" = libzabrel.so.0 ] || fail "SONAME"
 if [ -e "$prefix/bin/zabrel" ]; then
   for file in share/man/man1/zabrel.1 share/applications/zabrel.desktop share/metainfo/zabrel.metainfo.xml \
