@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "benchsupport.h"
+#include "engine/editdistance.h"
 #include "engine/spellchecker.h"
 
 namespace {

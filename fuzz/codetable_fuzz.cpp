@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The soundex and shapex files (one format, one loader) and the codes they give.
 #include "core/errors.h"
-#include "engine/spellchecker.h"
+#include "engine/codetables.h"
 #include "fixture.h"
 
 using namespace zabrel;
@@ -9,10 +9,10 @@ using namespace zabrel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::enterScratch();
     fuzz::writeBytes("codes.txt", data, size);
-    SpellChecker checker;
+    CodeTables codes;
     try {
-        checker.loadSoundexTable("codes.txt");
-        checker.loadShapexTable("codes.txt");
+        codes.soundex.load("codes.txt");
+        codes.shapex.load("codes.txt");
     } catch (const QuelmException&) {
         return 0;
     }
@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::u16string all;
     for (uint32_t unit = 0; unit <= 0xFFFF; unit += 7)
         all.push_back(static_cast<char16_t>(unit));
-    checker.soundexCode(all);
-    checker.shapexCode(fuzz::units(data, size));
+    codes.soundex.code(all);
+    codes.shapex.code(fuzz::units(data, size));
     for (const std::u16string& word : fuzz::sampleWords())
-        checker.soundexCode(word);
+        codes.soundex.code(word);
     return 0;
 }

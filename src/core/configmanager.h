@@ -10,8 +10,8 @@ bool isWhitespace(char c);
 // Strips whitespace from both ends of `text` in place and returns a copy of the result.
 std::string trim(std::string& text);
 
-// The engine's settings, read from `config.ini` in the current directory. Values are
-// kept as read (trimmed), nothing is validated here.
+// The engine's settings, read from a dictionary folder's `config.ini`. Values are kept
+// as read (trimmed), nothing is validated here.
 class ConfigManager {
 public:
     std::string initialize;

@@ -3,10 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <memory>
-
-#include "engine/spellchecker.h"
 
 namespace zabrel {
 
@@ -113,96 +109,55 @@ void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
     splits.clear();
 }
 
-// ---- the checker's accurate entry point ------------------------------------------
-
-bool SpellChecker::check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
-    if (ranking == Ranking::Accurate)
-        return suggestAccurate(std::move(word), suggestions);
-    return checkWord(std::move(word), suggestions);
-}
-
-bool SpellChecker::suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions) {
-    prepareAccurateRanking();
-    const std::u16string errWord = alphabetMap.filterWord(word);
-    accurate->setWord(errWord);
-    // checkWord decides and gathers; its ranking step hands the near words over.
-    bool misspelt = false;
-    {
-        accurateRequested = true;
-        struct Off {
-            bool& flag;
-            ~Off() { flag = false; }
-        } off{accurateRequested};
-        misspelt = checkWord(std::move(word), suggestions);
-    }
-    if (!misspelt)
-        return false;
-    addSplits(errWord);
-    accurate->finish(suggestions);
-    return true;
-}
-
-void SpellChecker::loadCostTable(const std::string& path) {
-    accurate = std::make_unique<AccurateRanking>(CostTable::load(path));
-}
-
-void SpellChecker::prepareAccurateRanking() {
-    if (accurate)
-        return;
-    // The dictionary folder may bring its own prices; the shipped ones otherwise.
-    std::error_code ec;
-    const std::string file = inFolder(CostTable::FILE_NAME);
-    if (std::filesystem::exists(file, ec))
-        loadCostTable(file);
-    else
-        accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
-}
-
-void SpellChecker::rankAccurately(const std::u16string& errWord, std::vector<std::u16string>&) {
+void AccurateRanking::rank(const std::u16string& misspelt, const DistanceBuckets& buckets,
+                           const HashTable& lexicon, const CodeTables& codes,
+                           std::vector<std::u16string>& suggestions) {
+    setWord(misspelt);
     // Every word the exact ranking could reach within two edits, the ones its levels
     // leave out included; past two only for long words with nothing nearer, as there.
     const bool nothingNear = buckets[1].empty() && buckets[2].empty();
-    const int32_t farthest = nothingNear && errWord.size() > 5 ? 3 : 2;
-    const bool useCodes = accurate->costs().codesWeight() != 0.0f;
-    const int32_t errSoundex = useCodes ? soundexCode(errWord) : 0;
-    const int32_t errShapex = useCodes ? shapexCode(errWord) : 0;
-    std::vector<AccurateRanking::SlotCodes>& codes = accurate->codeCache();
+    const int32_t farthest = nothingNear && misspelt.size() > 5 ? 3 : 2;
+    const bool useCodes = table.codesWeight() != 0.0f;
+    const int32_t misspeltSoundex = useCodes ? codes.soundex.code(misspelt) : 0;
+    const int32_t misspeltShapex = useCodes ? codes.shapex.code(misspelt) : 0;
     if (useCodes)
-        codes.resize(static_cast<std::size_t>(std::max(hashTable.getTableSize(), 0)));
+        slotCodes.resize(static_cast<std::size_t>(std::max(lexicon.getTableSize(), 0)));
     for (int32_t d = 1; d <= farthest; ++d)
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
-            const HashNode& node = hashTable.nodeAt(slot);
+            const HashNode& node = lexicon.nodeAt(slot);
             int agreeing = 0;
             if (useCodes) {
-                AccurateRanking::SlotCodes& known = codes[static_cast<std::size_t>(slot)];
+                SlotCodes& known = slotCodes[static_cast<std::size_t>(slot)];
                 if (!known.known)
-                    known = {wordCode(node.word, soundexTable), wordCode(node.word, shapexTable), true};
-                agreeing = (known.soundex == errSoundex) + (known.shapex == errShapex);
+                    known = {codes.soundex.code(node.word), codes.shapex.code(node.word), true};
+                agreeing = (known.soundex == misspeltSoundex) + (known.shapex == misspeltShapex);
             }
-            accurate->addWord(node.word, node.frequency, agreeing);
+            addWord(node.word, node.frequency, agreeing);
         }
+    addSplits(misspelt, lexicon);
+    finish(suggestions);
 }
 
-void SpellChecker::addSplits(const std::u16string& errWord) {
+void AccurateRanking::addSplits(const std::u16string& misspelt, const HashTable& lexicon) {
     // Two words run together: every cut into two lexicon words that are both common
     // enough.
-    const int32_t attested = accurate->costs().splitAttested();
+    const int32_t attested = table.splitAttested();
     const auto frequency = [&](const std::u16string& part) {
         int32_t best = -1;
-        hashTable.find(part, searchResults);
+        lexicon.find(part, searchResults);
         for (const HashNode& hit : searchResults)
             best = std::max(best, hit.frequency);
         return best;
     };
-    for (std::size_t cut = 1; cut < errWord.size(); ++cut) {
-        const std::u16string left = errWord.substr(0, cut);
+    for (std::size_t cut = 1; cut < misspelt.size(); ++cut) {
+        const std::u16string left = misspelt.substr(0, cut);
         const int32_t leftFrequency = frequency(left);
         if (leftFrequency < attested)
             continue;
-        const std::u16string right = errWord.substr(cut);
+        const std::u16string right = misspelt.substr(cut);
         const int32_t rightFrequency = frequency(right);
         if (rightFrequency >= attested)
-            accurate->addSplit(left, leftFrequency, right, rightFrequency);
+            addSplit(left, leftFrequency, right, rightFrequency);
     }
 }
 

@@ -6,13 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "engine/codetables.h"
 #include "engine/costtable.h"
+#include "engine/slotkeys.h"
+#include "lexicon/hashtable.h"
 
 namespace zabrel {
 
-// The accurate ranking's measure: a weighted edit distance whose prices come from a
-// CostTable, less a frequency bonus. Lower scores are better suggestions. One object
-// measures many words against one misspelt word; it is not shared between threads.
+// The accurate ranking: its measure is a weighted edit distance whose prices come from
+// a CostTable, less a frequency bonus; lower scores are better suggestions. One object
+// ranks one misspelt word at a time and keeps its buffers between words; it is not
+// shared between threads.
 class AccurateRanking {
 public:
     // The list is cut here: past it lie words no reader looks for.
@@ -22,16 +26,15 @@ public:
 
     const CostTable& costs() const { return table; }
 
+    // The suggestions for `misspelt` from the near words the checker has bucketed by
+    // distance: every word it could reach within two edits, past two only for a long
+    // word with nothing nearer, and the cuts of the misspelt word into two common
+    // lexicon words offered as "left right". Best first, each word once.
+    void rank(const std::u16string& misspelt, const DistanceBuckets& buckets, const HashTable& lexicon,
+              const CodeTables& codes, std::vector<std::u16string>& suggestions);
+
     // The misspelt word the next measurements are against; forgets the words added.
     void setWord(const std::u16string& misspelt);
-    // Collects one check's suggestions, then lists the best first, each word once.
-    // `word` must stay in place until finish(). `left` and `right` are offered as
-    // "left right". `agreeingCodes`: how many of the sound and shape codes `word`
-    // shares with the misspelt word.
-    void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes = 0);
-    void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
-                  int32_t rightFrequency);
-    void finish(std::vector<std::u16string>& suggestions);
     // The cheapest edit of the misspelt word into `word`: substitutions, additions,
     // removals and swaps of neighbours, priced by the table (the word's last letters
     // by its end prices).
@@ -42,16 +45,24 @@ public:
     float splitScore(const std::u16string& left, int32_t leftFrequency, int32_t rightFrequency) const;
     float frequencyBonus(int32_t frequency) const;
 
-    // The sound and shape codes of lexicon slots, worked out once each by the checker
-    // (they only change with the lexicon, which outlives this object's use).
+private:
+    // One check's suggestions are collected, then finish() lists the best first, each
+    // word once. `word` must stay in place until finish(). `agreeingCodes`: how many of
+    // the sound and shape codes `word` shares with the misspelt word.
+    void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes);
+    void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
+                  int32_t rightFrequency);
+    void addSplits(const std::u16string& misspelt, const HashTable& lexicon);
+    void finish(std::vector<std::u16string>& suggestions);
+
+    // The sound and shape codes of lexicon slots, worked out once each (they only
+    // change with the lexicon, which outlives this object's use).
     struct SlotCodes {
         int32_t soundex = 0;
         int32_t shapex = 0;
         bool known = false;
     };
-    std::vector<SlotCodes>& codeCache() { return slotCodes; }
 
-private:
     struct Scored {
         float score;
         int32_t frequency;
@@ -62,6 +73,7 @@ private:
     std::vector<Scored> scored;
     std::deque<std::u16string> splits;
     std::vector<SlotCodes> slotCodes;
+    std::vector<HashNode> searchResults;
     std::vector<uint8_t> misspeltLetters;
     std::vector<uint8_t> wordLetters;
     std::vector<char16_t> misspeltUnits;

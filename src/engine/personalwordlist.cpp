@@ -13,7 +13,7 @@
 #include "core/errors.h"
 #include "core/folderlock.h"
 #include "core/userfile.h"
-#include "engine/spellchecker.h"
+#include "engine/editdistance.h"
 #include "text/utf8.h"
 
 namespace fs = std::filesystem;

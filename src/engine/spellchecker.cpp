@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/errors.h"
 #include "core/folderlock.h"
 #include "engine/accurateranking.h"
+#include "engine/editdistance.h"
 
 namespace zabrel {
 
@@ -58,26 +58,6 @@ void requireInsideFolder(const std::string& path, const std::filesystem::path& d
 }
 
 }  // namespace
-
-int32_t editDistance(const std::u16string& x, const std::u16string& y) {
-    if (x.empty())
-        return static_cast<int32_t>(y.size());
-    if (y.empty())
-        return static_cast<int32_t>(x.size());
-    std::vector<int32_t> row(x.size() + 1);
-    for (std::size_t j = 0; j <= x.size(); ++j)
-        row[j] = static_cast<int32_t>(j);
-    for (std::size_t i = 1; i <= y.size(); ++i) {
-        int32_t diagonal = row[0];
-        row[0] = static_cast<int32_t>(i);
-        for (std::size_t j = 1; j <= x.size(); ++j) {
-            const int32_t above = row[j];
-            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (y[i - 1] == x[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[x.size()];
-}
 
 SpellChecker::SpellChecker() = default;
 
@@ -132,8 +112,8 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
             refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
         postLists.load(files);
     }
-    loadSoundexTable(files.soundexFilePath);
-    loadShapexTable(files.shapexFilePath);
+    codes.soundex.load(files.soundexFilePath);
+    codes.shapex.load(files.shapexFilePath);
     try {
         bigramPLReader.open(files.bigramPLFilePath, false);
         unigramPLReader.open(files.unigramPLFilePath, false);
@@ -210,97 +190,22 @@ std::string SpellChecker::inFolder(const std::string& path) const {
     return (folder / path).string();
 }
 
-// ---- code tables -----------------------------------------------------------------
+// ---- the accurate ranking's prices -------------------------------------------------
 
-bool SpellChecker::loadCodeTable(const std::string& path, CodeTable& table) {
-    table.fill(0);
-    FileReader reader;
-    try {
-        reader.open(path, true);
-    } catch (IOException& ex) {
-        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
-        throw;
-    }
-    try {
-        // Both fields outlive a line: an empty value field repeats the previous value.
-        std::string unicode;
-        std::string value;
-        while (!reader.eof()) {
-            reader.requireAtMost(MAX_SETTINGS_FILE_BYTES);
-            if (!reader.readASCII(unicode, 10, '='))
-                continue;
-            reader.readASCII(value, 5, '\n');
-            trim(unicode);
-            trim(value);
-            const long codePoint = std::strtol(unicode.c_str(), nullptr, 16);
-            const long digit = std::strtol(value.c_str(), nullptr, 10);
-            // Code points outside the table have no entry.
-            if (codePoint >= CODE_TABLE_FIRST && codePoint < CODE_TABLE_FIRST + CODE_TABLE_SIZE)
-                table[static_cast<std::size_t>(codePoint - CODE_TABLE_FIRST)] =
-                    static_cast<uint8_t>(static_cast<unsigned long>(digit) & 0xFF);
-        }
-        reader.close();
-    } catch (IOException& ex) {
-        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
-        throw;
-    }
-    return true;
+void SpellChecker::loadCostTable(const std::string& path) {
+    accurate = std::make_unique<AccurateRanking>(CostTable::load(path));
 }
 
-bool SpellChecker::loadSoundexTable(const std::string& path) {
-    return loadCodeTable(path, soundexTable);
-}
-bool SpellChecker::loadShapexTable(const std::string& path) {
-    return loadCodeTable(path, shapexTable);
-}
-
-namespace {
-
-// One unit's part of a word code: units outside the tables and letters of value 0
-// leave the code as it is. Wraps at 32 bits like the stored codes always have.
-void addDigit(uint32_t& code, char16_t unit,
-              const std::array<uint8_t, SpellChecker::CODE_TABLE_SIZE>& table) {
-    if (unit < SpellChecker::CODE_TABLE_FIRST ||
-        unit >= SpellChecker::CODE_TABLE_FIRST + SpellChecker::CODE_TABLE_SIZE)
+void SpellChecker::prepareAccurateRanking() {
+    if (accurate)
         return;
-    const uint8_t digit = table[unit - SpellChecker::CODE_TABLE_FIRST];
-    if (digit != 0)
-        code = code * 10u + digit;
-}
-
-int32_t finishCode(uint32_t code) {
-    int32_t result = static_cast<int32_t>(code);
-    while (result > 0 && result < 1000)
-        result *= 10;
-    return result;
-}
-
-}  // namespace
-
-int32_t SpellChecker::wordCode(const std::u16string& word, const CodeTable& table) {
-    uint32_t code = 0;
-    for (char16_t unit : word)
-        addDigit(code, unit, table);
-    return finishCode(code);
-}
-
-int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const {
-    if (!slotKeys.usable())
-        return wordCode(hashTable.nodeAt(slot).word, table);
-    // The key's letters stand for the word's units one for one and `digits` holds each
-    // letter's table value, so the code comes out the same without touching the word;
-    // a unit outside the alphabet has no letter, and then the word itself is read.
-    const SlotKey& key = slotKeys.data()[slot];
-    const uint8_t* letters = slotKeys.lettersOf(key);
-    uint32_t code = 0;
-    for (int32_t k = 0; k < key.length; ++k) {
-        if (letters[k] == NO_LETTER)
-            return wordCode(hashTable.nodeAt(slot).word, table);
-        const uint8_t digit = digits[letters[k]];
-        if (digit != 0)
-            code = code * 10u + digit;
-    }
-    return finishCode(code);
+    // The dictionary folder may bring its own prices; the shipped ones otherwise.
+    std::error_code ec;
+    const std::string file = inFolder(CostTable::FILE_NAME);
+    if (std::filesystem::exists(file, ec))
+        loadCostTable(file);
+    else
+        accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
 }
 
 // ---- checking --------------------------------------------------------------------
@@ -317,7 +222,10 @@ bool SpellChecker::accepts(std::u16string_view word) const {
     return acceptsFiltered(alphabetMap.filterWord(std::u16string(word)), hashTable);
 }
 
-bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& suggestions) {
+bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
+    // A bad cost table is reported for any word, not only for the first misspelt one.
+    if (ranking == Ranking::Accurate)
+        prepareAccurateRanking();
     suggestions.clear();
     const std::u16string errWord = alphabetMap.filterWord(std::move(word));
     if (acceptsFiltered(errWord, hashTable))
@@ -337,18 +245,34 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
     if (indexedSlots != hashTable.getTableSize())
         indexLexicon();
     // No lexicon word comes within the length window of a word this long, and no
-    // transposition of it can be stored: nothing would be listed, so skip the work
+    // transposition of it can be stored: the buckets stay empty, so skip the work
     // (which grows with the square of the word's length).
-    if (errWord.size() > longestWord + LENGTH_WINDOW)
-        return true;
-
-    gatherCandidates(errWord);
-    bucketCandidates(errWord);
-    if (accurateRequested)
-        rankAccurately(errWord, suggestions);
+    if (errWord.size() <= longestWord + LENGTH_WINDOW) {
+        gatherCandidates(errWord);
+        bucketCandidates(errWord);
+    }
+    if (ranking == Ranking::Accurate)
+        accurate->rank(errWord, buckets, hashTable, codes, suggestions);
     else
         rankBuckets(errWord, suggestions);
     return true;
+}
+
+int32_t SpellChecker::slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const {
+    if (!slotKeys.usable())
+        return table.code(hashTable.nodeAt(slot).word);
+    // The key's letters stand for the word's units one for one and `digits` holds each
+    // letter's table value, so the code comes out the same without touching the word;
+    // a unit outside the alphabet has no letter, and then the word itself is read.
+    const SlotKey& key = slotKeys.data()[slot];
+    const uint8_t* letters = slotKeys.lettersOf(key);
+    uint32_t code = 0;
+    for (int32_t k = 0; k < key.length; ++k) {
+        if (letters[k] == NO_LETTER)
+            return table.code(hashTable.nodeAt(slot).word);
+        CodeTable::append(code, digits[letters[k]]);
+    }
+    return CodeTable::finish(code);
 }
 
 void SpellChecker::markSeen(int32_t slot, std::vector<int32_t>& into) {
@@ -527,11 +451,8 @@ void SpellChecker::indexLexicon() {
 SpellChecker::LetterDigits SpellChecker::letterDigits(const CodeTable& table) const {
     LetterDigits digits{};
     const int32_t letters = std::min(alphabetMap.getAlphabetSize(), static_cast<int32_t>(NO_LETTER));
-    for (int32_t letter = 0; letter < letters; ++letter) {
-        uint32_t code = 0;
-        addDigit(code, slotKeys.unitOf(static_cast<uint8_t>(letter)), table);
-        digits[static_cast<std::size_t>(letter)] = static_cast<uint8_t>(code);
-    }
+    for (int32_t letter = 0; letter < letters; ++letter)
+        digits[static_cast<std::size_t>(letter)] = table.digit(slotKeys.unitOf(static_cast<uint8_t>(letter)));
     return digits;
 }
 
@@ -544,10 +465,10 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
             break;
         }
     const int32_t maxLevel = fullListedLevel(firstLevel, n);
-    const int32_t errSoundex = soundexCode(errWord);
-    const int32_t errShapex = shapexCode(errWord);
-    const LetterDigits soundexDigits = letterDigits(soundexTable);
-    const LetterDigits shapexDigits = letterDigits(shapexTable);
+    const int32_t errSoundex = codes.soundex.code(errWord);
+    const int32_t errShapex = codes.shapex.code(errWord);
+    const LetterDigits soundexDigits = letterDigits(codes.soundex);
+    const LetterDigits shapexDigits = letterDigits(codes.shapex);
 
     // Stable ascending by frequency, then listed from the end: most frequent first
     // and, among equal frequencies, the later-gathered word first.
@@ -563,8 +484,8 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
         for (auto& group : rankResult)
             group.clear();
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
-            const int agreeing = (slotCode(slot, soundexTable, soundexDigits) == errSoundex) +
-                                 (slotCode(slot, shapexTable, shapexDigits) == errShapex);
+            const int agreeing = (slotCode(slot, codes.soundex, soundexDigits) == errSoundex) +
+                                 (slotCode(slot, codes.shapex, shapexDigits) == errShapex);
             rankResult[static_cast<std::size_t>(2 - agreeing)].push_back(ranked(slot));
         }
         for (auto& group : rankResult)
@@ -572,7 +493,7 @@ void SpellChecker::rankBuckets(const std::u16string& errWord, std::vector<std::u
     }
     res.clear();
     for (int32_t slot : buckets[static_cast<std::size_t>(maxLevel + 1)])
-        if (slotCode(slot, soundexTable, soundexDigits) == errSoundex)
+        if (slotCode(slot, codes.soundex, soundexDigits) == errSoundex)
             res.push_back(ranked(slot));
     listByFrequency(res);
 }

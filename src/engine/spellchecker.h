@@ -10,6 +10,7 @@
 
 #include "core/configmanager.h"
 #include "core/filereader.h"
+#include "engine/codetables.h"
 #include "engine/slotkeys.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
@@ -19,21 +20,18 @@ namespace zabrel {
 
 class AccurateRanking;
 
-// Which ranking orders the suggestions: the exact one of checkWord, or the accurate
-// one of suggestAccurate.
+// Which ranking orders the suggestions: the exact one (distance levels, then sound and
+// shape codes, then frequency), or the accurate one (weighted edits priced by a cost
+// table, word frequency, and two words run together offered as "A B").
 enum class Ranking { Exact, Accurate };
 
-// Levenshtein distance over UTF-16 code units with unit costs.
-int32_t editDistance(const std::u16string& x, const std::u16string& y);
-
-// The engine. initialize() reads config.ini from the current directory and either
-// builds the lexicon and its posting lists from the word list (first run, writing the
-// derived files) or loads them (later runs). checkWord() then answers one word at a
-// time. Set-up failures leave initialize() as QuelmException-family errors.
+// The engine. initialize() reads a dictionary folder's config.ini and either builds
+// the lexicon and its posting lists from the word list (first run, writing the derived
+// files) or loads them (later runs). checkWord() then answers one word at a time:
+// filter the word, gather candidates from the posting lists, bucket them by distance,
+// rank the buckets. Set-up failures leave initialize() as QuelmException-family errors.
 class SpellChecker {
 public:
-    static constexpr int32_t CODE_TABLE_SIZE = 300;
-    static constexpr char16_t CODE_TABLE_FIRST = 0x0600;
     static constexpr int32_t DISTANCE_BUCKETS = 40;
 
     SpellChecker();
@@ -41,46 +39,41 @@ public:
     SpellChecker(const SpellChecker&) = delete;
     SpellChecker& operator=(const SpellChecker&) = delete;
 
+    // The folder is the current directory.
     bool initialize();
-    // The same set-up from a dictionary folder given by path: config.ini and every
-    // relative path in it are taken from that folder, and the current directory
-    // plays no part. Answers are the same as initialize() run inside the folder.
+    // The folder given by path: config.ini and every relative path in it are taken
+    // from it, and the current directory plays no part. Answers are the same as
+    // initialize() run inside the folder.
     bool initialize(const std::filesystem::path& dictionaryFolder);
-    // True when `word` is misspelt; `suggestions` then holds the ranked suggestions
-    // (possibly none). False when the word is accepted; `suggestions` is then empty.
-    bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions);
-    // The same answer as checkWord, with the suggestions ranked by the accurate ranking
-    // (weighted edits priced by a cost table, word frequency, and two words run
-    // together offered as "A B"). Raises IOException when the cost table is bad.
-    bool suggestAccurate(std::u16string word, std::vector<std::u16string>& suggestions);
+    // True when `word` is misspelt; `suggestions` then holds the suggestions (possibly
+    // none) in the order of `ranking`. False when the word is accepted; `suggestions`
+    // is then empty. The accurate ranking raises IOException when its cost table is
+    // bad.
+    bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions,
+                   Ranking ranking = Ranking::Exact);
+    // The same, for callers that always say which ranking.
+    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
+        return checkWord(std::move(word), suggestions, ranking);
+    }
     // checkWord's verdict alone, without the cost of suggestions: true when the word
     // filtered to the alphabet is empty, one letter, or in the lexicon.
     bool accepts(std::u16string_view word) const;
-    // checkWord or suggestAccurate, by `ranking`.
-    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking);
     // The accurate ranking's prices: `path` here, else on first use costs.txt in the
-    // dictionary folder when it has one, else the shipped
-    // table built into the engine. Both raise IOException for a bad table.
+    // dictionary folder when it has one, else the shipped table built into the engine.
+    // Both raise IOException for a bad table.
     void loadCostTable(const std::string& path);
     void prepareAccurateRanking();
 
-    bool loadSoundexTable(const std::string& path);
-    bool loadShapexTable(const std::string& path);
-    int32_t soundexCode(std::u16string word) const { return wordCode(word, soundexTable); }
-    int32_t shapexCode(std::u16string word) const { return wordCode(word, shapexTable); }
+    int32_t soundexCode(const std::u16string& word) const { return codes.soundex.code(word); }
+    int32_t shapexCode(const std::u16string& word) const { return codes.shapex.code(word); }
 
-    const ConfigManager& configuration() const { return config; }
     // The letters words are made of, as loaded by initialize(): programs cut text into
     // words by the same letters.
     const UniChar2IndexMap& alphabet() const { return alphabetMap; }
     const HashTable& lexicon() const { return hashTable; }
 
 private:
-    using CodeTable = std::array<uint8_t, CODE_TABLE_SIZE>;
-
-    static bool loadCodeTable(const std::string& path, CodeTable& table);
-    static int32_t wordCode(const std::u16string& word, const CodeTable& table);
-    // Each letter's value in a code table, by alphabet index.
+    // Each letter's digit in a code table, by alphabet index.
     using LetterDigits = std::array<uint8_t, 256>;
     LetterDigits letterDigits(const CodeTable& table) const;
     int32_t slotCode(int32_t slot, const CodeTable& table, const LetterDigits& digits) const;
@@ -101,8 +94,6 @@ private:
     void markSeen(int32_t slot, std::vector<int32_t>& into);
     void gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest);
     void indexLexicon();
-    void rankAccurately(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
-    void addSplits(const std::u16string& errWord);
 
     HashTable hashTable;
     ConfigManager config;  // as read: written back with its own relative paths
@@ -112,8 +103,7 @@ private:
     PostListResources postLists;
     FileReader unigramPLReader;
     FileReader bigramPLReader;
-    CodeTable soundexTable{};
-    CodeTable shapexTable{};
+    CodeTables codes;
 
     // Working state of one check, kept between checks so that the hot path allocates
     // nothing once the buffers have grown.
@@ -135,7 +125,6 @@ private:
     std::vector<RankedSlot> res;
 
     std::unique_ptr<AccurateRanking> accurate;
-    bool accurateRequested = false;
 };
 
 }  // namespace zabrel

@@ -53,7 +53,7 @@ protected:
 
     Words accurate(SpellChecker& checker, const std::u16string& word) {
         Words out{u"stale"};
-        EXPECT_TRUE(checker.suggestAccurate(word, out));
+        EXPECT_TRUE(checker.checkWord(word, out, Ranking::Accurate));
         return out;
     }
     Words exact(SpellChecker& checker, const std::u16string& word) {
@@ -206,7 +206,7 @@ TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list
     EXPECT_EQ(position(got, u"\u06A9\u0631\u06CC \u0628\u0627\u062A"), got.size());
     // Accepted words stay accepted, with no suggestions.
     Words none{u"stale"};
-    EXPECT_FALSE(checker.suggestAccurate(u"\u06A9\u062A\u0627\u0628", none));
+    EXPECT_FALSE(checker.checkWord(u"\u06A9\u062A\u0627\u0628", none, Ranking::Accurate));
     EXPECT_TRUE(none.empty());
 }
 
@@ -243,7 +243,7 @@ TEST_F(AccurateRankingTest, the_exact_ranking_is_untouched_and_the_table_comes_f
     SpellChecker withBadTable;
     ASSERT_TRUE(withBadTable.initialize());
     Words out;
-    IOException ex = raised<IOException>([&] { withBadTable.suggestAccurate(misspelt, out); });
+    IOException ex = raised<IOException>([&] { withBadTable.checkWord(misspelt, out, Ranking::Accurate); });
     EXPECT_EQ(ex.getMessage(), "costs.txt:2: unknown keyword \"mystery\".");
     EXPECT_TRUE(withBadTable.checkWord(misspelt, out));  // the exact ranking still works
     writeFile("costs.txt", std::string(TEST_COSTS) + "substitute sound \xD8\xB3 \xD8\xB4\n");
