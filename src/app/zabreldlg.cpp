@@ -299,6 +299,8 @@ void CZabrelDlg::onInitDialog() {
 
     QString failure;
     try {
+        // Word by word, as the engine answers.
+        speller.setArabicLetterForms(zabrel::SpellerSession::ArabicForms::AsTheEngine);
         if (!speller.open(dictionaryFolder))
             failure = QString::fromStdString("the dictionary in " + dictionaryFolder.string() +
                                              " could not be loaded");

@@ -217,7 +217,6 @@ bool startSpeller(const std::string& requested, Ranking ranking, SpellerSession&
     try {
         // A bad cost table is reported before any text is read.
         speller.setRanking(ranking);
-        speller.setArabicLetterForms(true);
         const bool ready = speller.open(folder);
         for (const std::string& warning : speller.takeWarnings())
             std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());

@@ -91,7 +91,6 @@ std::shared_ptr<Urdu> setUp() {
     const char* ranking = std::getenv("ZABREL_RANKING");
     if (ranking != nullptr && std::string_view(ranking) == "accurate")
         urdu->speller.setRanking(zabrel::Ranking::Accurate);
-    urdu->speller.setArabicLetterForms(true);
     if (!urdu->speller.open(folder))
         throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
     // Urdu stays available with a personal list that cannot be read: the user is told,

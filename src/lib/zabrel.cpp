@@ -66,7 +66,6 @@ Dictionary::Dictionary(const std::string& folder)
     : impl(guarded([&] {
           auto made = std::make_unique<Impl>();
           made->folder = folder;
-          made->speller.setArabicLetterForms(true);
           if (!made->speller.open(std::filesystem::path(folder)))
               throw Error("zabrel: the dictionary in " + folder + " could not be set up");
           return made;

@@ -132,20 +132,22 @@ bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u
     return misspelt;
 }
 
-bool SpellerSession::correctInUrduForms(std::u16string_view word) {
-    if (!arabicForms)
-        return false;
-    const std::u16string urdu = urduLetterForms(word);
-    if (urdu == word || heldAsOurs(urdu, letters().lettersOf(urdu)))
-        return urdu != word;
-    if (checker && isOpen())
-        return guarded([&] { return checker->accepts(urdu); });
+std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
+    std::u16string urdu =
+        arabicForms == ArabicForms::AsTheEngine ? std::u16string(word) : urduLetterForms(word);
+    if (urdu == word)
+        return {};
+    if (heldAsOurs(urdu, letters().lettersOf(urdu)))
+        return urdu;
     std::vector<std::u16string> ignored;
-    return !engineAnswer(urdu, ignored);
+    const bool correct =
+        checker && isOpen() ? guarded([&] { return checker->accepts(urdu); }) : !engineAnswer(urdu, ignored);
+    return correct ? urdu : std::u16string();
 }
 
 bool SpellerSession::isMisspelt(std::u16string_view word) {
-    if (heldAsOurs(word, letters().lettersOf(word)) || correctInUrduForms(word))
+    if (heldAsOurs(word, letters().lettersOf(word)) ||
+        (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
         return false;
     if (checker && isOpen())
         return guarded([&] { return !checker->accepts(word); });
@@ -155,10 +157,17 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
 
 bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
     suggestions.clear();
-    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions) ||
-        correctInUrduForms(word)) {
+    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions)) {
         suggestions.clear();
         return false;
+    }
+    if (std::u16string urdu = correctUrduForms(word); !urdu.empty()) {
+        if (arabicForms == ArabicForms::Accept) {
+            suggestions.clear();
+            return false;
+        }
+        std::erase(suggestions, urdu);
+        suggestions.insert(suggestions.begin(), std::move(urdu));
     }
     personalWords.appendNear(word, suggestions);
     return true;

@@ -71,11 +71,13 @@ public:
 
     const WordLetters& letters() const;
 
-    // Whether a word written with the Arabic letter forms that Arabic keyboards and
-    // copied text bring in (ه ي ى ك ة) is correct when its Urdu forms (ہ ی ی ک ۃ) make a
-    // correct word. zabrel-check, the library and Enchant accept such words; the
-    // dialog checks word by word as the engine does unless the user asks.
-    void setArabicLetterForms(bool accept) { arabicForms = accept; }
+    // A word written with the Arabic letter forms that Arabic keyboards and copied text
+    // bring in (ه ي ى ك ة) whose Urdu forms (ہ ی ی ک ۃ) make a correct word: answered as
+    // the engine answers it; misspelt with the Urdu forms as its first suggestion (the
+    // default: writers correct these, and Urdu text with them neither reads nor sorts
+    // as Urdu); or accepted.
+    enum class ArabicForms { AsTheEngine, UrduFirst, Accept };
+    void setArabicLetterForms(ArabicForms answer) { arabicForms = answer; }
 
     bool isMisspelt(std::u16string_view word);
     // True when misspelt, with the suggestions; false and none when correct.
@@ -117,8 +119,9 @@ private:
     };
     bool heldAsOurs(std::u16string_view word, const std::u16string& letters) const;
     bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions);
-    // The word's Urdu letter forms, when they differ from it and make a correct word.
-    bool correctInUrduForms(std::u16string_view word);
+    // The word's Urdu letter forms, when they differ from it and make a correct word;
+    // empty otherwise.
+    std::u16string correctUrduForms(std::u16string_view word);
     void takePersonalWarnings();
     void indexPersonal();
 
@@ -132,7 +135,7 @@ private:
     SessionWords sessionWords;
     std::size_t sessionUnits = 0;
     Ranking order = Ranking::Exact;
-    bool arabicForms = false;
+    ArabicForms arabicForms = ArabicForms::UrduFirst;
     // Real texts repeat their words, and ranking suggestions is the dearest part of a
     // check, so the engine's answers are remembered (bounded, and never for the
     // megabyte tokens of binary input).
