@@ -218,21 +218,18 @@ bool PersonalWordList::remove(std::u16string_view word) {
     return true;
 }
 
-bool PersonalWordList::appendable(const fs::path& target, std::uintmax_t& size) const {
+bool PersonalWordList::appendable(const fs::path& target, std::uintmax_t addedBytes) const {
     struct stat info {};
     if (!removed.empty() || compactInode == 0 || ::stat(target.c_str(), &info) != 0 ||
         info.st_ino != compactInode)
         return false;
-    size = static_cast<std::uintmax_t>(info.st_size);
-    std::uintmax_t addedBytes = 0;
-    for (const std::u16string& word : added)
-        addedBytes += lineOf(word).size();
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
     const std::uintmax_t tail = size - std::min(size, compactBytes) + addedBytes;
     return size >= compactBytes && size + addedBytes <= LARGEST_FILE &&
            tail <= std::max(SMALLEST_TAIL, compactBytes / TAIL_FRACTION);
 }
 
-void PersonalWordList::appendTo(const fs::path& target) {
+void PersonalWordList::appendTo(const fs::path& target, const std::string& lines) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         fail(ERR_GENERAL, file, std::string("could not be written: ") + std::strerror(errno));
@@ -243,8 +240,7 @@ void PersonalWordList::appendTo(const fs::path& target) {
         last = '\n';
     if (last != '\n')
         bytes += '\n';
-    for (const std::u16string& word : added)
-        bytes += lineOf(word);
+    bytes += lines;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         // Take back a part-written line, so that no half word is read as a word.
@@ -300,9 +296,11 @@ void PersonalWordList::save() {
     lock.acquire(lockFileOf(target).string(), FolderLock::Mode::Exclusive, true);
     removeStaleTemporaries(target);
     notices.clear();
-    std::uintmax_t size = 0;
-    if (appendable(target, size))
-        appendTo(target);
+    std::string lines;
+    for (const std::u16string& word : added)
+        lines += lineOf(word);
+    if (appendable(target, lines.size()))
+        appendTo(target, lines);
     else
         rewrite(target);
     added.clear();

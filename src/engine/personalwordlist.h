@@ -95,9 +95,10 @@ private:
         bool compact = true;
     };
     Contents readFile(const std::filesystem::path& target);
-    void appendTo(const std::filesystem::path& target);
+    // `lines` are the additions, one line each.
+    void appendTo(const std::filesystem::path& target, const std::string& lines);
     void rewrite(const std::filesystem::path& target);
-    bool appendable(const std::filesystem::path& target, std::uintmax_t& size) const;
+    bool appendable(const std::filesystem::path& target, std::uintmax_t addedBytes) const;
 
     std::filesystem::path file;
     WordSet list;
