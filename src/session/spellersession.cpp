@@ -109,11 +109,15 @@ void SpellerSession::setRanking(Ranking ranking) {
     });
 }
 
-bool SpellerSession::heldAsOurs(std::u16string_view word, const std::u16string& letters) const {
-    if (personalWords.size() > 0 && (personalWords.contains(word) || personalLetters.contains(letters)))
+bool SpellerSession::heldAsOurs(std::u16string_view word) const {
+    // Most checks meet empty lists: the word's letters are taken only when needed.
+    if (personalWords.size() == 0 && sessionWords.empty())
+        return false;
+    if (personalWords.contains(word))
         return true;
-    return !sessionWords.empty() &&
-           (sessionWords.isIgnored(letters) || sessionWords.isIgnored(std::u16string(word)));
+    const std::u16string key = letters().lettersOf(word);
+    return personalLetters.contains(key) || sessionWords.isIgnored(key) ||
+           sessionWords.isIgnored(std::u16string(word));
 }
 
 bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions) {
@@ -137,7 +141,7 @@ std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
         arabicForms == ArabicForms::AsTheEngine ? std::u16string(word) : urduLetterForms(word);
     if (urdu == word)
         return {};
-    if (heldAsOurs(urdu, letters().lettersOf(urdu)))
+    if (heldAsOurs(urdu))
         return urdu;
     std::vector<std::u16string> ignored;
     const bool correct =
@@ -146,8 +150,7 @@ std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
 }
 
 bool SpellerSession::isMisspelt(std::u16string_view word) {
-    if (heldAsOurs(word, letters().lettersOf(word)) ||
-        (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
+    if (heldAsOurs(word) || (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
         return false;
     if (checker && isOpen())
         return guarded([&] { return !checker->accepts(word); });
@@ -157,7 +160,7 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
 
 bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
     suggestions.clear();
-    if (heldAsOurs(word, letters().lettersOf(word)) || !engineAnswer(std::u16string(word), suggestions)) {
+    if (heldAsOurs(word) || !engineAnswer(std::u16string(word), suggestions)) {
         suggestions.clear();
         return false;
     }
@@ -193,7 +196,7 @@ bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16s
 void SpellerSession::accept(std::u16string_view word) {
     std::u16string kept = letterTable ? letterTable->lettersOf(word) : std::u16string();
     if (kept.empty())
-        kept = word;
+        kept = word;  // no letters of ours: kept as written
     if (kept.empty() || sessionUnits + kept.size() > SESSION_UNITS || sessionWords.isIgnored(kept))
         return;
     sessionUnits += kept.size();

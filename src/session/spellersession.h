@@ -117,7 +117,7 @@ private:
         bool misspelt;
         std::vector<std::u16string> suggestions;
     };
-    bool heldAsOurs(std::u16string_view word, const std::u16string& letters) const;
+    bool heldAsOurs(std::u16string_view word) const;
     bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions);
     // The word's Urdu letter forms, when they differ from it and make a correct word;
     // empty otherwise.

@@ -3,9 +3,7 @@
 
 namespace zabrel {
 
-namespace {
-
-char16_t urduForm(char16_t unit) {
+char16_t urduLetterForm(char16_t unit) {
     switch (unit) {
         case u'\u0647':  // heh
             return u'\u06C1';
@@ -21,12 +19,10 @@ char16_t urduForm(char16_t unit) {
     }
 }
 
-}  // namespace
-
 std::u16string urduLetterForms(std::u16string_view word) {
     std::u16string out(word);
     for (char16_t& unit : out)
-        unit = urduForm(unit);
+        unit = urduLetterForm(unit);
     return out;
 }
 

@@ -11,5 +11,7 @@ namespace zabrel {
 // Every other code unit stays as it is, so an Urdu word comes back unchanged.
 // Run it before the engine's alphabet filter, which drops ة.
 std::u16string urduLetterForms(std::u16string_view word);
+// The same for one code unit.
+char16_t urduLetterForm(char16_t unit);
 
 }  // namespace zabrel

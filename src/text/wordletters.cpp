@@ -46,7 +46,7 @@ WordLetters::WordLetters(const std::function<bool(char16_t)>& isLetter) : kinds(
             continue;
         if (isLetter(u))
             kinds[unit] = LETTER;
-        else if (isInnerMark(u) || urduLetterForms(std::u16string_view(&u, 1))[0] != u)
+        else if (isInnerMark(u) || urduLetterForm(u) != u)
             // The Arabic forms of Urdu letters (ه ي ى ك ة) stay inside the word they
             // were typed in, even where the alphabet lacks them, so that the word is
             // checked whole (and, in its Urdu forms, may be found correct).
