@@ -7,8 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialogtexts.h"
+
+using namespace dialogtexts;
+
 CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Zabrel"));
+    setWindowTitle(ABOUT_TITLE);
     // Dressed like the checking dialog: its Urdu font, right to left.
     if (parent != nullptr)
         setFont(parent->font());
@@ -16,18 +20,17 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
 
     auto* picture = new QLabel(this);
     picture->setPixmap(icon.pixmap(48, 48));
-    auto* name = new QLabel(QStringLiteral("Zabrel Version %1").arg(QStringLiteral(ZABREL_VERSION)), this);
+    // The version in Latin digits, as the program prints it on the terminal.
+    auto* name = new QLabel(ABOUT_VERSION.arg(QStringLiteral(ZABREL_VERSION)), this);
     name->setObjectName(QStringLiteral("versionLabel"));
-    auto* line = new QLabel(QStringLiteral("An interactive spell checker for Urdu text."), this);
-    auto* urdu = new QLabel(QStringLiteral(u"اردو متن کے لیے ہجے پڑتال کار"), this);
+    auto* line = new QLabel(ABOUT_LINE, this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral(u"ٹھیک ہے"));
+    buttons->button(QDialogButtonBox::Ok)->setText(OK_TEXT);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* text = new QVBoxLayout;
     text->addWidget(name);
     text->addWidget(line);
-    text->addWidget(urdu);
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);
     top->addLayout(text);

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QHash>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -61,8 +63,67 @@ SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text)
     return box.clickedButton() == discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
 }
 
+QString withDetail(const QString& sentence, const QString& detail) {
+    return detail.isEmpty() ? sentence + u'۔' : sentence + QStringLiteral(u"۔\n") + detail;
+}
+
+void dressMenu(QMenu& menu, const QWidget& owner) {
+    menu.setFont(owner.font());
+    menu.setLayoutDirection(Qt::RightToLeft);
+    // By object name where Qt gives one (the text box), else by the English text.
+    static const QHash<QString, QString> urdu = {
+        {QStringLiteral("edit-undo"), EDIT_UNDO},
+        {QStringLiteral("Undo"), EDIT_UNDO},
+        {QStringLiteral("edit-redo"), EDIT_REDO},
+        {QStringLiteral("Redo"), EDIT_REDO},
+        {QStringLiteral("edit-cut"), EDIT_CUT},
+        {QStringLiteral("Cut"), EDIT_CUT},
+        {QStringLiteral("edit-copy"), EDIT_COPY},
+        {QStringLiteral("Copy"), EDIT_COPY},
+        {QStringLiteral("link-copy"), EDIT_COPY_LINK},
+        {QStringLiteral("Copy Link Location"), EDIT_COPY_LINK},
+        {QStringLiteral("edit-paste"), EDIT_PASTE},
+        {QStringLiteral("Paste"), EDIT_PASTE},
+        {QStringLiteral("edit-delete"), EDIT_DELETE},
+        {QStringLiteral("Delete"), EDIT_DELETE},
+        {QStringLiteral("select-all"), EDIT_SELECT_ALL},
+        {QStringLiteral("Select All"), EDIT_SELECT_ALL},
+        {QStringLiteral("Insert Unicode control character"), EDIT_CONTROL_CHARACTER},
+    };
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator())
+            continue;
+        const QString text = action->text();
+        const qsizetype tab = text.indexOf(u'\t');
+        // The shortcut after the tab stays: it names the keys as the keyboard shows them.
+        const QString shortcut = tab < 0 ? QString() : text.mid(tab);
+        QString name = tab < 0 ? text : text.left(tab);
+        name.remove(u'&');
+        auto found = urdu.constFind(action->objectName());
+        if (found == urdu.constEnd())
+            found = urdu.constFind(name);
+        if (found != urdu.constEnd())
+            action->setText(found.value() + shortcut);
+        if (QMenu* submenu = action->menu())
+            dressMenu(*submenu, owner);
+    }
+}
+
 QString chooseFile(QWidget* parent, bool saving, const QString& current) {
-    const QString filter = QStringLiteral("Text (*.txt);;All files (*)");
-    return saving ? QFileDialog::getSaveFileName(parent, QStringLiteral("Zabrel"), current, filter)
-                  : QFileDialog::getOpenFileName(parent, QStringLiteral("Zabrel"), current, filter);
+    // Qt's own dialog: a desktop's native one would not take the Urdu labels.
+    QFileDialog dialog(parent, saving ? SAVE_FILE_TITLE : OPEN_FILE_TITLE, current);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters({TEXT_FILES_FILTER, ALL_FILES_FILTER});
+    dialog.setLabelText(QFileDialog::LookIn, FILE_LOOK_IN);
+    dialog.setLabelText(QFileDialog::FileName, FILE_NAME_LABEL);
+    dialog.setLabelText(QFileDialog::FileType, FILE_TYPE_LABEL);
+    dialog.setLabelText(QFileDialog::Accept, saving ? SAVE_TEXT : OPEN_TEXT);
+    dialog.setLabelText(QFileDialog::Reject, FILE_CANCEL);
+    dialog.setFont(parent != nullptr ? parent->font() : dialogFont());
+    dialog.setLayoutDirection(Qt::RightToLeft);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

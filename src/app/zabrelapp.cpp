@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/dialogtexts.h"
 #include "app/zabreldlg.h"
 #include "programs/dictionaryfolder.h"
 
@@ -20,7 +21,9 @@ int CZabrelApp::initInstance() {
     std::string error;
     const std::filesystem::path folder = zabrel::DictionaryFolder::locate({}, error);
     if (folder.empty()) {
-        CZabrelDlg::showMessageBox(nullptr, CZabrelDlg::APP_NAME, QString::fromStdString(error));
+        CZabrelDlg::showMessageBox(
+            nullptr, CZabrelDlg::APP_NAME,
+            withDetail(dialogtexts::DICTIONARY_NOT_FOUND, QString::fromStdString(error)));
         return 1;
     }
 

@@ -2,23 +2,14 @@
 #include "app/zabreldlg.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
+#include <QCheckBox>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -26,22 +17,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
-#include <exception>
 #include <memory>
 #include <utility>
 
 #include "app/aboutdlg.h"
 #include "app/dialogtexts.h"
-#include "app/dialogunits.h"
-#include "app/messageboxes.h"
 #include "app/misspellinghighlighter.h"
 #include "app/textboxmenu.h"
 #include "app/textboxtext.h"
-#include "app/textfile.h"
-#include "core/errors.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
@@ -56,46 +41,17 @@ using namespace dialogtexts;
 const QString SETTINGS_OWNER = QStringLiteral("Zabrel");
 
 const QColor RED(255, 0, 0);
-const QColor NORMAL(0, 0, 0);  // the text box's own colour
-
-// The original dialog template: 286 x 100 units, the text box 154 units wide and the
-// list 57. The window opens in these proportions and the two grow in this ratio.
-constexpr int DIALOG_WIDTH = 286;
-constexpr int DIALOG_HEIGHT = 100;
-constexpr int TEXT_WIDTH = 154;
-constexpr int LIST_WIDTH = 57;
 
 constexpr int MIN_TEXT_POINTS = 8;
 constexpr int MAX_TEXT_POINTS = 48;
 
-}  // namespace
-
-namespace {
-
-template <typename Widget>
-Widget* tagged(Widget* widget, int id, const char* name) {
-    widget->setProperty("controlId", id);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLineEdit* makeCaptionEdit(QWidget* parent, int id, const char* name) {
-    auto* edit = tagged(new QLineEdit(parent), id, name);
-    edit->setReadOnly(true);
-    edit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
-    // A caption, not a field: no frame, no white ground, out of the tab order.
-    edit->setFrame(false);
-    edit->setFocusPolicy(Qt::NoFocus);
-    edit->setContextMenuPolicy(Qt::NoContextMenu);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    edit->setPalette(palette);
-    return edit;
+QSettings dialogSettings() {
+    return QSettings(SETTINGS_OWNER, APP_NAME);
 }
 
 }  // namespace
 
-const QString CZabrelDlg::APP_NAME = QStringLiteral("Zabrel");
+const QString CZabrelDlg::APP_NAME = dialogtexts::APP_NAME;
 
 QIcon CZabrelDlg::applicationIcon() {
     // The icons live in this static library, so nothing would pull their registration in.
@@ -117,10 +73,11 @@ CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std
     setWindowTitle(APP_NAME);
     setLayoutDirection(Qt::RightToLeft);
     setFont(dialogFont());
-    createControls();
-    placeControls();
+    ui.setUp(*this);
+    document = new DocumentFile(*ui.inputBox, *this, messages);
+    connectControls();
     onInitDialog();
-    fitToScreen();
+    restoreWindow();
 }
 
 CZabrelDlg::~CZabrelDlg() {
@@ -131,79 +88,48 @@ CZabrelDlg::~CZabrelDlg() {
     }
 }
 
-void CZabrelDlg::createControls() {
-    // The tab order is set in placeControls().
-    inputBox = tagged(new QTextEdit(this), IDC_INPUT, "inputBox");
-    inputBox->setAcceptRichText(false);
-    inputBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QTextOption option = inputBox->document()->defaultTextOption();
-    option.setTextDirection(Qt::RightToLeft);
-    option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
-    inputBox->document()->setDefaultTextOption(option);
-    // Tab is a character of the text; Ctrl+Tab leaves the box (eventFilter).
-    inputBox->setTabChangesFocus(false);
-    // Colours are absolute (red and black), so the box is always black on white.
-    QPalette palette = inputBox->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, NORMAL);
-    inputBox->setPalette(palette);
-
-    checkButton = tagged(new QPushButton(QStringLiteral("SPL Check"), this), IDC_CHECK, "checkButton");
-    suggestionList = tagged(new QListWidget(this), IDC_SUGGESTIONS, "suggestionList");
-    suggestionList->setSelectionMode(QAbstractItemView::SingleSelection);
-    suggestionList->setSortingEnabled(false);
-    suggestionList->setUniformItemSizes(true);
-    changeButton = tagged(new QPushButton(QStringLiteral("Change"), this), IDC_CHANGE, "changeButton");
-    leaveButton = tagged(new QPushButton(QStringLiteral("Leave"), this), IDC_LEAVE, "leaveButton");
-    changeAllButton = tagged(new QPushButton(CHANGE_ALL_TEXT, this), IDC_CHANGE_ALL, "changeAllButton");
-    ignoreAllButton = tagged(new QPushButton(IGNORE_ALL_TEXT, this), IDC_IGNORE_ALL, "ignoreAllButton");
-    addButton = tagged(new QPushButton(ADD_TEXT, this), IDC_ADD, "addButton");
-    stopButton = tagged(new QPushButton(STOP_TEXT, this), IDC_STOP, "stopButton");
-    statusLine = tagged(new QLabel(this), IDC_STATUS, "statusLine");
-    // A long status must not widen the window past a small screen.
-    statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    openButton = tagged(new QPushButton(OPEN_TEXT, this), IDC_OPEN, "openButton");
-    saveButton = tagged(new QPushButton(SAVE_TEXT, this), IDC_SAVE, "saveButton");
-    replacementEdit = tagged(new QLineEdit(this), IDC_REPLACEMENT, "replacementEdit");
-    promptEdit = makeCaptionEdit(this, IDC_PROMPT, "promptEdit");
-    captionEdit = makeCaptionEdit(this, IDC_SUGGESTIONS_CAPTION, "captionEdit");
-
+void CZabrelDlg::connectControls() {
+    QTextEdit* box = ui.inputBox;
     // Only real edits reach the document: the highlight is an extra selection.
-    connect(inputBox->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
-    // No default button: Return in the dialog must never start a pass by itself.
-    // Enter on a focused button presses it (keyPressEvent).
-    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
-    inputBox->installEventFilter(this);
-    suggestionList->installEventFilter(this);
-    // The focused list shows it, also before an item is current.
-    suggestionList->setStyleSheet(
-        QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
-    connect(suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
-    connect(checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
-    connect(changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
-    connect(leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
-    connect(stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
-    connect(changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
-    connect(ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
-    connect(addButton, &QPushButton::clicked, this, &CZabrelDlg::onAdd);
-    connect(openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
-    connect(saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
-    connect(inputBox->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+    connect(box->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
+    box->installEventFilter(this);
+    box->viewport()->installEventFilter(this);
+    ui.suggestionList->installEventFilter(this);
+    connect(ui.suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
+    connect(ui.checkButton, &QPushButton::clicked, this, &CZabrelDlg::onCheck);
+    connect(ui.changeButton, &QPushButton::clicked, this, &CZabrelDlg::onChange);
+    connect(ui.leaveButton, &QPushButton::clicked, this, &CZabrelDlg::onLeave);
+    connect(ui.stopButton, &QPushButton::clicked, this, &CZabrelDlg::onStop);
+    connect(ui.changeAllButton, &QPushButton::clicked, this, &CZabrelDlg::onChangeAll);
+    connect(ui.ignoreAllButton, &QPushButton::clicked, this, &CZabrelDlg::onIgnoreAll);
+    connect(ui.addButton, &QPushButton::clicked, this, &CZabrelDlg::onAdd);
+    connect(ui.openButton, &QPushButton::clicked, this, &CZabrelDlg::onOpen);
+    connect(ui.saveButton, &QPushButton::clicked, this, &CZabrelDlg::onSave);
+    connect(box->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
         // Only a file's title has the "[*]" that shows it.
-        if (!currentFile.isEmpty())
+        if (!document->fileName().isEmpty())
             setWindowModified(modified);
     });
-    inputBox->viewport()->installEventFilter(this);
+    connect(document, &DocumentFile::fileNameChanged, this, &CZabrelDlg::showFileName);
+    connect(document, &DocumentFile::textReplaced, this, &CZabrelDlg::forgetChoices);
     highlighter = new MisspellingHighlighter(
-        inputBox->document(), [this](const QString& word) { return isMisspeltQuick(word); },
+        box->document(), [this](const QString& word) { return isMisspeltQuick(word); },
         [this]() -> const zabrel::WordLetters* { return speller.isOpen() ? &speller.letters() : nullptr; });
-    inputBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(inputBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
         std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
-        menu->exec(inputBox->viewport()->mapToGlobal(pos));
+        menu->exec(box->viewport()->mapToGlobal(pos));
+    });
+    ui.replacementEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui.replacementEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        std::unique_ptr<QMenu> menu(ui.replacementEdit->createStandardContextMenu());
+        dressMenu(*menu, *this);
+        menu->exec(ui.replacementEdit->mapToGlobal(pos));
+    });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        std::unique_ptr<QMenu> menu(createDialogMenu());
+        menu->exec(mapToGlobal(pos));
     });
     for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
         connect(new QShortcut(zoomIn, this), &QShortcut::activated, this, [this] { zoomText(1); });
@@ -211,89 +137,33 @@ void CZabrelDlg::createControls() {
             [this] { zoomText(-1); });
     connect(new QShortcut(Qt::CTRL | Qt::Key_0, this), &QShortcut::activated, this, [this] { zoomText(0); });
     // The chosen suggestion goes into the edit, where the user may still correct it.
-    connect(suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(ui.suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
-            replacementEdit->setText(suggestionList->item(row)->text());
+            ui.replacementEdit->setText(ui.suggestionList->item(row)->text());
     });
-    connect(replacementEdit, &QLineEdit::textChanged, this, &CZabrelDlg::updateChangeButton);
-}
-
-void CZabrelDlg::placeControls() {
-    // Column 0 is the right-hand one: the layout is mirrored with the dialog.
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(promptEdit, 0, 0);
-    grid->addWidget(captionEdit, 0, 2);
-    grid->addWidget(inputBox, 1, 0, 2, 1);
-    // The buttons in pairs, the word's own action beside its "all" form, so that the
-    // column stays short enough for a small screen.
-    buttonGrid = new QGridLayout;
-    buttonGrid->addWidget(checkButton, 0, 0, 1, 2);
-    buttonGrid->addWidget(changeButton, 1, 0);
-    buttonGrid->addWidget(changeAllButton, 1, 1);
-    buttonGrid->addWidget(leaveButton, 2, 0);
-    buttonGrid->addWidget(ignoreAllButton, 2, 1);
-    buttonGrid->addWidget(addButton, 3, 0);
-    buttonGrid->addWidget(stopButton, 3, 1);
-    buttonGrid->setRowStretch(4, 1);
-    grid->addLayout(buttonGrid, 1, 1, 2, 1);
-    grid->addWidget(replacementEdit, 1, 2);
-    grid->addWidget(suggestionList, 2, 2);
-    grid->addWidget(statusLine, 3, 0);
-    auto* fileButtons = new QHBoxLayout;
-    fileButtons->addStretch(1);
-    fileButtons->addWidget(openButton);
-    fileButtons->addWidget(saveButton);
-    grid->addLayout(fileButtons, 3, 1, 1, 2);
-    grid->setColumnStretch(0, TEXT_WIDTH);
-    grid->setColumnStretch(2, LIST_WIDTH);
-    grid->setRowStretch(2, 1);
-
-    QWidget::setTabOrder(inputBox, checkButton);
-    QWidget::setTabOrder(checkButton, replacementEdit);
-    QWidget::setTabOrder(replacementEdit, suggestionList);
-    QWidget::setTabOrder(suggestionList, changeButton);
-    QWidget::setTabOrder(changeButton, changeAllButton);
-    QWidget::setTabOrder(changeAllButton, leaveButton);
-    QWidget::setTabOrder(leaveButton, ignoreAllButton);
-    QWidget::setTabOrder(ignoreAllButton, addButton);
-    QWidget::setTabOrder(addButton, stopButton);
-    QWidget::setTabOrder(stopButton, openButton);
-    QWidget::setTabOrder(openButton, saveButton);
-}
-
-void CZabrelDlg::fitToScreen() {
-    // The template's width in this font, then its proportions; the layout's minimum
-    // wins where the font's tall lines need more room, and the screen has the last word.
-    const DialogUnits units(font());
-    const QSize minimum = minimumSizeHint();
-    int width = std::max(units.toPixelsX(DIALOG_WIDTH), minimum.width());
-    int height = std::max(width * DIALOG_HEIGHT / DIALOG_WIDTH, minimum.height());
-    width = std::max(width, height * DIALOG_WIDTH / DIALOG_HEIGHT);
-    if (const QScreen* screen = this->screen()) {
-        const QRect room = screen->availableGeometry();
-        width = std::min(width, room.width() * 9 / 10);
-        height = std::min(height, room.height() * 9 / 10);
-    }
-    resize(width, height);
+    connect(ui.replacementEdit, &QLineEdit::textChanged, this, &CZabrelDlg::updateChangeButton);
 }
 
 void CZabrelDlg::onInitDialog() {
     // Window managers own the system menu here, so the about entry lives in the
-    // dialog's context menu and on F1.
-    setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* separator = new QAction(this);
-    separator->setSeparator(true);
-    addAction(separator);
+    // dialog's own menu and on F1.
     aboutAction = new QAction(ABOUT_ENTRY, this);
     aboutAction->setObjectName(QStringLiteral("aboutAction"));
     aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
     connect(aboutAction, &QAction::triggered, this, &CZabrelDlg::showAbout);
+    newTextAction = new QAction(NEW_TEXT_ENTRY, this);
+    newTextAction->setObjectName(QStringLiteral("newTextAction"));
+    newTextAction->setShortcut(QKeySequence::New);
+    connect(newTextAction, &QAction::triggered, this, &CZabrelDlg::onNewText);
     rankingAction = new QAction(RANKING_ENTRY, this);
     rankingAction->setObjectName(QStringLiteral("rankingAction"));
     rankingAction->setCheckable(true);
+    ui.rankingBox->setText(RANKING_BOX);
     connect(rankingAction, &QAction::toggled, this, &CZabrelDlg::setAccurateRanking);
-    addAction(aboutAction);
-    addAction(rankingAction);
+    connect(rankingAction, &QAction::toggled, ui.rankingBox, &QCheckBox::setChecked);
+    connect(ui.rankingBox, &QCheckBox::toggled, rankingAction, &QAction::setChecked);
+    // Shortcuts of actions work only on a widget that holds them.
+    addActions({newTextAction, aboutAction});
 
     setWindowIcon(icon);
 
@@ -302,11 +172,10 @@ void CZabrelDlg::onInitDialog() {
         // Word by word, as the engine answers.
         speller.setArabicLetterForms(zabrel::SpellerSession::ArabicForms::AsTheEngine);
         if (!speller.open(dictionaryFolder))
-            failure = QString::fromStdString("the dictionary in " + dictionaryFolder.string() +
-                                             " could not be loaded");
+            failure = QString::fromStdString(dictionaryFolder.string());
         else
             walk.setLetters(&speller.letters());
-        rankingAction->setChecked(QSettings(SETTINGS_OWNER, APP_NAME).value(RANKING_KEY).toString() ==
+        rankingAction->setChecked(dialogSettings().value(RANKING_KEY).toString() ==
                                   QLatin1String("accurate"));
     } catch (const zabrel::SessionError& ex) {
         failure = QString::fromStdString(ex.what());
@@ -314,67 +183,82 @@ void CZabrelDlg::onInitDialog() {
 
     promptText = PROMPT;
     suggestionsCaption = SUGGESTIONS_CAPTION;
-    checkButton->setText(CHECK_TEXT);
-    changeButton->setText(CHANGE_TEXT);
-    leaveButton->setText(LEAVE_TEXT);
+    ui.checkButton->setText(CHECK_TEXT);
+    ui.changeButton->setText(CHANGE_TEXT);
+    ui.leaveButton->setText(LEAVE_TEXT);
+    ui.changeAllButton->setText(CHANGE_ALL_TEXT);
+    ui.ignoreAllButton->setText(IGNORE_ALL_TEXT);
+    ui.addButton->setText(ADD_TEXT);
+    ui.stopButton->setText(STOP_TEXT);
+    ui.openButton->setText(OPEN_TEXT);
+    ui.saveButton->setText(SAVE_TEXT);
     setWindowTitle(TITLE);
     // After the texts, which would reset them. Alt and a Latin letter: Urdu labels have
     // no letter that a Latin keyboard could reach.
-    giveShortcut(checkButton, Qt::ALT | Qt::Key_K);
-    giveShortcut(changeButton, Qt::ALT | Qt::Key_C);
-    giveShortcut(leaveButton, Qt::ALT | Qt::Key_L);
-    giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
-    giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
-    giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
-    giveShortcut(addButton, Qt::ALT | Qt::Key_D);
-    giveShortcut(openButton, QKeySequence::Open);
-    giveShortcut(saveButton, QKeySequence::Save);
+    giveShortcut(ui.checkButton, Qt::ALT | Qt::Key_K);
+    giveShortcut(ui.changeButton, Qt::ALT | Qt::Key_C);
+    giveShortcut(ui.leaveButton, Qt::ALT | Qt::Key_L);
+    giveShortcut(ui.stopButton, Qt::ALT | Qt::Key_S);
+    giveShortcut(ui.changeAllButton, Qt::ALT | Qt::Key_A);
+    giveShortcut(ui.ignoreAllButton, Qt::ALT | Qt::Key_I);
+    giveShortcut(ui.addButton, Qt::ALT | Qt::Key_D);
+    giveShortcut(ui.openButton, QKeySequence::Open);
+    giveShortcut(ui.saveButton, QKeySequence::Save);
     auto* saveAs = new QShortcut(QKeySequence::SaveAs, this);
     connect(saveAs, &QShortcut::activated, this, &CZabrelDlg::onSaveAs);
 
     // Nothing to change or leave until a check has found a word.
-    changeButton->setEnabled(false);
-    changeAllButton->setEnabled(false);
-    leaveButton->setEnabled(false);
-    ignoreAllButton->setEnabled(false);
-    addButton->setEnabled(false);
-    stopButton->setEnabled(false);
-    replacementEdit->setEnabled(false);
+    for (QWidget* control : {static_cast<QWidget*>(ui.changeButton),
+                             static_cast<QWidget*>(ui.changeAllButton), static_cast<QWidget*>(ui.leaveButton),
+                             static_cast<QWidget*>(ui.ignoreAllButton), static_cast<QWidget*>(ui.addButton),
+                             static_cast<QWidget*>(ui.stopButton), static_cast<QWidget*>(ui.replacementEdit)})
+        control->setEnabled(false);
     if (!failure.isEmpty()) {
         setUpFailed = true;
         promptText = NO_DICTIONARY;
-        checkButton->setEnabled(false);
+        ui.checkButton->setEnabled(false);
     }
 
     refreshControls();
-    inputBox->setFocus();
+    ui.inputBox->setFocus();
     if (setUpFailed) {
-        reportError(failure);
+        reportError(NO_DICTIONARY.chopped(1), failure);
         return;
     }
     // Without its list the dialog still checks; adding then reports why it cannot.
     try {
         speller.usePersonalList(zabrel::PersonalWordList::defaultPath());
     } catch (const zabrel::SessionError& ex) {
-        reportError(QString::fromStdString(ex.what()));
+        reportError(PERSONAL_LIST_FAILED, QString::fromStdString(ex.what()));
     }
     for (const std::string& warning : speller.takeWarnings())
-        reportError(QString::fromStdString(warning));
+        reportError(NOTICE, QString::fromStdString(warning));
+}
+
+void CZabrelDlg::restoreWindow() {
+    // The size and place the user left it at; the first time, the template's.
+    resize(ui.startSize(*this));
+    const QByteArray saved = dialogSettings().value(GEOMETRY_KEY).toByteArray();
+    if (!saved.isEmpty())
+        restoreGeometry(saved);
+}
+
+void CZabrelDlg::rememberWindow() {
+    dialogSettings().setValue(GEOMETRY_KEY, saveGeometry());
 }
 
 void CZabrelDlg::onCheck() {
     if (setUpFailed)
         return;
-    checkButton->setEnabled(false);
-    changeButton->setEnabled(true);
-    leaveButton->setEnabled(true);
-    ignoreAllButton->setEnabled(true);
-    addButton->setEnabled(true);
-    stopButton->setEnabled(true);
-    openButton->setEnabled(false);
+    ui.checkButton->setEnabled(false);
+    for (QPushButton* button :
+         {ui.changeButton, ui.leaveButton, ui.ignoreAllButton, ui.addButton, ui.stopButton})
+        button->setEnabled(true);
+    ui.openButton->setEnabled(false);
+    newTextAction->setEnabled(false);
     // The pass's red word is the only mark during a pass.
     highlighter->setActive(false);
-    inputBox->setReadOnly(true);
+    ui.inputBox->setReadOnly(true);
     refreshMembers();
     walk.start(inputText.toStdU16String());
     runPass();
@@ -389,9 +273,9 @@ void CZabrelDlg::onChangeAll() {
 }
 
 void CZabrelDlg::changeWord(bool everywhere) {
-    if (!walk.isPaused() || !changeButton->isEnabled())
+    if (!walk.isPaused() || !ui.changeButton->isEnabled())
         return;
-    const QString replacement = replacementEdit->text();
+    const QString replacement = ui.replacementEdit->text();
     if (everywhere)
         walk.changeAll(replacement.toStdU16String());
     clearHighlight();
@@ -419,7 +303,7 @@ bool CZabrelDlg::addToPersonalList(const std::u16string& word) {
     try {
         speller.addPersonal(speller.letters().lettersOf(word));
     } catch (const zabrel::SessionError& ex) {
-        reportError(QString::fromStdString(ex.what()));
+        reportError(ADD_FAILED, QString::fromStdString(ex.what()));
         return false;
     }
     return true;
@@ -430,13 +314,11 @@ void CZabrelDlg::setAccurateRanking(bool on) {
         speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
     } catch (const zabrel::SessionError& ex) {
         // A bad cost table: the exact ranking stays.
-        const QSignalBlocker quiet(rankingAction);
         rankingAction->setChecked(false);
-        reportError(QString::fromStdString(ex.what()));
+        reportError(RANKING_FAILED, QString::fromStdString(ex.what()));
         return;
     }
-    QSettings(SETTINGS_OWNER, APP_NAME)
-        .setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+    dialogSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -449,14 +331,26 @@ void CZabrelDlg::onIgnoreAll() {
 }
 
 void CZabrelDlg::replaceText(int start, int length, const QString& replacement) {
-    QTextCursor cursor(inputBox->document());
+    QTextDocument& text = *ui.inputBox->document();
+    // The same edit in inputText, whose line breaks are two units where the box's are
+    // one: a block's start moves by one for every break before it. Replacements never
+    // hold a break, so nothing else moves.
+    const QTextBlock block = text.findBlock(start);
+    const QString before = block.text().left(start - block.position());
+    const int snapshotStart =
+        start + block.blockNumber() + static_cast<int>(before.count(QChar::LineSeparator));
+    const bool inStep = !boxEdited;
+    QTextCursor cursor(&text);
     cursor.setPosition(start);
     cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     // One undo step, which the user can take back once the pass is over.
     cursor.beginEditBlock();
     cursor.insertText(replacement);
     cursor.endEditBlock();
-    refreshMembers();
+    if (inStep) {
+        inputText.replace(snapshotStart, length, replacement);
+        boxEdited = false;
+    }
 }
 
 void CZabrelDlg::onLeave() {
@@ -474,69 +368,47 @@ void CZabrelDlg::onStop() {
     walk.stop();
     returnToIdle();
     showStatus(STATUS_STOPPED);
-    inputBox->setFocus();
-}
-
-bool CZabrelDlg::onSave() {
-    return currentFile.isEmpty() ? onSaveAs() : saveFile(currentFile);
-}
-
-bool CZabrelDlg::onSaveAs() {
-    const QString path = files(this, true, currentFile);
-    return !path.isEmpty() && saveFile(path);
+    ui.inputBox->setFocus();
 }
 
 void CZabrelDlg::onOpen() {
-    if (walk.isPaused() || !confirmDiscard())
-        return;
-    const QString path = files(this, false, currentFile);
-    if (!path.isEmpty())
-        openFile(path);
+    if (!walk.isPaused())
+        document->chooseAndOpen();
+}
+
+void CZabrelDlg::onNewText() {
+    if (!walk.isPaused())
+        document->startNew();
 }
 
 bool CZabrelDlg::openFile(const QString& path) {
-    if (walk.isPaused())
-        return false;
-    TextFile opened;
-    QString error;
-    if (!opened.read(path, error)) {
-        reportError(error);
-        return false;
-    }
-    fileFormat = opened;
-    inputBox->setPlainText(opened.text());
-    inputBox->document()->setModified(false);
+    return !walk.isPaused() && document->open(path);
+}
+
+void CZabrelDlg::forgetChoices() {
     refreshMembers();
-    statusLine->clear();
-    setCurrentFile(path);
-    inputBox->setFocus();
-    return true;
+    const bool hadChoices = !speller.choices().empty();
+    speller.clearChoices();
+    verdicts.clear();
+    highlighter->rehighlight();
+    if (hadChoices)
+        ui.statusLine->setText(CHOICES_CLEARED);
+    else
+        ui.statusLine->clear();
 }
 
-bool CZabrelDlg::saveFile(const QString& path) {
-    const QString text = textboxtext::forTextBox(textboxtext::snapshot(*inputBox->document()));
-    QString error;
-    if (!fileFormat.write(path, text, error)) {
-        reportError(error);
-        return false;
-    }
-    inputBox->document()->setModified(false);
-    setCurrentFile(path);
-    return true;
-}
-
-void CZabrelDlg::setCurrentFile(const QString& path) {
-    currentFile = path;
+void CZabrelDlg::showFileName(const QString& path) {
     // "[*]" shows as "*" while the text differs from the file.
-    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*] — ") + TITLE);
-    setWindowModified(inputBox->document()->isModified());
+    setWindowTitle(path.isEmpty() ? TITLE : QFileInfo(path).fileName() + QStringLiteral("[*] — ") + TITLE);
+    setWindowModified(!path.isEmpty() && ui.inputBox->document()->isModified());
 }
 
 void CZabrelDlg::reject() {
-    if (!confirmDiscard())
+    if (!document->confirmDiscard(DocumentFile::Purpose::Close))
         return;
     if (walk.isPaused())
         onStop();
+    rememberWindow();
     QDialog::reject();
 }
 
@@ -550,7 +422,7 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
         QWidget* focused = focusWidget();
         if (auto* button = qobject_cast<QPushButton*>(focused); button != nullptr && button->isEnabled())
             button->click();
-        else if (focused == suggestionList || focused == replacementEdit)
+        else if (focused == ui.suggestionList || focused == ui.replacementEdit)
             onChange();
         return;
     }
@@ -558,9 +430,10 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == inputBox->viewport() && acceptFileDrop(event))
+    QTextEdit* box = ui.inputBox;
+    if (watched == box->viewport() && document->handleDrop(event, walk.isPaused()))
         return true;
-    if (watched == inputBox->viewport() && event->type() == QEvent::Wheel) {
+    if (watched == box->viewport() && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             if (wheel->angleDelta().y() != 0)
@@ -568,7 +441,7 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == inputBox && event->type() == QEvent::KeyPress) {
+    if (watched == box && event->type() == QEvent::KeyPress) {
         // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->modifiers() & Qt::ControlModifier) &&
@@ -580,43 +453,17 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == suggestionList && event->type() == QEvent::FocusIn && suggestionList->currentRow() < 0 &&
-        suggestionList->count() > 0)
-        suggestionList->setCurrentRow(0);
+    QListWidget* list = ui.suggestionList;
+    if (watched == list && event->type() == QEvent::FocusIn && list->currentRow() < 0 && list->count() > 0)
+        list->setCurrentRow(0);
     return QDialog::eventFilter(watched, event);
 }
 
-bool CZabrelDlg::acceptFileDrop(QEvent* event) {
-    const auto type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
-        return false;
-    auto* drop = static_cast<QDropEvent*>(event);
-    const QMimeData* data = drop->mimeData();
-    // Dropped text is the text box's business; a dropped file is opened.
-    if (data == nullptr || !data->hasUrls() || data->urls().value(0).toLocalFile().isEmpty())
-        return false;
-    if (walk.isPaused()) {
-        drop->ignore();
-        return true;
-    }
-    drop->acceptProposedAction();
-    if (type == QEvent::Drop) {
-        const QString path = data->urls().value(0).toLocalFile();
-        // After the drop has finished: asking about unsaved text inside it would block
-        // the drag source.
-        QTimer::singleShot(0, this, [this, path] {
-            if (confirmDiscard())
-                openFile(path);
-        });
-    }
-    return true;
-}
-
 void CZabrelDlg::zoomText(int steps) {
-    QFont font = inputBox->font();
+    QFont font = ui.inputBox->font();
     const int size = steps == 0 ? this->font().pointSize() : font.pointSize() + steps;
     font.setPointSize(std::clamp(size, MIN_TEXT_POINTS, MAX_TEXT_POINTS));
-    inputBox->setFont(font);
+    ui.inputBox->setFont(font);
 }
 
 bool CZabrelDlg::isMisspeltQuick(const QString& word) {
@@ -655,35 +502,24 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
             highlighter->rehighlight();
     };
     const bool withWord = !walk.isPaused() && highlighter->isActive() && !setUpFailed;
-    return ::createTextBoxMenu(*inputBox, pos, speller, withWord, actions);
+    QMenu* menu = ::createTextBoxMenu(*ui.inputBox, pos, speller, withWord, actions);
+    dressMenu(*menu, *this);
+    return menu;
+}
+
+QMenu* CZabrelDlg::createDialogMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction(newTextAction);
+    menu->addAction(rankingAction);
+    menu->addSeparator();
+    menu->addAction(aboutAction);
+    dressMenu(*menu, *this);
+    return menu;
 }
 
 void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
     button->setShortcut(key);
     button->setToolTip(key.toString(QKeySequence::NativeText));
-}
-
-bool CZabrelDlg::hasUnsavedText() const {
-    const QTextDocument& document = *inputBox->document();
-    if (!document.isModified() || document.isEmpty())
-        return false;
-    // Copied as a whole, the text lives on outside the dialog.
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard == nullptr || clipboard->text() != inputBox->toPlainText();
-}
-
-bool CZabrelDlg::confirmDiscard() {
-    if (!hasUnsavedText())
-        return true;
-    switch (questions(this, APP_NAME, UNSAVED_QUESTION)) {
-        case Answer::Save:
-            return onSave();
-        case Answer::Discard:
-            return true;
-        case Answer::Cancel:
-            break;
-    }
-    return false;
 }
 
 void CZabrelDlg::showAbout() {
@@ -713,42 +549,45 @@ void CZabrelDlg::runPass() {
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.
         returnToIdle();
-        statusLine->clear();
-        reportError(failure);
+        ui.statusLine->clear();
+        reportError(PASS_FAILED, failure);
         return;
     }
     finishPass();
 }
 
 void CZabrelDlg::pauseOnWord() {
-    suggestionList->clear();
+    ui.suggestionList->clear();
     for (const std::u16string& suggestion : walk.getSuggestions())
-        suggestionList->addItem(QString::fromStdU16String(suggestion));
-    replacementEdit->setEnabled(true);
+        ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
+    ui.replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.
-    replacementEdit->setText(QString::fromStdU16String(walk.getCurrentWord()));
+    ui.replacementEdit->setText(QString::fromStdU16String(walk.getCurrentWord()));
 }
 
 void CZabrelDlg::updateChangeButton() {
-    const QString text = replacementEdit->text();
+    const QString text = ui.replacementEdit->text();
     const bool canChange =
         walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentWord());
-    changeButton->setEnabled(canChange);
-    changeAllButton->setEnabled(canChange);
+    ui.changeButton->setEnabled(canChange);
+    ui.changeAllButton->setEnabled(canChange);
 }
 
 void CZabrelDlg::showStatus(const QString& pattern) {
     // Not arg(): it numbers by the placeholders present, and not every pattern has all three.
+    auto counted = [](int32_t n, const QString& one, const QString& many) {
+        return n == 1 ? one : QString(many).replace(QStringLiteral("%1"), QString::number(n));
+    };
     QString text = pattern;
     text.replace(QStringLiteral("%1"), QString::number(walk.getStopCount()));
-    text.replace(QStringLiteral("%2"), QString::number(walk.getMisspeltCount()));
-    text.replace(QStringLiteral("%3"), QString::number(walk.getWordsChecked()));
-    statusLine->setText(text);
+    text.replace(QStringLiteral("%2"), counted(walk.getMisspeltCount(), ONE_MISSPELT, MISSPELT_COUNT));
+    text.replace(QStringLiteral("%3"), counted(walk.getWordsChecked(), ONE_WORD, WORDS_COUNT));
+    ui.statusLine->setText(text);
 }
 
 void CZabrelDlg::finishPass() {
     if (!walk.getSuggestions().empty())
-        suggestionList->setCurrentRow(0);
+        ui.suggestionList->setCurrentRow(0);
     updateChangeButton();
     if (walk.isPaused())
         showStatus(STATUS_PAUSED);
@@ -756,48 +595,49 @@ void CZabrelDlg::finishPass() {
         returnToIdle();
         showStatus(STATUS_DONE);
         // Back to the text before the message, so that closing it lands there too.
-        inputBox->setFocus();
+        ui.inputBox->setFocus();
         messages(this, APP_NAME, COMPLETED);
-        inputBox->setFocus();
+        ui.inputBox->setFocus();
     }
 }
 
 void CZabrelDlg::returnToIdle() {
-    checkButton->setEnabled(!setUpFailed);
-    changeButton->setEnabled(false);
-    changeAllButton->setEnabled(false);
-    leaveButton->setEnabled(false);
-    ignoreAllButton->setEnabled(false);
-    addButton->setEnabled(false);
-    stopButton->setEnabled(false);
-    openButton->setEnabled(true);
+    ui.checkButton->setEnabled(!setUpFailed);
+    for (QPushButton* button : {ui.changeButton, ui.changeAllButton, ui.leaveButton, ui.ignoreAllButton,
+                                ui.addButton, ui.stopButton})
+        button->setEnabled(false);
+    ui.openButton->setEnabled(true);
+    newTextAction->setEnabled(true);
     highlighter->setActive(!setUpFailed);
-    suggestionList->clear();
-    replacementEdit->clear();
-    replacementEdit->setEnabled(false);
-    inputBox->setReadOnly(false);
+    ui.suggestionList->clear();
+    ui.replacementEdit->clear();
+    ui.replacementEdit->setEnabled(false);
+    ui.inputBox->setReadOnly(false);
 }
 
-void CZabrelDlg::reportError(const QString& text) {
-    messages(this, APP_NAME, text);
+void CZabrelDlg::reportError(const QString& sentence, const QString& detail) {
+    messages(this, APP_NAME, withDetail(sentence, detail));
 }
 
 void CZabrelDlg::refreshControls() {
-    if (promptEdit->text() != promptText)
-        promptEdit->setText(promptText);
-    if (captionEdit->text() != suggestionsCaption)
-        captionEdit->setText(suggestionsCaption);
+    if (ui.promptEdit->text() != promptText)
+        ui.promptEdit->setText(promptText);
+    if (ui.captionEdit->text() != suggestionsCaption)
+        ui.captionEdit->setText(suggestionsCaption);
     // Rewriting the box would drop its undo history and, on every word of a pass, make
     // the pass quadratic. The box is read-only during a pass, so it only happens when
     // the text really differs.
-    if (boxEdited && textboxtext::snapshot(*inputBox->document()) != inputText)
-        inputBox->setPlainText(textboxtext::forTextBox(inputText));
+    if (boxEdited && textboxtext::snapshot(*ui.inputBox->document()) != inputText)
+        ui.inputBox->setPlainText(textboxtext::forTextBox(inputText));
     boxEdited = false;
     clearHighlight();
 }
 
 void CZabrelDlg::refreshMembers() {
-    inputText = textboxtext::snapshot(*inputBox->document());
+    // Unedited since the last exchange, inputText already holds the box's text: the
+    // dialog's own replacements keep it in step.
+    if (boxEdited)
+        inputText = textboxtext::snapshot(*ui.inputBox->document());
     boxEdited = false;
 }
 
@@ -805,19 +645,19 @@ void CZabrelDlg::highlightWord(int start, int length) {
     // An extra selection colours the word without touching the document, so the undo
     // history holds the user's edits only.
     QTextEdit::ExtraSelection word;
-    word.cursor = QTextCursor(inputBox->document());
+    word.cursor = QTextCursor(ui.inputBox->document());
     word.cursor.setPosition(start);
     word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     word.format.setForeground(RED);
-    inputBox->setExtraSelections({word});
+    ui.inputBox->setExtraSelections({word});
     // Bring the word into view in a long text.
-    QTextCursor caret(inputBox->document());
+    QTextCursor caret(ui.inputBox->document());
     caret.setPosition(start);
-    inputBox->setTextCursor(caret);
-    inputBox->ensureCursorVisible();
+    ui.inputBox->setTextCursor(caret);
+    ui.inputBox->ensureCursorVisible();
 }
 
 void CZabrelDlg::clearHighlight() {
-    if (!inputBox->extraSelections().isEmpty())
-        inputBox->setExtraSelections({});
+    if (!ui.inputBox->extraSelections().isEmpty())
+        ui.inputBox->setExtraSelections({});
 }
