@@ -9,12 +9,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
 #include <algorithm>
+#include <memory>
 
+#include "app/dialogtexts.h"
 #include "app/dialogunits.h"
+#include "app/messageboxes.h"
 
 namespace {
 
@@ -48,6 +52,11 @@ QLineEdit* makeCaptionEdit(QWidget* parent, int id, const char* name) {
     return edit;
 }
 
+void giveShortcut(QPushButton* button, QKeySequence key) {
+    button->setShortcut(key);
+    button->setToolTip(key.toString(QKeySequence::NativeText));
+}
+
 }  // namespace
 
 void DialogControls::setUp(QDialog& dialog) {
@@ -59,8 +68,6 @@ void DialogControls::setUp(QDialog& dialog) {
     option.setTextDirection(Qt::RightToLeft);
     option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     inputBox->document()->setDefaultTextOption(option);
-    // Tab is a character of the text; Ctrl+Tab leaves the box (the dialog's filter).
-    inputBox->setTabChangesFocus(false);
     // Colours are absolute (red and black), so the box is always black on white.
     QPalette palette = inputBox->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -87,6 +94,14 @@ void DialogControls::setUp(QDialog& dialog) {
     openButton = tagged(new QPushButton(parent), IDC_OPEN, "openButton");
     saveButton = tagged(new QPushButton(parent), IDC_SAVE, "saveButton");
     replacementEdit = tagged(new QLineEdit(parent), IDC_REPLACEMENT, "replacementEdit");
+    // Its standard menu, in the dialog's Urdu.
+    replacementEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(replacementEdit, &QWidget::customContextMenuRequested, replacementEdit,
+                     [edit = replacementEdit, parent](const QPoint& pos) {
+                         std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+                         dressMenu(*menu, *parent);
+                         menu->exec(edit->mapToGlobal(pos));
+                     });
     promptEdit = makeCaptionEdit(parent, IDC_PROMPT, "promptEdit");
     captionEdit = makeCaptionEdit(parent, IDC_SUGGESTIONS_CAPTION, "captionEdit");
     rankingBox = tagged(new QCheckBox(parent), IDC_RANKING, "rankingBox");
@@ -139,6 +154,45 @@ void DialogControls::setUp(QDialog& dialog) {
     QWidget::setTabOrder(addButton, stopButton);
     QWidget::setTabOrder(stopButton, openButton);
     QWidget::setTabOrder(openButton, saveButton);
+}
+
+void DialogControls::giveTexts() {
+    using namespace dialogtexts;
+    checkButton->setText(CHECK_TEXT);
+    changeButton->setText(CHANGE_TEXT);
+    leaveButton->setText(LEAVE_TEXT);
+    changeAllButton->setText(CHANGE_ALL_TEXT);
+    ignoreAllButton->setText(IGNORE_ALL_TEXT);
+    addButton->setText(ADD_TEXT);
+    stopButton->setText(STOP_TEXT);
+    openButton->setText(OPEN_TEXT);
+    saveButton->setText(SAVE_TEXT);
+    rankingBox->setText(RANKING_BOX);
+    // After the texts, which would reset them.
+    giveShortcut(checkButton, Qt::ALT | Qt::Key_K);
+    giveShortcut(changeButton, Qt::ALT | Qt::Key_C);
+    giveShortcut(leaveButton, Qt::ALT | Qt::Key_L);
+    giveShortcut(stopButton, Qt::ALT | Qt::Key_S);
+    giveShortcut(changeAllButton, Qt::ALT | Qt::Key_A);
+    giveShortcut(ignoreAllButton, Qt::ALT | Qt::Key_I);
+    giveShortcut(addButton, Qt::ALT | Qt::Key_D);
+    giveShortcut(openButton, QKeySequence::Open);
+    giveShortcut(saveButton, QKeySequence::Save);
+}
+
+void DialogControls::showPass(bool running, bool canCheck) {
+    checkButton->setEnabled(!running && canCheck);
+    openButton->setEnabled(!running);
+    for (QPushButton* button : {changeButton, leaveButton, ignoreAllButton, addButton, stopButton})
+        button->setEnabled(running);
+    // Change All follows Change, once there is a replacement to put in.
+    changeAllButton->setEnabled(false);
+    inputBox->setReadOnly(running);
+    if (!running) {
+        suggestionList->clear();
+        replacementEdit->clear();
+        replacementEdit->setEnabled(false);
+    }
 }
 
 QSize DialogControls::startSize(const QDialog& dialog) const {

@@ -40,6 +40,13 @@ struct DialogControls {
 
     // Makes every control a child of `dialog` and lays them out, mirrored with it.
     void setUp(QDialog& dialog);
+    // The Urdu texts of the controls and their keys (Alt and a Latin letter: Urdu
+    // labels have no letter that a Latin keyboard could reach).
+    void giveTexts();
+    // During a pass: Check and Open off, the word's buttons on, the text read-only.
+    // After it: the word's buttons off and the list and edit empty; Check on when
+    // `canCheck`.
+    void showPass(bool running, bool canCheck);
     // The window's first size: the template's proportions in the dialog's font, room
     // for the list, and never more than the screen.
     QSize startSize(const QDialog& dialog) const;

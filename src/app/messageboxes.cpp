@@ -12,7 +12,22 @@
 
 #include "app/dialogtexts.h"
 
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initResources() {
+    Q_INIT_RESOURCE(zabrel);
+}
+
 using namespace dialogtexts;
+
+QIcon applicationIcon() {
+    // The icons live in this static library, so nothing would pull their registration in.
+    static const bool registered = (initResources(), true);
+    (void)registered;
+    QIcon icon(QStringLiteral(":/zabrel/zabrel.png"));
+    icon.addFile(QStringLiteral(":/zabrel/zabrel-32.png"));
+    icon.addFile(QStringLiteral(":/zabrel/zabrel-16.png"));
+    return icon;
+}
 
 QFont dialogFont() {
     const QStringList families = QFontDatabase::families();

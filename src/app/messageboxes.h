@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
 #include <functional>
 
@@ -12,6 +13,8 @@ class QWidget;
 // The dialog's message boxes and file choosers, in its look: the Urdu Naskh font,
 // right to left, Urdu buttons.
 
+// Zabrel's icon, in the sizes the window system asks for.
+QIcon applicationIcon();
 // The Naskh face at 14 points, or the application font's family when none is installed.
 QFont dialogFont();
 // Gives a message box the dialog's look, centred on `parent`.

@@ -12,26 +12,19 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QWheelEvent>
 #include <algorithm>
 #include <memory>
 #include <utility>
 
 #include "app/aboutdlg.h"
 #include "app/dialogtexts.h"
-#include "app/misspellinghighlighter.h"
-#include "app/textboxmenu.h"
+#include "app/textboxkeys.h"
+#include "app/textboxspelling.h"
 #include "app/textboxtext.h"
-
-// Outside any namespace, as Q_INIT_RESOURCE requires.
-static void initResources() {
-    Q_INIT_RESOURCE(zabrel);
-}
 
 namespace {
 
@@ -42,9 +35,6 @@ const QString SETTINGS_OWNER = QStringLiteral("Zabrel");
 
 const QColor RED(255, 0, 0);
 
-constexpr int MIN_TEXT_POINTS = 8;
-constexpr int MAX_TEXT_POINTS = 48;
-
 QSettings dialogSettings() {
     return QSettings(SETTINGS_OWNER, APP_NAME);
 }
@@ -52,16 +42,6 @@ QSettings dialogSettings() {
 }  // namespace
 
 const QString CZabrelDlg::APP_NAME = dialogtexts::APP_NAME;
-
-QIcon CZabrelDlg::applicationIcon() {
-    // The icons live in this static library, so nothing would pull their registration in.
-    static const bool registered = (initResources(), true);
-    (void)registered;
-    QIcon icon(QStringLiteral(":/zabrel/zabrel.png"));
-    icon.addFile(QStringLiteral(":/zabrel/zabrel-32.png"));
-    icon.addFile(QStringLiteral(":/zabrel/zabrel-16.png"));
-    return icon;
-}
 
 CZabrelDlg::CZabrelDlg(MessageHandler messageHandler, QWidget* parent, const std::filesystem::path& folder)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -92,7 +72,6 @@ void CZabrelDlg::connectControls() {
     QTextEdit* box = ui.inputBox;
     // Only real edits reach the document: the highlight is an extra selection.
     connect(box->document(), &QTextDocument::contentsChange, this, [this] { boxEdited = true; });
-    box->installEventFilter(this);
     box->viewport()->installEventFilter(this);
     ui.suggestionList->installEventFilter(this);
     connect(ui.suggestionList, &QListWidget::itemDoubleClicked, this, &CZabrelDlg::onChange);
@@ -112,30 +91,24 @@ void CZabrelDlg::connectControls() {
     });
     connect(document, &DocumentFile::fileNameChanged, this, &CZabrelDlg::showFileName);
     connect(document, &DocumentFile::textReplaced, this, &CZabrelDlg::forgetChoices);
-    highlighter = new MisspellingHighlighter(
-        box->document(), [this](const QString& word) { return isMisspeltQuick(word); },
-        [this]() -> const zabrel::WordLetters* { return speller.isOpen() ? &speller.letters() : nullptr; });
+    spelling = new TextBoxSpelling(
+        *box, speller,
+        [this](int start, int length, const QString& replacement) {
+            replaceText(start, length, replacement);
+        },
+        messages, *this);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& pos) {
         std::unique_ptr<QMenu> menu(createTextBoxMenu(pos));
         menu->exec(box->viewport()->mapToGlobal(pos));
-    });
-    ui.replacementEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui.replacementEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        std::unique_ptr<QMenu> menu(ui.replacementEdit->createStandardContextMenu());
-        dressMenu(*menu, *this);
-        menu->exec(ui.replacementEdit->mapToGlobal(pos));
     });
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         std::unique_ptr<QMenu> menu(createDialogMenu());
         menu->exec(mapToGlobal(pos));
     });
-    for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
-        connect(new QShortcut(zoomIn, this), &QShortcut::activated, this, [this] { zoomText(1); });
-    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this,
-            [this] { zoomText(-1); });
-    connect(new QShortcut(Qt::CTRL | Qt::Key_0, this), &QShortcut::activated, this, [this] { zoomText(0); });
+    connect(new TextBoxKeys(*box, *this), &TextBoxKeys::leaveRequested, this,
+            [this](bool forward) { forward ? focusNextChild() : focusPreviousChild(); });
     // The chosen suggestion goes into the edit, where the user may still correct it.
     connect(ui.suggestionList, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
@@ -147,18 +120,18 @@ void CZabrelDlg::connectControls() {
 void CZabrelDlg::onInitDialog() {
     // Window managers own the system menu here, so the about entry lives in the
     // dialog's own menu and on F1.
-    aboutAction = new QAction(ABOUT_ENTRY, this);
-    aboutAction->setObjectName(QStringLiteral("aboutAction"));
-    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    auto makeAction = [this](const QString& text, const char* name, QKeySequence key) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        return action;
+    };
+    aboutAction = makeAction(ABOUT_ENTRY, "aboutAction", Qt::Key_F1);
     connect(aboutAction, &QAction::triggered, this, &CZabrelDlg::showAbout);
-    newTextAction = new QAction(NEW_TEXT_ENTRY, this);
-    newTextAction->setObjectName(QStringLiteral("newTextAction"));
-    newTextAction->setShortcut(QKeySequence::New);
+    newTextAction = makeAction(NEW_TEXT_ENTRY, "newTextAction", QKeySequence::New);
     connect(newTextAction, &QAction::triggered, this, &CZabrelDlg::onNewText);
-    rankingAction = new QAction(RANKING_ENTRY, this);
-    rankingAction->setObjectName(QStringLiteral("rankingAction"));
+    rankingAction = makeAction(RANKING_ENTRY, "rankingAction", {});
     rankingAction->setCheckable(true);
-    ui.rankingBox->setText(RANKING_BOX);
     connect(rankingAction, &QAction::toggled, this, &CZabrelDlg::setAccurateRanking);
     connect(rankingAction, &QAction::toggled, ui.rankingBox, &QCheckBox::setChecked);
     connect(ui.rankingBox, &QCheckBox::toggled, rankingAction, &QAction::setChecked);
@@ -183,40 +156,17 @@ void CZabrelDlg::onInitDialog() {
 
     promptText = PROMPT;
     suggestionsCaption = SUGGESTIONS_CAPTION;
-    ui.checkButton->setText(CHECK_TEXT);
-    ui.changeButton->setText(CHANGE_TEXT);
-    ui.leaveButton->setText(LEAVE_TEXT);
-    ui.changeAllButton->setText(CHANGE_ALL_TEXT);
-    ui.ignoreAllButton->setText(IGNORE_ALL_TEXT);
-    ui.addButton->setText(ADD_TEXT);
-    ui.stopButton->setText(STOP_TEXT);
-    ui.openButton->setText(OPEN_TEXT);
-    ui.saveButton->setText(SAVE_TEXT);
+    ui.giveTexts();
     setWindowTitle(TITLE);
-    // After the texts, which would reset them. Alt and a Latin letter: Urdu labels have
-    // no letter that a Latin keyboard could reach.
-    giveShortcut(ui.checkButton, Qt::ALT | Qt::Key_K);
-    giveShortcut(ui.changeButton, Qt::ALT | Qt::Key_C);
-    giveShortcut(ui.leaveButton, Qt::ALT | Qt::Key_L);
-    giveShortcut(ui.stopButton, Qt::ALT | Qt::Key_S);
-    giveShortcut(ui.changeAllButton, Qt::ALT | Qt::Key_A);
-    giveShortcut(ui.ignoreAllButton, Qt::ALT | Qt::Key_I);
-    giveShortcut(ui.addButton, Qt::ALT | Qt::Key_D);
-    giveShortcut(ui.openButton, QKeySequence::Open);
-    giveShortcut(ui.saveButton, QKeySequence::Save);
     auto* saveAs = new QShortcut(QKeySequence::SaveAs, this);
     connect(saveAs, &QShortcut::activated, this, &CZabrelDlg::onSaveAs);
 
     // Nothing to change or leave until a check has found a word.
-    for (QWidget* control : {static_cast<QWidget*>(ui.changeButton),
-                             static_cast<QWidget*>(ui.changeAllButton), static_cast<QWidget*>(ui.leaveButton),
-                             static_cast<QWidget*>(ui.ignoreAllButton), static_cast<QWidget*>(ui.addButton),
-                             static_cast<QWidget*>(ui.stopButton), static_cast<QWidget*>(ui.replacementEdit)})
-        control->setEnabled(false);
+    ui.showPass(false, failure.isEmpty());
     if (!failure.isEmpty()) {
         setUpFailed = true;
+        spelling->setUsable(false);
         promptText = NO_DICTIONARY;
-        ui.checkButton->setEnabled(false);
     }
 
     refreshControls();
@@ -250,15 +200,10 @@ void CZabrelDlg::rememberWindow() {
 void CZabrelDlg::onCheck() {
     if (setUpFailed)
         return;
-    ui.checkButton->setEnabled(false);
-    for (QPushButton* button :
-         {ui.changeButton, ui.leaveButton, ui.ignoreAllButton, ui.addButton, ui.stopButton})
-        button->setEnabled(true);
-    ui.openButton->setEnabled(false);
+    ui.showPass(true, true);
     newTextAction->setEnabled(false);
     // The pass's red word is the only mark during a pass.
-    highlighter->setActive(false);
-    ui.inputBox->setReadOnly(true);
+    spelling->setActive(false);
     refreshMembers();
     walk.start(inputText.toStdU16String());
     runPass();
@@ -288,25 +233,11 @@ void CZabrelDlg::changeWord(bool everywhere) {
 void CZabrelDlg::onAdd() {
     if (!walk.isPaused())
         return;
-    if (!addToPersonalList(walk.getCurrentWord()))
+    if (!spelling->addPersonal(walk.getCurrentWord()))
         return;
     clearHighlight();
     walk.leave();
     runPass();
-}
-
-bool CZabrelDlg::addToPersonalList(const std::u16string& word) {
-    // Saved next to what other programs saved since the list was read. A save that
-    // fails is told and leaves the pass where it is; the word stays accepted here and
-    // pending, for the next save to write.
-    verdicts.clear();
-    try {
-        speller.addPersonal(speller.letters().lettersOf(word));
-    } catch (const zabrel::SessionError& ex) {
-        reportError(ADD_FAILED, QString::fromStdString(ex.what()));
-        return false;
-    }
-    return true;
 }
 
 void CZabrelDlg::setAccurateRanking(bool on) {
@@ -326,7 +257,7 @@ void CZabrelDlg::onIgnoreAll() {
         return;
     clearHighlight();
     walk.ignoreAll();
-    verdicts.clear();
+    spelling->wordsChanged();
     runPass();
 }
 
@@ -389,8 +320,7 @@ void CZabrelDlg::forgetChoices() {
     refreshMembers();
     const bool hadChoices = !speller.choices().empty();
     speller.clearChoices();
-    verdicts.clear();
-    highlighter->rehighlight();
+    spelling->wordsChanged();
     if (hadChoices)
         ui.statusLine->setText(CHOICES_CLEARED);
     else
@@ -433,78 +363,14 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
     QTextEdit* box = ui.inputBox;
     if (watched == box->viewport() && document->handleDrop(event, walk.isPaused()))
         return true;
-    if (watched == box->viewport() && event->type() == QEvent::Wheel) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (wheel->modifiers() & Qt::ControlModifier) {
-            if (wheel->angleDelta().y() != 0)
-                zoomText(wheel->angleDelta().y() > 0 ? 1 : -1);
-            return true;
-        }
-    }
-    if (watched == box && event->type() == QEvent::KeyPress) {
-        // Tab is a character in the text; Ctrl+Tab leaves the box, as in other editors.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() & Qt::ControlModifier) &&
-            (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
-            if (key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier))
-                focusPreviousChild();
-            else
-                focusNextChild();
-            return true;
-        }
-    }
     QListWidget* list = ui.suggestionList;
     if (watched == list && event->type() == QEvent::FocusIn && list->currentRow() < 0 && list->count() > 0)
         list->setCurrentRow(0);
     return QDialog::eventFilter(watched, event);
 }
 
-void CZabrelDlg::zoomText(int steps) {
-    QFont font = ui.inputBox->font();
-    const int size = steps == 0 ? this->font().pointSize() : font.pointSize() + steps;
-    font.setPointSize(std::clamp(size, MIN_TEXT_POINTS, MAX_TEXT_POINTS));
-    ui.inputBox->setFont(font);
-}
-
-bool CZabrelDlg::isMisspeltQuick(const QString& word) {
-    if (setUpFailed)
-        return false;
-    auto known = verdicts.constFind(word);
-    if (known == verdicts.constEnd()) {
-        bool wrong = false;
-        try {
-            wrong = speller.isMisspelt(word.toStdU16String());
-        } catch (const zabrel::SessionError&) {
-            // The engine failed on this word: no line, and the pass will say why.
-        }
-        // A long text has a few thousand distinct words; this only guards against
-        // a pathological one.
-        if (verdicts.size() > 200000)
-            verdicts.clear();
-        known = verdicts.insert(word, wrong);
-    }
-    return known.value();
-}
-
 QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
-    TextBoxMenuActions actions;
-    actions.isMisspelt = [this](const QString& word) { return isMisspeltQuick(word); };
-    actions.replace = [this](int start, int length, const QString& replacement) {
-        replaceText(start, length, replacement);
-    };
-    actions.ignoreAll = [this](const std::u16string& word) {
-        speller.accept(word);
-        verdicts.clear();
-        highlighter->rehighlight();
-    };
-    actions.add = [this](const std::u16string& word) {
-        if (addToPersonalList(word))
-            highlighter->rehighlight();
-    };
-    const bool withWord = !walk.isPaused() && highlighter->isActive() && !setUpFailed;
-    QMenu* menu = ::createTextBoxMenu(*ui.inputBox, pos, speller, withWord, actions);
-    dressMenu(*menu, *this);
-    return menu;
+    return spelling->createMenu(pos, !walk.isPaused());
 }
 
 QMenu* CZabrelDlg::createDialogMenu() {
@@ -515,11 +381,6 @@ QMenu* CZabrelDlg::createDialogMenu() {
     menu->addAction(aboutAction);
     dressMenu(*menu, *this);
     return menu;
-}
-
-void CZabrelDlg::giveShortcut(QPushButton* button, QKeySequence key) {
-    button->setShortcut(key);
-    button->setToolTip(key.toString(QKeySequence::NativeText));
 }
 
 void CZabrelDlg::showAbout() {
@@ -602,17 +463,9 @@ void CZabrelDlg::finishPass() {
 }
 
 void CZabrelDlg::returnToIdle() {
-    ui.checkButton->setEnabled(!setUpFailed);
-    for (QPushButton* button : {ui.changeButton, ui.changeAllButton, ui.leaveButton, ui.ignoreAllButton,
-                                ui.addButton, ui.stopButton})
-        button->setEnabled(false);
-    ui.openButton->setEnabled(true);
+    ui.showPass(false, !setUpFailed);
     newTextAction->setEnabled(true);
-    highlighter->setActive(!setUpFailed);
-    ui.suggestionList->clear();
-    ui.replacementEdit->clear();
-    ui.replacementEdit->setEnabled(false);
-    ui.inputBox->setReadOnly(false);
+    spelling->setActive(true);
 }
 
 void CZabrelDlg::reportError(const QString& sentence, const QString& detail) {

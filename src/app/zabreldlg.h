@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include <QDialog>
-#include <QHash>
 #include <QIcon>
 #include <QKeySequence>
 #include <QString>
@@ -18,7 +17,7 @@
 class QAction;
 class QKeyEvent;
 class QMenu;
-class MisspellingHighlighter;
+class TextBoxSpelling;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
 // and Change / Leave for the highlighted word. The word walk and its positions live in
@@ -53,7 +52,7 @@ public:
     ~CZabrelDlg() override;
 
     static const QString APP_NAME;
-    static QIcon applicationIcon();
+    static QIcon applicationIcon() { return ::applicationIcon(); }
 
     void setQuestionHandler(QuestionHandler handler) { document->setQuestionHandler(std::move(handler)); }
     void setFileChooser(FileChooser chooser) { document->setFileChooser(std::move(chooser)); }
@@ -111,16 +110,7 @@ private:
     void showFileName(const QString& path);
     // A new text: the last one's Ignore All and Change All no longer hold.
     void forgetChoices();
-    // Larger (1), smaller (-1) or back to the dialog's size (0).
-    void zoomText(int steps);
-    // The speller's verdict on a word without its suggestions; cached until the
-    // personal or session words change.
-    bool isMisspeltQuick(const QString& word);
-    // Adds the word's letters to the personal list and saves it; false (after telling
-    // the user) when the list cannot be read or written.
-    bool addToPersonalList(const std::u16string& word);
     void setAccurateRanking(bool on);
-    static void giveShortcut(QPushButton* button, QKeySequence key);
 
     // Data exchange: members into the controls, and the text box back into inputText.
     void refreshControls();
@@ -138,8 +128,7 @@ private:
     zabrel::WordWalk walk{speller.choices()};
     DialogControls ui;
     DocumentFile* document = nullptr;
-    MisspellingHighlighter* highlighter = nullptr;
-    QHash<QString, bool> verdicts;  // word -> misspelt
+    TextBoxSpelling* spelling = nullptr;
     QAction* aboutAction = nullptr;
     QAction* newTextAction = nullptr;
     // Suggestions by the accurate ranking; remembered between runs, and the same

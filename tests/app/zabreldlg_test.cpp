@@ -27,10 +27,12 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <utility>
 
 #include "app/dialogunits.h"
+#include "app/messageboxes.h"
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "app/zabrelapp.h"
@@ -216,6 +218,8 @@ private slots:
     void textSizeFollowsCtrlWheelAndKeys();
     void addedWordsGoToThePersonalList();
     void accurateRankingIsAChoiceTheDialogRemembers();
+    void everythingShownIsUrduAndRightToLeft();
+    void aNewTextStartsWithoutTheLastOnesChoices();
 
 private:
     QTemporaryDir dictionary;
@@ -1171,6 +1175,169 @@ void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
     QSettings stored(dataHome.path() + QStringLiteral("/Zabrel/Zabrel.conf"), QSettings::IniFormat);
     QCOMPARE(stored.value(QStringLiteral("ranking")).toString(), QStringLiteral("exact"));
     QVERIFY(!QDir(dataHome.path() + QStringLiteral("/Local AppWizard-Generated Applications")).exists());
+}
+
+namespace {
+
+bool hasLatin(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+}
+
+// What a menu says, entry by entry, without the keys after a tab, which name the
+// keyboard's own keys.
+QStringList entriesOf(const QMenu& menu) {
+    QStringList entries;
+    for (const QAction* action : menu.actions())
+        if (!action->isSeparator())
+            entries << action->text().section(u'\t', 0, 0);
+    return entries;
+}
+
+// Runs `show`, which opens a window; `look` gets it once it is up and closes it.
+void whenShown(const std::function<void()>& show, const std::function<void(QWidget&)>& look) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* shown = QApplication::activePopupWidget();
+        if (shown == nullptr)
+            shown = QApplication::activeModalWidget();
+        QVERIFY(shown != nullptr);
+        look(*shown);
+        seen = true;
+        shown->close();
+    });
+    show();
+    QVERIFY(seen);
+}
+
+}  // namespace
+
+void DialogTest::everythingShownIsUrduAndRightToLeft() {
+    // The edit menus were Qt's English, in a small Latin font, left-aligned; so were the
+    // about box, the file chooser and some messages.
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    h.box->setPlainText(KITAB_SWAPPED + u' ' + DOST);
+    auto urduMenu = [&d](const QMenu& menu, const QStringList& allowed = {}) {
+        for (const QString& entry : entriesOf(menu))
+            QVERIFY2(allowed.contains(entry) || !hasLatin(entry), qPrintable(entry));
+        QCOMPARE(menu.layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(menu.font().family(), d.font().family());
+        QCOMPARE(menu.font().pointSize(), 14);
+    };
+    QTextCursor inWord(h.box->document());
+    inWord.setPosition(2);
+    std::unique_ptr<QMenu> menu(d.createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QVERIFY(entriesOf(*menu).contains(KITAB));
+    QVERIFY(entriesOf(*menu).contains(QStringLiteral(u"سب منتخب کریں")));
+    urduMenu(*menu);
+    // The dialog's own menu: its about entry keeps the text it has always had.
+    menu.reset(d.createDialogMenu());
+    urduMenu(*menu, {QStringLiteral("&About Zabrel...")});
+    // The replacement edit's menu, as a right-click opens it.
+    h.checkText(KITAB_SWAPPED);
+    QVERIFY(h.paused());
+    whenShown([&] { emit h.replacement->customContextMenuRequested(QPoint(5, 5)); },
+              [&](QWidget& popup) {
+                  auto* shown = qobject_cast<QMenu*>(&popup);
+                  QVERIFY(shown != nullptr);
+                  urduMenu(*shown);
+                  QVERIFY(entriesOf(*shown).contains(QStringLiteral(u"چسپاں کریں")));
+              });
+    h.stop->click();
+
+    // The about box, the file chooser.
+    whenShown([&] { d.showAbout(); },
+              [](QWidget& about) {
+                  QVERIFY(!hasLatin(about.windowTitle()));
+                  QCOMPARE(about.layoutDirection(), Qt::RightToLeft);
+                  for (const QLabel* label : about.findChildren<QLabel*>())
+                      QVERIFY2(!hasLatin(label->text()), qPrintable(label->text()));
+              });
+    for (bool saving : {false, true}) {
+        whenShown([&] { QVERIFY(chooseFile(&d, saving, {}).isEmpty()); },
+                  [&](QWidget& chooser) {
+                      QCOMPARE(chooser.windowTitle(),
+                               saving ? QStringLiteral(u"متن محفوظ کریں") : QStringLiteral(u"فائل کھولیں"));
+                      QCOMPARE(chooser.layoutDirection(), Qt::RightToLeft);
+                      for (const QLabel* label : chooser.findChildren<QLabel*>())
+                          QVERIFY2(!hasLatin(label->text()), qPrintable(label->text()));
+                      for (const QPushButton* button : chooser.findChildren<QPushButton*>())
+                          QVERIFY2(!hasLatin(button->text()), qPrintable(button->text()));
+                  });
+    }
+
+    // A message: an Urdu sentence first, then the file and the system's reason.
+    h.messages.clear();
+    QVERIFY(!d.openFile(QStringLiteral("/nonexistent/letter.txt")));
+    QCOMPARE(h.messages.size(), 1);
+    const QStringList lines = h.messages[0].section(u'|', 1).split(u'\n');
+    QVERIFY2(lines.size() >= 2 && !hasLatin(lines[0]), qPrintable(h.messages[0]));
+    QCOMPARE(lines[1], QStringLiteral("/nonexistent/letter.txt"));
+}
+
+void DialogTest::aNewTextStartsWithoutTheLastOnesChoices() {
+    // Change All used to carry over: the word was replaced in the next file unasked.
+    QTemporaryDir folder;
+    Harness h;
+    CZabrelDlg& d = *h.dialog;
+    auto* changeAll = d.findChild<QPushButton*>(QStringLiteral("changeAllButton"));
+    auto* ignoreAll = d.findChild<QPushButton*>(QStringLiteral("ignoreAllButton"));
+    auto* status = d.findChild<QLabel*>(QStringLiteral("statusLine"));
+    h.checkText(KITAB_SWAPPED + u' ' + JAWAB_SWAPPED);
+    changeAll->click();
+    ignoreAll->click();
+    QVERIFY(h.idle());
+    QCOMPARE(h.box->toPlainText(), KITAB + u' ' + JAWAB_SWAPPED);
+
+    const QString path = folder.filePath(QStringLiteral("next.txt"));
+    QFile next(path);
+    QVERIFY(next.open(QIODevice::WriteOnly));
+    next.write((JAWAB_SWAPPED + u' ' + KITAB_SWAPPED).toUtf8());
+    next.close();
+    h.answers = {CZabrelDlg::Answer::Discard};
+    QVERIFY(d.openFile(path));
+    QCOMPARE(status->text(),
+             QStringLiteral(u"نیا متن: پچھلے متن کے «سب نظرانداز» اور «سب تبدیل» ختم کر دیے گئے"));
+    // Both words stop again, in the text box's underline and in a pass.
+    QCOMPARE(underlined(*h.box).size(), 2);
+    h.check->click();
+    QVERIFY(h.paused());
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 4}}));
+    ignoreAll->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{5, 9}}));
+    h.stop->click();
+
+    // A new text (Ctrl+N) asks about the unsaved one, with the reason, and forgets too.
+    typeText(h.box, DOST);
+    QGuiApplication::clipboard()->clear();
+    h.answers = {CZabrelDlg::Answer::Cancel};
+    d.onNewText();
+    QCOMPARE(
+        h.questions.value(0),
+        QStringLiteral(
+            u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ نیا متن شروع کرنے سے پہلے انہیں محفوظ کریں؟"));
+    QVERIFY(!h.box->toPlainText().isEmpty());
+    h.answers = {CZabrelDlg::Answer::Discard};
+    d.onNewText();
+    QVERIFY(h.box->toPlainText().isEmpty());
+    QVERIFY(d.currentFileName().isEmpty());
+    QCOMPARE(status->text().isEmpty(), false);
+    h.checkText(JAWAB_SWAPPED);
+    QVERIFY(h.paused());
+    h.stop->click();
+    // Opening asks as opening, not as closing.
+    typeText(h.box, DOST);
+    h.answers = {CZabrelDlg::Answer::Cancel};
+    h.chosenFile = path;
+    d.onOpen();
+    QCOMPARE(
+        h.questions.last(),
+        QStringLiteral(
+            u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ دوسری فائل کھولنے سے پہلے انہیں محفوظ کریں؟"));
+    QVERIFY(h.box->toPlainText().contains(DOST));
 }
 
 QTEST_MAIN(DialogTest)
