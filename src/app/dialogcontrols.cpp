@@ -205,8 +205,10 @@ QSize DialogControls::startSize(const QDialog& dialog) const {
     const int listRoom = LIST_ROWS * row + 2 * suggestionList->frameWidth();
     const int withList = minimum.height() - suggestionList->minimumSizeHint().height() + listRoom;
     int width = std::max(units.toPixelsX(DIALOG_WIDTH), minimum.width());
-    int height = std::max({width * DIALOG_HEIGHT / DIALOG_WIDTH, minimum.height(), withList});
+    int height = std::max(width * DIALOG_HEIGHT / DIALOG_WIDTH, minimum.height());
     width = std::max(width, height * DIALOG_WIDTH / DIALOG_HEIGHT);
+    // Taller for the list, not wider.
+    height = std::max(height, withList);
     if (const QScreen* screen = dialog.screen()) {
         const QRect room = screen->availableGeometry();
         width = std::min(width, room.width() * 9 / 10);

@@ -75,6 +75,8 @@ inline const QString ABOUT_TITLE = QStringLiteral(u"زبرل کا تعارف");
 inline const QString ABOUT_VERSION = QStringLiteral(u"زبرل، ورژن %1");
 inline const QString ABOUT_LINE = QStringLiteral(u"اردو متن کے لیے ہجے پڑتال کار");
 
+// "Edit": the submenu of Qt's edit entries under a word's suggestions.
+inline const QString EDIT_MENU = QStringLiteral(u"ترمیم");
 // Qt's edit entries: undo, redo, cut, copy, copy link, paste, delete, select all,
 // insert a control character.
 inline const QString EDIT_UNDO = QStringLiteral(u"واپس لیں");

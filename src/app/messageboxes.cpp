@@ -5,10 +5,17 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHash>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
+#include <algorithm>
 
 #include "app/dialogtexts.h"
 
@@ -82,9 +89,63 @@ QString withDetail(const QString& sentence, const QString& detail) {
     return detail.isEmpty() ? sentence + u'۔' : sentence + QStringLiteral(u"۔\n") + detail;
 }
 
+namespace {
+
+// Qt's styles draw a menu entry's text from the left even in a right-to-left menu,
+// past the shortcut column. This one leaves the style the frame, the highlight, the
+// shortcut and the submenu arrow, and puts the text against the right-hand edge,
+// clear of the check and icon column there.
+class RightAlignedMenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuItem || item == nullptr || item->direction != Qt::RightToLeft ||
+            item->menuItemType == QStyleOptionMenuItem::Separator) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionMenuItem rest(*item);
+        const QString label = item->text.section(u'\t', 0, 0);
+        rest.text = item->text.mid(label.size());
+        QProxyStyle::drawControl(element, &rest, painter, widget);
+        const int margin = item->fontMetrics.height() / 3;
+        // The check and icon column, only where the menu has checks or icons.
+        const int column = item->menuHasCheckableItems || !item->icon.isNull()
+                               ? std::max(item->maxIconWidth, margin * 2) + margin
+                               : 0;
+        const QRect room = item->rect.adjusted(margin, 0, -(column + 2 * margin), 0);
+        const bool enabled = item->state & State_Enabled;
+        const bool selected = item->state & State_Selected;
+        painter->save();
+        painter->setFont(item->font);
+        painter->setPen(
+            item->palette.color(enabled ? QPalette::Active : QPalette::Disabled,
+                                selected && enabled ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(room, Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter | Qt::TextSingleLine,
+                          label);
+        painter->restore();
+    }
+};
+
+QStyle* rightAlignedMenuStyle() {
+    // One for the application, made on first use from the style it runs with.
+    static QPointer<QStyle> style;
+    if (style.isNull()) {
+        style = new RightAlignedMenuStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(qApp);
+    }
+    return style.data();
+}
+
+}  // namespace
+
 void dressMenu(QMenu& menu, const QWidget& owner) {
     menu.setFont(owner.font());
     menu.setLayoutDirection(Qt::RightToLeft);
+    menu.setStyle(rightAlignedMenuStyle());
     // By object name where Qt gives one (the text box), else by the English text.
     static const QHash<QString, QString> urdu = {
         {QStringLiteral("edit-undo"), EDIT_UNDO},
@@ -122,6 +183,14 @@ void dressMenu(QMenu& menu, const QWidget& owner) {
         if (QMenu* submenu = action->menu())
             dressMenu(*submenu, owner);
     }
+    // The style measures an entry by its advance, which falls short of the shaped
+    // Naskh text, and would cut the longest one in the middle.
+    const QFontMetrics metrics(menu.font());
+    int widest = 0;
+    for (const QAction* action : menu.actions())
+        widest = std::max(widest, metrics.boundingRect(action->text().section(u'\t', 0, 0)).width() +
+                                      metrics.boundingRect(action->text().section(u'\t', 1)).width());
+    menu.setMinimumWidth(widest + 3 * metrics.height());
 }
 
 QString chooseFile(QWidget* parent, bool saving, const QString& current) {

@@ -15,7 +15,9 @@
 
 namespace {
 
-constexpr std::size_t MENU_SUGGESTIONS = 8;
+// The Naskh face's lines are tall: with more, the menu would not fit a laptop's screen
+// in one column. The dialog's list has the rest.
+constexpr std::size_t MENU_SUGGESTIONS = 5;
 // A long text has a few thousand distinct words; this only guards against a
 // pathological one.
 constexpr qsizetype MAX_VERDICTS = 200000;
@@ -92,6 +94,12 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
     dressMenu(*menu, parent);
     if (!withWord || !usable || !highlighter->isActive())
         return menu;
+    addWordEntries(*menu, pos);
+    dressMenu(*menu, parent);
+    return menu;
+}
+
+void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
     // The word under the mouse, or the one just before it when the click was past a
     // word's end, cut as the pass cuts words.
     const QTextCursor at = box.cursorForPosition(pos);
@@ -105,10 +113,10 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
         if (found == nullptr && !word.foreign && word.start <= click && click <= word.start + word.length)
             found = &word;
     if (found == nullptr)
-        return menu;
+        return;
     const std::u16string word = units.substr(found->start, found->length);
     if (!isMisspelt(QString::fromStdU16String(word)))
-        return menu;
+        return;
 
     const int wordStart = block.position() + static_cast<int>(found->start);
     const int wordLength = static_cast<int>(found->length);
@@ -119,35 +127,39 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
         // The engine failed on this word: offer what the menu has anyway.
         suggestions.clear();
     }
-    QAction* before = menu->actions().value(0);
+    // The edit entries move into a submenu of their own, below the word's.
+    auto* edit = new QMenu(EDIT_MENU, &menu);
+    edit->addActions(menu.actions());
+    for (QAction* action : edit->actions())
+        menu.removeAction(action);
     QList<QAction*> added;
     for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
         const QString suggestion = QString::fromStdU16String(suggestions[i]);
-        auto* action = new QAction(suggestion, menu);
+        auto* action = new QAction(suggestion, &menu);
         connect(action, &QAction::triggered, this,
                 [this, wordStart, wordLength, suggestion] { replace(wordStart, wordLength, suggestion); });
         added << action;
     }
     if (added.isEmpty()) {
-        auto* none = new QAction(NO_SUGGESTIONS, menu);
+        auto* none = new QAction(NO_SUGGESTIONS, &menu);
         none->setEnabled(false);
         added << none;
     }
-    auto* ignore = new QAction(IGNORE_ALL_TEXT, menu);
+    auto* ignore = new QAction(IGNORE_ALL_TEXT, &menu);
     ignore->setObjectName(QStringLiteral("ignoreAllAction"));
     connect(ignore, &QAction::triggered, this, [this, word] {
         speller.accept(word);
         wordsChanged();
     });
     added << ignore;
-    auto* add = new QAction(ADD_TEXT, menu);
+    auto* add = new QAction(ADD_TEXT, &menu);
     add->setObjectName(QStringLiteral("addAction"));
     connect(add, &QAction::triggered, this, [this, word] {
         if (addPersonal(word))
             wordsChanged();
     });
     added << add;
-    menu->insertActions(before, added);
-    menu->insertSeparator(before);
-    return menu;
+    menu.addActions(added);
+    menu.addSeparator();
+    menu.addMenu(edit)->setObjectName(QStringLiteral("editMenu"));
 }

@@ -52,6 +52,9 @@ public:
     QMenu* createMenu(const QPoint& pos, bool withWord);
 
 private:
+    // A misspelt word's suggestions, Ignore All and Add, when the point is on one.
+    void addWordEntries(QMenu& menu, const QPoint& pos);
+
     QTextEdit& box;
     zabrel::SpellerSession& speller;
     Replacer replace;

@@ -6,7 +6,7 @@
 //       when there is none) and reports the time taken.
 //   zabrel-drive [--dictionary DIR] --screenshots DIR
 //       saves the picture series of the README (start, a pause, the completion message,
-//       a larger window). Needs a real display with a window manager, so that the title
+//       a larger window, the right-click menu). Needs a real display with a window manager, so that the title
 //       bar is in the pictures; the pictures are taken from the screen.
 //   zabrel-drive [--dictionary DIR] --figures [--eval DIR]
 //       builds a 5,320-word text with 300 misspellings (15 distinct ones, 20 times each)
@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
@@ -128,6 +129,8 @@ bool shoot(CZabrelDlg& dialog, const QString& path) {
     QRect area = dialog.frameGeometry();
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != &dialog)
         area = area.united(modal->frameGeometry());
+    if (QWidget* popup = QApplication::activePopupWidget())
+        area = area.united(popup->frameGeometry());
     const QPixmap screen = dialog.screen()->grabWindow(0);
     const qreal scale = screen.devicePixelRatio();
     const QPixmap picture =
@@ -180,6 +183,26 @@ int takeScreenshots(const QString& folder) {
     dialog.move(room.topLeft() + QPoint(20, 20));
     c.box->append(SAMPLE);
     ok = ok && shoot(dialog, folder + QStringLiteral("/04-resized.png"));
+
+    // The right-click menu on an underlined word, in Urdu as the rest.
+    const int at = c.box->toPlainText().indexOf(QStringLiteral(u"کتبا"));
+    QTextCursor word(c.box->document());
+    word.setPosition(at + 1);
+    const QPoint point = c.box->cursorRect(word).center();
+    bool shotMenu = false;
+    std::function<void()> whenPopup;
+    whenPopup = [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr) {
+            QTimer::singleShot(50, whenPopup);
+            return;
+        }
+        shotMenu = shoot(dialog, folder + QStringLiteral("/05-menu.png"));
+        popup->close();
+    };
+    QTimer::singleShot(50, whenPopup);
+    emit c.box->customContextMenuRequested(point);
+    ok = ok && shotMenu;
     return ok ? 0 : 1;
 }
 
