@@ -130,9 +130,8 @@ void zabrel_close(zabrel_dictionary* dictionary) {
 }
 
 int zabrel_check(zabrel_dictionary* dictionary, const char* word, size_t length) {
-    return onDictionary(dictionary, -1, [&](zabrel::Dictionary& urdu) {
-        return urdu.check(wordOf(word, length)) ? 1 : 0;
-    });
+    return onDictionary(dictionary, -1,
+                        [&](zabrel::Dictionary& urdu) { return urdu.check(wordOf(word, length)) ? 1 : 0; });
 }
 
 char** zabrel_suggest(zabrel_dictionary* dictionary, const char* word, size_t length, size_t* count) {
@@ -146,14 +145,14 @@ char** zabrel_suggest(zabrel_dictionary* dictionary, const char* word, size_t le
 int zabrel_set_ranking(zabrel_dictionary* dictionary, int ranking) {
     return onDictionary(dictionary, -1, [&](zabrel::Dictionary& urdu) {
         switch (ranking) {
-        case ZABREL_RANKING_EXACT:
-            urdu.setRanking(zabrel::Dictionary::Ranking::Exact);
-            return 0;
-        case ZABREL_RANKING_ACCURATE:
-            urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
-            return 0;
-        default:
-            throw zabrel::Error("zabrel: no ranking numbered " + std::to_string(ranking));
+            case ZABREL_RANKING_EXACT:
+                urdu.setRanking(zabrel::Dictionary::Ranking::Exact);
+                return 0;
+            case ZABREL_RANKING_ACCURATE:
+                urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+                return 0;
+            default:
+                throw zabrel::Error("zabrel: no ranking numbered " + std::to_string(ranking));
         }
     });
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/sample.h"
 #include "support/dictionary.h"
 #include "support/testsupport.h"
 #include "zabrel/zabrel.h"
@@ -20,17 +21,6 @@ extern "C" int c_client_first_suggestion(const char* folder, const char* word, c
 using namespace zabrel::test;
 
 namespace {
-
-const std::string BAT = "\u0628\u0627\u062A";
-const std::string BAAT = "\u0628\u0627\u0627\u062A";
-const std::string KAM = "\u06A9\u0627\u0645";
-
-DictionaryContents contents() {
-    DictionaryContents dict;
-    dict.alphabet = urduLetters();
-    dict.words = {{u"\u0628\u0627\u062A", 50}, {u"\u0628\u0627\u0631", 30}, {u"\u06A9\u0627\u0645", 20}};
-    return dict;
-}
 
 int check(zabrel_dictionary* urdu, const std::string& word) {
     return zabrel_check(urdu, word.data(), word.size());
@@ -66,7 +56,7 @@ using Handle = std::unique_ptr<zabrel_dictionary, Closer>;
 
 TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     char* error = reinterpret_cast<char*>(1);
     Handle urdu(zabrel_open(folder.path().string().c_str(), &error));
     ASSERT_NE(urdu, nullptr);
@@ -99,15 +89,17 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
 
     // The header is C: a C program opens, suggests and frees.
     char first[64] = "";
-    EXPECT_EQ(c_client_first_suggestion(folder.path().string().c_str(), BAAT.c_str(), first, sizeof first), 0);
+    EXPECT_EQ(c_client_first_suggestion(folder.path().string().c_str(), BAAT.c_str(), first, sizeof first),
+              0);
     EXPECT_EQ(std::string(first), BAT);
-    EXPECT_EQ(c_client_first_suggestion(folder.file("nothing").c_str(), BAAT.c_str(), first, sizeof first), -1);
+    EXPECT_EQ(c_client_first_suggestion(folder.file("nothing").c_str(), BAAT.c_str(), first, sizeof first),
+              -1);
     EXPECT_EQ(std::string(first).rfind("open: zabrel: ", 0), 0U) << first;
 }
 
 TEST(ZabrelC, failures_are_return_values_with_a_message_and_nothing_escapes) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     // A failed open has its own message, which the caller frees; or none, if unasked.
     char* error = nullptr;
     EXPECT_EQ(zabrel_open(folder.file("nothing").c_str(), &error), nullptr);
@@ -167,7 +159,7 @@ TEST(ZabrelC, failures_are_return_values_with_a_message_and_nothing_escapes) {
 
 TEST(ZabrelC, personal_and_session_words_and_the_warnings_of_a_bad_list) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     const std::string list = folder.file("mine.txt");
     // A list with a line that is not UTF-8: skipped, and said once in the warnings.
     std::ofstream(list, std::ios::binary) << KAM << "\u06CC\n\xFF\xFE\n";
