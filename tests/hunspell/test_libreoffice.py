@@ -11,38 +11,14 @@ except under CI, where that is a failure.
 """
 
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
-SKIP = 77
-CONNECT_SECONDS = 120
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import office  # noqa: E402
+
 WORD, MISSPELT, MEANT = "کتاب", "ابادی", "آبادی"
-
-
-def missing(what):
-    if os.environ.get("CI"):
-        print(f"libreoffice: {what} missing (scripts/install-deps installs it)", file=sys.stderr)
-        return 1
-    print(f"libreoffice: {what} missing; skipped (scripts/install-deps installs it)")
-    return SKIP
-
-
-def connect(uno, pipe, office):
-    local = uno.getComponentContext()
-    resolver = local.ServiceManager.createInstanceWithContext(
-        "com.sun.star.bridge.UnoUrlResolver", local)
-    deadline = time.monotonic() + CONNECT_SECONDS
-    while True:
-        try:
-            return resolver.resolve(f"uno:pipe,name={pipe};urp;StarOffice.ComponentContext")
-        except Exception:
-            if office.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError(f"soffice did not answer on pipe {pipe} "
-                                   f"(exit status {office.poll()})")
-            time.sleep(0.5)
 
 
 def check(uno, context):
@@ -72,13 +48,9 @@ def check(uno, context):
 
 
 def main(cmake, build):
-    office_program = shutil.which("soffice")
-    if office_program is None:
-        return missing("LibreOffice (soffice)")
-    try:
-        import uno
-    except ImportError:
-        return missing(f"the LibreOffice Python bridge (python3-uno for {sys.executable})")
+    status = office.absent("libreoffice")
+    if status is not None:
+        return status
     with tempfile.TemporaryDirectory() as tmp:
         prefix = os.path.join(tmp, "prefix")
         subprocess.run([cmake, "--install", build, "--prefix", prefix], check=True,
@@ -87,26 +59,10 @@ def main(cmake, build):
         if not os.path.isfile(os.path.join(dictionaries, "ur_PK.dic")):
             print("libreoffice: ur_PK.dic not installed to share/hunspell", file=sys.stderr)
             return 1
-        profile = os.path.join(tmp, "profile")
-        pipe = f"zabrel_libreoffice_{os.getpid()}"
         env = dict(os.environ, DICPATH=dictionaries, HOME=os.path.join(tmp, "home"))
-        office = subprocess.Popen(
-            [office_program, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-             f"-env:UserInstallation=file://{profile}", f"--accept=pipe,name={pipe};urp;"],
-            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        try:
-            context = connect(uno, pipe, office)
-            failures = check(uno, context)
-            try:
-                context.ServiceManager.createInstanceWithContext(
-                    "com.sun.star.frame.Desktop", context).terminate()
-            except Exception:
-                pass  # the bridge goes down with the office
-            office.wait(timeout=60)
-        finally:
-            if office.poll() is None:
-                office.kill()
-                office.wait()
+        with office.Office(os.path.join(tmp, "profile"), env, os.path.join(tmp, "soffice.log")) as soffice:
+            failures = check(soffice.uno, soffice.context)
+            soffice.stop()
     for failure in failures:
         print(f"libreoffice: {failure}", file=sys.stderr)
     if not failures:

@@ -16,7 +16,7 @@ mv "$work/first" "$work/moved"
 prefix=$work/moved
 lib=$(dirname "$(find "$prefix" -name 'libzabrel.so.0' | head -1)")
 [ -n "$lib" ] || fail "libzabrel.so.0 not installed"
-for file in bin/zabrel-check include/zabrel/zabrel.h share/zabrel/urdu/config.ini \
+for file in bin/zabrel-check include/zabrel/zabrel.h include/zabrel/zabrel_c.h share/zabrel/urdu/config.ini \
             share/zabrel/urdu/wordlist.txt share/man/man1/zabrel-check.1 \
             share/hunspell/ur_PK.dic share/hunspell/ur_PK.aff share/hunspell/ur_IN.dic share/hunspell/ur_IN.aff; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
@@ -104,5 +104,29 @@ export PKG_CONFIG_PATH=$lib/pkgconfig
 g++ -std=c++20 "$work/consumer/main.cpp" -o "$work/consumer/by-pkg-config" $(pkg-config --cflags --libs zabrel) \
   -Wl,-rpath,"$(pkg-config --variable=libdir zabrel)"
 [ "$("$work/consumer/by-pkg-config" "$work/dict" "$word" | cut -d' ' -f1)" = correct ] || fail "the pkg-config consumer"
+# And one in C, through the C API.
+cat >"$work/consumer/main.c" <<'C'
+#include <zabrel/zabrel_c.h>
+#include <stdio.h>
+#include <string.h>
+int main(int argc, char** argv) {
+    char* error = NULL;
+    zabrel_dictionary* urdu = argc == 3 ? zabrel_open(argv[1], &error) : NULL;
+    if (urdu == NULL) {
+        printf("error: %s\n", error != NULL ? error : "usage: DIR WORD");
+        zabrel_string_free(error);
+        return 1;
+    }
+    int correct = zabrel_check(urdu, argv[2], strlen(argv[2]));
+    zabrel_close(urdu);
+    return correct == 1 ? 0 : 3;
+}
+C
+cc -std=c99 -Wall -Werror "$work/consumer/main.c" -o "$work/consumer/in-c" $(pkg-config --cflags --libs zabrel) \
+  -Wl,-rpath,"$(pkg-config --variable=libdir zabrel)"
+"$work/consumer/in-c" "$work/dict" "$word" || fail "the C consumer rejects $word"
+status=0
+"$work/consumer/in-c" "$work/dict" "$misspelt" || status=$?
+[ "$status" = 3 ] || fail "the C consumer answers $status for $misspelt"
 [ ! -e "$work/elsewhere/config.ini" ] || fail "something was written to the current directory"
 echo "install: 1 passed, 0 failed"

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <thread>
 
+#include "lib/sample.h"
 #include "support/dictionary.h"
 #include "support/testsupport.h"
 #include "zabrel/zabrel.h"
@@ -17,26 +18,10 @@
 using namespace zabrel::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-// ب ا ت and friends, from the test dictionary's letters.
-const std::string BAT = "\u0628\u0627\u062A";         // a word of the list
-const std::string BAAT = "\u0628\u0627\u0627\u062A";  // one letter too many
-const std::string KAM = "\u06A9\u0627\u0645";
-
-DictionaryContents contents() {
-    DictionaryContents dict;
-    dict.alphabet = urduLetters();
-    dict.words = {{u"\u0628\u0627\u062A", 50}, {u"\u0628\u0627\u0631", 30}, {u"\u06A9\u0627\u0645", 20}};
-    return dict;
-}
-
-}  // namespace
-
 TEST(ZabrelLibrary, a_folder_by_path_checks_and_suggests_in_utf8_and_utf16_from_anywhere) {
     TempDir folder;
     TempDir elsewhere;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     CurrentDir here(elsewhere.path());
     for (const char* run : {"first", "later"}) {
         zabrel::Dictionary urdu(folder.path().string());
@@ -65,7 +50,7 @@ TEST(ZabrelLibrary, a_folder_by_path_checks_and_suggests_in_utf8_and_utf16_from_
 
 TEST(ZabrelLibrary, personal_and_session_words_are_accepted_and_the_personal_ones_kept) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     const std::string list = folder.file("mine.txt");
     {
         zabrel::Dictionary urdu(folder.path().string());
@@ -91,7 +76,7 @@ TEST(ZabrelLibrary, personal_and_session_words_are_accepted_and_the_personal_one
 
 TEST(ZabrelLibrary, additions_go_to_the_default_list_and_a_moved_from_dictionary_raises) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     const char* saved = std::getenv("XDG_DATA_HOME");
     const std::string previous = saved != nullptr ? saved : "";
     ::setenv("XDG_DATA_HOME", folder.file("data").c_str(), 1);
@@ -116,7 +101,7 @@ TEST(ZabrelLibrary, additions_go_to_the_default_list_and_a_moved_from_dictionary
 
 TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     zabrel::Dictionary urdu(folder.path().string());
     const std::vector<std::string> words = {BAAT, "\u0628\u0627", "\u06A9\u0627\u0645\u0627",
                                             "\u0628\u0631\u0627\u062A"};
@@ -138,7 +123,7 @@ TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
 
 TEST(ZabrelLibrary, the_accurate_ranking_is_opt_in_and_offers_words_run_together) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     zabrel::Dictionary urdu(folder.path().string());
     const std::string joined = BAT + KAM;
     const std::vector<std::string> exact = urdu.suggest(joined);
