@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "session/spellersession.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -191,6 +192,131 @@ bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16s
         return true;
     }
     return false;
+}
+
+void SpellerSession::setContext(bool on) {
+    guarded([&] {
+        if (on && model.empty()) {
+            if (!checker || !isOpen())
+                throw SessionError("no dictionary is open");
+            const std::string& path = checker->contextModelPath();
+            if (path.empty())
+                throw SessionError("this dictionary has no context model (contextModelFilePath in config.ini)");
+            model.load(path);
+        }
+        if (on)
+            setRanking(Ranking::Accurate);
+        contextOn = on;
+    });
+}
+
+void SpellerSession::setContextWeights(float weight, float association, float margin) {
+    contextRanking.setWeights(weight, association);
+    slipMargin = margin;
+}
+
+int32_t SpellerSession::frequency(const std::u16string& word) {
+    return checker->frequencyOf(word);
+}
+
+void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+                                   std::vector<std::u16string>& suggestions) {
+    if (suggestions.size() < 2 || (left.empty() && right.empty()))
+        return;
+    // The Urdu letter forms of the word itself stay first: they are no guess.
+    const std::u16string misspelt(word);
+    const std::size_t fixed = !correctUrduForms(word).empty() ? 1 : 0;
+    std::vector<ContextRanking::Scored> scored;
+    for (std::size_t i = fixed; i < suggestions.size(); ++i)
+        scored.push_back({suggestions[i], checker->accurateScore(misspelt, suggestions[i])});
+    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
+    if (!contextRanking.rerank(left, right, scored, lexicon))
+        return;
+    for (std::size_t i = fixed; i < suggestions.size(); ++i)
+        suggestions[i] = std::move(scored[i - fixed].word);
+}
+
+bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+                                  std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    if ((left.empty() && right.empty()) || heldAsOurs(word))
+        return false;
+    const std::u16string own(word);
+    std::vector<std::u16string> near;
+    model.nearWords(own, near);
+    if (near.empty())
+        return false;
+    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
+    const float weight = contextRanking.contextWeight();
+    const float ownFit = contextRanking.fit(left, own, right, lexicon);
+    const float ownCost = checker->accurateScore(own, own) - weight * ownFit;
+    std::vector<ContextRanking::Scored> better;
+    for (const std::u16string& other : near) {
+        const float fit = contextRanking.fit(left, other, right, lexicon);
+        if (fit <= ownFit)
+            continue;
+        const float cost = checker->accurateScore(own, other) - weight * fit;
+        if (ownCost - cost > slipMargin)
+            better.push_back({other, cost});
+    }
+    std::stable_sort(better.begin(), better.end(),
+                     [](const ContextRanking::Scored& a, const ContextRanking::Scored& b) { return a.score < b.score; });
+    for (ContextRanking::Scored& s : better)
+        suggestions.push_back(std::move(s.word));
+    return !suggestions.empty();
+}
+
+namespace {
+
+bool endsSentence(std::u16string_view gap) {
+    return gap.find_first_of(u".!?\n\r\u06D4\u061F") != std::u16string_view::npos;
+}
+
+}  // namespace
+
+void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans) {
+    spans.clear();
+    cutLine(text, letters(), textWords);
+    const bool ranked = contextOn && checker && isOpen();
+    // The words beside each word, when nothing ends a sentence between them; the left
+    // one as corrected, so that a run of slips is read as it will stand.
+    std::vector<std::u16string> written;
+    written.reserve(textWords.size());
+    for (const LineWord& w : textWords)
+        written.emplace_back(text.substr(w.start, w.length));
+    const auto joined = [&](std::size_t a, std::size_t b) {
+        const LineWord& x = textWords[a];
+        const LineWord& y = textWords[b];
+        return !x.foreign && !y.foreign && !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
+    };
+    std::u16string left;
+    std::vector<std::u16string> suggestions;
+    for (std::size_t i = 0; i < textWords.size(); ++i) {
+        const LineWord& w = textWords[i];
+        if (w.foreign) {
+            left.clear();
+            continue;
+        }
+        const std::u16string_view right =
+            ranked && i + 1 < textWords.size() && joined(i, i + 1) ? std::u16string_view(written[i + 1])
+                                                                   : std::u16string_view();
+        const std::u16string_view before = ranked && i > 0 && joined(i - 1, i) ? std::u16string_view(left)
+                                                                               : std::u16string_view();
+        TextSpan span{w.start, w.length, {}, TextSpan::Kind::Misspelt};
+        if (check(written[i], suggestions)) {
+            if (ranked)
+                rankInContext(written[i], before, right, suggestions);
+        } else if (!(ranked && realWords && realWordSlip(written[i], before, right, suggestions))) {
+            left = written[i];
+            continue;
+        } else {
+            span.kind = TextSpan::Kind::RealWord;
+        }
+        left = suggestions.empty() ? written[i] : suggestions.front();
+        span.suggestions = std::move(suggestions);
+        spans.push_back(std::move(span));
+        suggestions = {};
+    }
 }
 
 void SpellerSession::accept(std::u16string_view word) {
