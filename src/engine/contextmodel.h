@@ -54,7 +54,7 @@ class ContextRanking {
 public:
     // Fitted by scripts/context-folds on the development tweets (held-out folds).
     static constexpr float WEIGHT = 1.0f;
-    static constexpr float ASSOCIATION = 20.0f;
+    static constexpr float ASSOCIATION = 30.0f;
 
     struct Scored {
         std::u16string word;

@@ -236,6 +236,10 @@ void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view
         suggestions[i] = std::move(scored[i - fixed].word);
 }
 
+namespace {
+void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near);
+}  // namespace
+
 bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                                   std::vector<std::u16string>& suggestions) {
     suggestions.clear();
@@ -244,6 +248,7 @@ bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view 
     const std::u16string own(word);
     std::vector<std::u16string> near;
     model.nearWords(own, near);
+    addInflections(own, model, near);
     if (near.empty())
         return false;
     const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
@@ -267,6 +272,23 @@ bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view 
 }
 
 namespace {
+
+// Endings that Urdu words change for agreement (کا کی کے, ہے ہیں, اچھا اچھے): a
+// writer who gets one wrong writes another real word, seldom one edit away.
+constexpr std::u16string_view ENDINGS[] = {u"\u0627", u"\u06D2", u"\u06CC", u"\u06CC\u06BA", u"\u0648\u06BA"};
+
+void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near) {
+    for (std::u16string_view ending : ENDINGS) {
+        if (word.size() <= ending.size() || !std::u16string_view(word).ends_with(ending))
+            continue;
+        const std::u16string stem = word.substr(0, word.size() - ending.size());
+        for (std::u16string_view other : ENDINGS) {
+            const std::u16string form = stem + std::u16string(other);
+            if (other != ending && model.knows(form) && std::find(near.begin(), near.end(), form) == near.end())
+                near.push_back(form);
+        }
+    }
+}
 
 bool endsSentence(std::u16string_view gap) {
     return gap.find_first_of(u".!?\n\r\u06D4\u061F") != std::u16string_view::npos;
