@@ -48,7 +48,7 @@ struct Settings {
     Ranking ranking = Ranking::Exact;
     bool context = false;
     bool realWordSlips = false;
-    std::optional<std::array<float, 3>> contextWeights;
+    std::optional<std::array<float, 4>> contextWeights;
     std::string dictionary;
     fs::path personal;
     std::vector<std::string> files;
@@ -90,8 +90,9 @@ void printHelp() {
         "                     is the context; implies --ranking=accurate)\n"
         "      --real-word-slips  with --context, also flag correct words whose\n"
         "                     neighbours strongly want a word one slip away\n"
-        "      --context-weights=W,A,M  the context's weight, association and slip\n"
-        "                     margin, for tuning (default %g,%g,%g)\n"
+        "      --context-weights=W,A,M[,J]  the context's weight, association, slip\n"
+        "                     margin and run-together evidence (negative: off), for\n"
+        "                     tuning (default %g,%g,%g,%g)\n"
         "  -h, --help         show this help and exit\n"
         "      --version      show the version and exit\n"
         "  -v, -vv            print the ispell version line, as editors ask for it\n"
@@ -122,6 +123,7 @@ void printHelp() {
         "     could not be read or saved, or the dictionary could not be loaded\n",
         PROGRAM, TextReport::DEFAULT_SUGGESTIONS, static_cast<double>(ContextRanking::WEIGHT),
         static_cast<double>(ContextRanking::ASSOCIATION), static_cast<double>(SpellerSession::SLIP_MARGIN),
+        static_cast<double>(SpellerSession::JOIN_EVIDENCE),
         PROGRAM, PROGRAM, PROGRAM, PROGRAM);
 }
 
@@ -186,11 +188,13 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                 settings.realWordSlips = true;
                 break;
             case OPT_WEIGHTS: {
-                std::array<float, 3> weights{};
+                std::array<float, 4> weights{0, 0, 0, SpellerSession::JOIN_EVIDENCE};
                 char end = 0;
-                if (std::sscanf(optarg, "%f,%f,%f%c", &weights[0], &weights[1], &weights[2], &end) != 3) {
-                    std::fprintf(stderr, "%s: --context-weights must be three numbers W,A,M, not %s\n", PROGRAM,
-                                 optarg);
+                const int read =
+                    std::sscanf(optarg, "%f,%f,%f,%f%c", &weights[0], &weights[1], &weights[2], &weights[3], &end);
+                if (read != 3 && read != 4) {
+                    std::fprintf(stderr, "%s: --context-weights must be three or four numbers W,A,M[,J], not %s\n",
+                                 PROGRAM, optarg);
                     return EXIT_TROUBLE;
                 }
                 settings.contextWeights = weights;
@@ -262,9 +266,11 @@ bool startSpeller(const Settings& settings, SpellerSession& speller) {
         if (ready && (settings.context || settings.realWordSlips)) {
             speller.setContext(true);
             speller.setRealWordSlips(settings.realWordSlips);
-            if (settings.contextWeights)
+            if (settings.contextWeights) {
                 speller.setContextWeights((*settings.contextWeights)[0], (*settings.contextWeights)[1],
                                           (*settings.contextWeights)[2]);
+                speller.setRunTogether((*settings.contextWeights)[3]);
+            }
         }
         if (ready)
             return true;

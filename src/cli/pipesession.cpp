@@ -119,10 +119,10 @@ void PipeSession::endLine(std::string& out) {
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
     cutLine(line, speller.letters(), words);
     // With the context the line is checked as a whole; an editor replaces one word at
-    // a time, so two words offered joined are answered word by word.
+    // a time, so a broken word is answered piece by piece.
     const bool whole = speller.context();
     if (whole)
-        speller.checkText(line, spans);
+        speller.checkText(line, spans, SpellerSession::Joins::WordByWord);
     auto span = spans.begin();
     for (const LineWord& found : words) {
         if (found.foreign) {
@@ -135,11 +135,9 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
         if (whole) {
             while (span != spans.end() && span->start < found.start)
                 ++span;
-            if (span != spans.end() && span->start == found.start && span->kind != TextSpan::Kind::Broken) {
+            if (span != spans.end() && span->start == found.start) {
                 misspelt = true;
                 suggestions = span->suggestions;
-            } else if (span != spans.end() && span->start == found.start) {
-                misspelt = speller.check(token, suggestions);
             }
         } else {
             misspelt = speller.check(token, suggestions);

@@ -2,6 +2,7 @@
 #include "session/spellersession.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -236,6 +237,28 @@ void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view
         suggestions[i] = std::move(scored[i - fixed].word);
 }
 
+bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    if (joinEvidence < 0.0f || word.size() < 3 || heldAsOurs(word))
+        return false;
+    // ln count(pair) − ln f(word) with the pair's count taken as e^evidence / rank:
+    // the cut whose pair is commonest.
+    const double joined = std::log(static_cast<double>(std::max(frequency(word), 1)));
+    uint32_t best = 0;
+    std::size_t bestCut = 0;
+    for (std::size_t cut = 1; cut < word.size(); ++cut) {
+        const uint32_t place = model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
+        if (place != 0 && (best == 0 || place < best)) {
+            best = place;
+            bestCut = cut;
+        }
+    }
+    if (best == 0 || joinEvidence - std::log(static_cast<double>(best)) - joined <= 0.0)
+        return false;
+    suggestions.push_back(word.substr(0, bestCut) + u' ' + word.substr(bestCut));
+    return true;
+}
+
 namespace {
 void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near);
 }  // namespace
@@ -296,48 +319,74 @@ bool endsSentence(std::u16string_view gap) {
 
 }  // namespace
 
-void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans) {
+void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) {
     spans.clear();
     cutLine(text, letters(), textWords);
     const bool ranked = contextOn && checker && isOpen();
-    // The words beside each word, when nothing ends a sentence between them; the left
-    // one as corrected, so that a run of slips is read as it will stand.
-    std::vector<std::u16string> written;
-    written.reserve(textWords.size());
-    for (const LineWord& w : textWords)
-        written.emplace_back(text.substr(w.start, w.length));
-    const auto joined = [&](std::size_t a, std::size_t b) {
+    const std::size_t n = textWords.size();
+    std::vector<std::u16string> written(n);
+    std::vector<std::vector<std::u16string>> suggestions(n);
+    std::vector<char> misspelt(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        written[i] = text.substr(textWords[i].start, textWords[i].length);
+        if (!textWords[i].foreign)
+            misspelt[i] = check(written[i], suggestions[i]);
+    }
+    // Words are neighbours when nothing ends a sentence between them. A misspelt
+    // neighbour counts as it will read corrected: the left one as its context made
+    // it, the right one by its own first suggestion.
+    const auto joined = [&](std::size_t a) {
         const LineWord& x = textWords[a];
-        const LineWord& y = textWords[b];
-        return !x.foreign && !y.foreign && !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
+        const LineWord& y = textWords[a + 1];
+        return !x.foreign && !y.foreign &&
+               !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
     };
-    std::u16string left;
-    std::vector<std::u16string> suggestions;
-    for (std::size_t i = 0; i < textWords.size(); ++i) {
-        const LineWord& w = textWords[i];
-        if (w.foreign) {
-            left.clear();
+    const auto reads = [&](std::size_t i, bool lastPart) {
+        std::u16string_view word = misspelt[i] && !suggestions[i].empty() ? suggestions[i].front() : written[i];
+        const std::size_t space = word.find(u' ');
+        if (space != std::u16string_view::npos)
+            word = lastPart ? word.substr(space + 1) : word.substr(0, space);
+        return word;
+    };
+    // A word broken in two (ا چھے, خوب صورتی): a piece that is no word beside one it
+    // makes a lexicon word with, nothing but a blank or ZWNJ between.
+    const auto brokenWith = [&](std::size_t i) {
+        if (!ranked || joins != Joins::Offer || i + 1 >= n || !(misspelt[i] || misspelt[i + 1]) ||
+            textWords[i].foreign || textWords[i + 1].foreign)
+            return std::u16string();
+        const std::size_t end = textWords[i].start + textWords[i].length;
+        const std::u16string_view gap = text.substr(end, textWords[i + 1].start - end);
+        if (gap.empty() || gap.size() > 2 || gap.find_first_not_of(u" \u200C") != std::u16string_view::npos)
+            return std::u16string();
+        const std::u16string join = written[i] + written[i + 1];
+        return !heldAsOurs(join) && guarded([&] { return checker->accepts(join); }) ? join : std::u16string();
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (textWords[i].foreign)
+            continue;
+        if (std::u16string join = brokenWith(i); !join.empty()) {
+            const std::size_t start = textWords[i].start;
+            spans.push_back({start, textWords[i + 1].start + textWords[i + 1].length - start, {join},
+                             TextSpan::Kind::Broken});
+            misspelt[i] = misspelt[i + 1] = 1;
+            suggestions[i] = suggestions[i + 1] = {std::move(join)};
+            ++i;
             continue;
         }
-        const std::u16string_view right =
-            ranked && i + 1 < textWords.size() && joined(i, i + 1) ? std::u16string_view(written[i + 1])
-                                                                   : std::u16string_view();
-        const std::u16string_view before = ranked && i > 0 && joined(i - 1, i) ? std::u16string_view(left)
-                                                                               : std::u16string_view();
-        TextSpan span{w.start, w.length, {}, TextSpan::Kind::Misspelt};
-        if (check(written[i], suggestions)) {
+        const std::u16string_view before = ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
+        const std::u16string_view after = ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
+        TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
+        if (misspelt[i]) {
             if (ranked)
-                rankInContext(written[i], before, right, suggestions);
-        } else if (!(ranked && realWords && realWordSlip(written[i], before, right, suggestions))) {
-            left = written[i];
-            continue;
-        } else {
+                rankInContext(written[i], before, after, suggestions[i]);
+        } else if (ranked && realWords &&
+                   (runTogether(written[i], suggestions[i]) || realWordSlip(written[i], before, after, suggestions[i]))) {
             span.kind = TextSpan::Kind::RealWord;
+        } else {
+            continue;
         }
-        left = suggestions.empty() ? written[i] : suggestions.front();
-        span.suggestions = std::move(suggestions);
+        span.suggestions = suggestions[i];
         spans.push_back(std::move(span));
-        suggestions = {};
     }
 }
 

@@ -115,12 +115,22 @@ public:
     void setRealWordSlips(bool on) { realWords = on; }
     bool realWordSlips() const { return realWords; }
     void setContextWeights(float weight, float association, float slipMargin);
+    // With real-word slips: a lexicon word that running text writes far more often as
+    // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
+    // how far the pair's count must pass the joined word's frequency, on a log scale;
+    // a negative one turns this off.
+    void setRunTogether(float evidence) { joinEvidence = evidence; }
 
     // The misspelt words of `text` (a line or a whole text) in order, each with its
     // suggestions; with the context on, ranked by their neighbours, and with
     // real-word slips and broken words when those are asked for. Neighbours are the
     // words next to each other with no sentence end (. ۔ ? ؟ ! or a line end) between.
-    void checkText(std::u16string_view text, std::vector<TextSpan>& spans);
+    // With the context on, a word broken in two (a piece that is no word, and its
+    // neighbour, that together make a lexicon word) is one Broken span offering the
+    // join, unless `joins` asks for the words one by one (editors that replace one
+    // word at a time).
+    enum class Joins { Offer, WordByWord };
+    void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer);
 
     // Accepted for this session only (Ignore All, @WORD), by its letters.
     void accept(std::u16string_view word);
@@ -161,6 +171,7 @@ private:
     int32_t frequency(const std::u16string& word);
     void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                        std::vector<std::u16string>& suggestions);
+    bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
     bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                       std::vector<std::u16string>& suggestions);
 
@@ -186,12 +197,14 @@ private:
     ContextModel model;
     ContextRanking contextRanking{model};
     float slipMargin = SLIP_MARGIN;
+    float joinEvidence = JOIN_EVIDENCE;
     std::vector<LineWord> textWords;
 
 public:
     // How much a close word must be preferred for a correct word to be flagged
     // (fitted with the context's weights).
-    static constexpr float SLIP_MARGIN = 2.0f;
+    static constexpr float SLIP_MARGIN = 6.0f;
+    static constexpr float JOIN_EVIDENCE = 14.0f;
 };
 
 }  // namespace zabrel

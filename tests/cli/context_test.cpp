@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         fs::create_directories(dir.path() / "dict");
         std::vector<ListedWord> words = sampleWords();
-        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}});
+        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}});
         makeDictionary(dir.path() / "dict", words);
         // سخت ہزار and بڑے شہر are what running text writes.
         writeContextModel((dir.path() / "dict").string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
@@ -59,6 +59,22 @@ TEST_F(Context, the_neighbours_reorder_suggestions_in_every_mode) {
     EXPECT_EQ(got.out, "سخت بازار\n");
 }
 
+TEST_F(Context, a_broken_word_is_offered_joined_where_both_pieces_can_be_replaced) {
+    // با is no word; with زار after it, it makes بازار.
+    const std::string text = "سخت با زار، کتاب\n";
+    Outcome got = check({"--context"}, text);
+    EXPECT_EQ(got.out, "<stdin>:1:5: با زار -> بازار\n");
+    EXPECT_EQ(check({"--context", "--correct"}, text).out, "سخت بازار، کتاب\n");
+    // An editor replaces one word at a time: -a answers the pieces.
+    got = check({"--context", "-a"}, text);
+    const std::string answer = got.out.substr(got.out.find('\n') + 1);
+    EXPECT_TRUE(answer.starts_with("*\n& با ")) << answer;
+    EXPECT_NE(answer.find("\n& زار "), std::string::npos) << answer;
+    // Two words that are both correct stay apart; so does a piece with no partner.
+    EXPECT_EQ(check({"--context"}, "سخت بازار\n").out, "");
+    EXPECT_EQ(check({"--context", "--correct"}, "کتاب با\n").out.find("بازار"), std::string::npos);
+}
+
 TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
     // بڑی شہر: a correct word, but running text writes بڑے شہر.
     const std::string text = "بڑی شہر\nبڑی کتاب\n";
@@ -67,11 +83,14 @@ TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
     EXPECT_EQ(got.status, 1) << got.err;
     EXPECT_EQ(got.out, "<stdin>:1:1: بڑی -> بڑے\n");
     EXPECT_EQ(check({"--real-word-slips", "--correct"}, text).out, "بڑے شہر\nبڑی کتاب\n");
+    // A lexicon word that running text writes as two.
+    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,6,-1"}, "بڑےشہر\n").out, "");
     // A margin past the model's preference keeps the word.
     EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,100"}, text).out, "");
     got = check({"--context-weights=1,x"}, text);
     EXPECT_EQ(got.status, 2);
-    EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three numbers W,A,M, not 1,x\n");
+    EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,A,M[,J], not 1,x\n");
 }
 
 TEST_F(Context, a_dictionary_without_a_model_says_so) {
