@@ -4,8 +4,6 @@
 // sample texts with every tenth word a misspelling (medians of the runs).
 //
 //   context_bench [RUNS]
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,12 +20,6 @@ namespace {
 
 using namespace zabrel;
 using namespace zabrel::bench;
-
-double cpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
 
 enum class Setting { Accurate, Context, RealWords };
 
@@ -75,14 +67,16 @@ int main(int argc, char** argv) {
     std::size_t words = 0;
     std::size_t next = 0;
     for (const char* name : {"khat.txt", "kitab.txt", "shehar.txt"}) {
-        std::istringstream text(readFile(shippedDictionary().parent_path().parent_path() / "data" / "samples" / name));
+        std::istringstream text(
+            readFile(shippedDictionary().parent_path().parent_path() / "data" / "samples" / name));
         for (std::string line; std::getline(text, line);) {
             std::istringstream tokens(line);
             std::u16string out;
             for (std::string token; tokens >> token; ++words) {
                 if (!out.empty())
                     out += u' ';
-                out += words % 10 == 9 ? misspellings[next++ % misspellings.size()].misspelt : fromUtf8(token);
+                out +=
+                    words % 10 == 9 ? misspellings[next++ % misspellings.size()].misspelt : fromUtf8(token);
             }
             lines.push_back(out);
         }
@@ -93,7 +87,8 @@ int main(int argc, char** argv) {
     words *= 4;
 
     std::printf("%-44s %10s %10s %7s\n", "", "accurate", "context", "ratio");
-    const auto row = [&](const char* name, const std::vector<std::u16string>& texts, Setting setting, double per) {
+    const auto row = [&](const char* name, const std::vector<std::u16string>& texts, Setting setting,
+                         double per) {
         std::vector<double> accurate;
         std::vector<double> context;
         pass(speller, texts, setting);  // warm the model and the buffers

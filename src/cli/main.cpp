@@ -123,8 +123,7 @@ void printHelp() {
         "     could not be read or saved, or the dictionary could not be loaded\n",
         PROGRAM, TextReport::DEFAULT_SUGGESTIONS, static_cast<double>(ContextRanking::WEIGHT),
         static_cast<double>(ContextRanking::ASSOCIATION), static_cast<double>(SpellerSession::SLIP_MARGIN),
-        static_cast<double>(SpellerSession::JOIN_EVIDENCE),
-        PROGRAM, PROGRAM, PROGRAM, PROGRAM);
+        static_cast<double>(SpellerSession::JOIN_EVIDENCE), PROGRAM, PROGRAM, PROGRAM, PROGRAM);
 }
 
 void printVersion() {
@@ -190,10 +189,11 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
             case OPT_WEIGHTS: {
                 std::array<float, 4> weights{0, 0, 0, SpellerSession::JOIN_EVIDENCE};
                 char end = 0;
-                const int read =
-                    std::sscanf(optarg, "%f,%f,%f,%f%c", &weights[0], &weights[1], &weights[2], &weights[3], &end);
+                const int read = std::sscanf(optarg, "%f,%f,%f,%f%c", &weights[0], &weights[1], &weights[2],
+                                             &weights[3], &end);
                 if (read != 3 && read != 4) {
-                    std::fprintf(stderr, "%s: --context-weights must be three or four numbers W,A,M[,J], not %s\n",
+                    std::fprintf(stderr,
+                                 "%s: --context-weights must be three or four numbers W,A,M[,J], not %s\n",
                                  PROGRAM, optarg);
                     return EXIT_TROUBLE;
                 }

@@ -16,7 +16,8 @@ constexpr char MAGIC[4] = {'Z', 'B', 'L', 'M'};
 constexpr std::size_t LARGEST_FILE = 64u * 1024 * 1024;
 
 [[noreturn]] void damaged(const std::string& path, const std::string& what) {
-    throw IOException(ZABREL_HERE, ERR_FILE_READ, "Context model file is damaged (" + what + "): " + path + ".");
+    throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                      "Context model file is damaged (" + what + "): " + path + ".");
 }
 
 uint64_t key(uint32_t first, uint32_t second) {
@@ -48,8 +49,8 @@ void ContextModel::load(const std::string& path) {
     };
     const auto u32 = [&] {
         const unsigned char* p = take(4);
-        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-               static_cast<uint32_t>(p[3]) << 24;
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     };
     const auto u16 = [&] {
         const unsigned char* p = take(2);

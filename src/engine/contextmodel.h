@@ -71,7 +71,8 @@ public:
     // likelier the pair is than its words apart, with an interpolation that keeps a
     // pair the model lacks at 0. `frequency` gives a word's frequency in the lexicon.
     template <typename Frequency>
-    float association(std::u16string_view first, std::u16string_view second, const Frequency& frequency) const;
+    float association(std::u16string_view first, std::u16string_view second,
+                      const Frequency& frequency) const;
 
     // The gain of `candidate` (one word, or two written "A B") between `left` and
     // `right` (either may be empty: no neighbour there).

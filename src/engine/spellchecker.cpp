@@ -230,8 +230,9 @@ float SpellChecker::accurateScore(const std::u16string& misspelt, const std::u16
     // least frequency.
     float score = accurate->score(suggestion, std::max(frequencyOf(suggestion), 1));
     if (const float codesWeight = accurate->costs().codesWeight(); codesWeight != 0.0f)
-        score -= codesWeight * static_cast<float>((codes.soundex.code(suggestion) == codes.soundex.code(errWord)) +
-                                                  (codes.shapex.code(suggestion) == codes.shapex.code(errWord)));
+        score -=
+            codesWeight * static_cast<float>((codes.soundex.code(suggestion) == codes.soundex.code(errWord)) +
+                                             (codes.shapex.code(suggestion) == codes.shapex.code(errWord)));
     return score;
 }
 

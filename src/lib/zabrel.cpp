@@ -162,7 +162,8 @@ void Dictionary::setRanking(Ranking ranking) {
         Impl& self = state();
         std::lock_guard<std::mutex> hold(self.lock);
         self.speller.setContext(ranking == Ranking::Context);
-        self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact : zabrel::Ranking::Accurate);
+        self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
+                                                          : zabrel::Ranking::Accurate);
     });
 }
 

@@ -202,7 +202,8 @@ void SpellerSession::setContext(bool on) {
                 throw SessionError("no dictionary is open");
             const std::string& path = checker->contextModelPath();
             if (path.empty())
-                throw SessionError("this dictionary has no context model (contextModelFilePath in config.ini)");
+                throw SessionError(
+                    "this dictionary has no context model (contextModelFilePath in config.ini)");
             model.load(path);
         }
         if (on)
@@ -220,8 +221,8 @@ int32_t SpellerSession::frequency(const std::u16string& word) {
     return checker->frequencyOf(word);
 }
 
-void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
-                                   std::vector<std::u16string>& suggestions) {
+void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left,
+                                   std::u16string_view right, std::vector<std::u16string>& suggestions) {
     if (suggestions.size() < 2 || (left.empty() && right.empty()))
         return;
     // The Urdu letter forms of the word itself stay first: they are no guess.
@@ -247,7 +248,8 @@ bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u1
     uint32_t best = 0;
     std::size_t bestCut = 0;
     for (std::size_t cut = 1; cut < word.size(); ++cut) {
-        const uint32_t place = model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
+        const uint32_t place =
+            model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
         if (place != 0 && (best == 0 || place < best)) {
             best = place;
             bestCut = cut;
@@ -263,8 +265,8 @@ namespace {
 void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near);
 }  // namespace
 
-bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
-                                  std::vector<std::u16string>& suggestions) {
+bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left,
+                                  std::u16string_view right, std::vector<std::u16string>& suggestions) {
     suggestions.clear();
     if ((left.empty() && right.empty()) || heldAsOurs(word))
         return false;
@@ -287,8 +289,9 @@ bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view 
         if (ownCost - cost > slipMargin)
             better.push_back({other, cost});
     }
-    std::stable_sort(better.begin(), better.end(),
-                     [](const ContextRanking::Scored& a, const ContextRanking::Scored& b) { return a.score < b.score; });
+    std::stable_sort(
+        better.begin(), better.end(),
+        [](const ContextRanking::Scored& a, const ContextRanking::Scored& b) { return a.score < b.score; });
     for (ContextRanking::Scored& s : better)
         suggestions.push_back(std::move(s.word));
     return !suggestions.empty();
@@ -300,14 +303,16 @@ namespace {
 // writer who gets one wrong writes another real word, seldom one edit away.
 constexpr std::u16string_view ENDINGS[] = {u"\u0627", u"\u06D2", u"\u06CC", u"\u06CC\u06BA", u"\u0648\u06BA"};
 
-void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near) {
+void addInflections(const std::u16string& word, const ContextModel& model,
+                    std::vector<std::u16string>& near) {
     for (std::u16string_view ending : ENDINGS) {
         if (word.size() <= ending.size() || !std::u16string_view(word).ends_with(ending))
             continue;
         const std::u16string stem = word.substr(0, word.size() - ending.size());
         for (std::u16string_view other : ENDINGS) {
             const std::u16string form = stem + std::u16string(other);
-            if (other != ending && model.knows(form) && std::find(near.begin(), near.end(), form) == near.end())
+            if (other != ending && model.knows(form) &&
+                std::find(near.begin(), near.end(), form) == near.end())
                 near.push_back(form);
         }
     }
@@ -342,7 +347,8 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
                !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
     };
     const auto reads = [&](std::size_t i, bool lastPart) {
-        std::u16string_view word = misspelt[i] && !suggestions[i].empty() ? suggestions[i].front() : written[i];
+        std::u16string_view word =
+            misspelt[i] && !suggestions[i].empty() ? suggestions[i].front() : written[i];
         const std::size_t space = word.find(u' ');
         if (space != std::u16string_view::npos)
             word = lastPart ? word.substr(space + 1) : word.substr(0, space);
@@ -366,21 +372,26 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
             continue;
         if (std::u16string join = brokenWith(i); !join.empty()) {
             const std::size_t start = textWords[i].start;
-            spans.push_back({start, textWords[i + 1].start + textWords[i + 1].length - start, {join},
+            spans.push_back({start,
+                             textWords[i + 1].start + textWords[i + 1].length - start,
+                             {join},
                              TextSpan::Kind::Broken});
             misspelt[i] = misspelt[i + 1] = 1;
             suggestions[i] = suggestions[i + 1] = {std::move(join)};
             ++i;
             continue;
         }
-        const std::u16string_view before = ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
-        const std::u16string_view after = ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
+        const std::u16string_view before =
+            ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
+        const std::u16string_view after =
+            ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
         TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
         if (misspelt[i]) {
             if (ranked)
                 rankInContext(written[i], before, after, suggestions[i]);
         } else if (ranked && realWords &&
-                   (runTogether(written[i], suggestions[i]) || realWordSlip(written[i], before, after, suggestions[i]))) {
+                   (runTogether(written[i], suggestions[i]) ||
+                    realWordSlip(written[i], before, after, suggestions[i]))) {
             span.kind = TextSpan::Kind::RealWord;
         } else {
             continue;

@@ -50,7 +50,8 @@ TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
         {good.substr(0, good.size() - 2), "pairs do not match their count"},
         {good.substr(0, 14), "cut short"},
         // The first pair names word 0xFFFF of three.
-        {good.substr(0, good.size() - 12) + "\xFF\xFF" + good.substr(good.size() - 10), "a pair names no word"},
+        {good.substr(0, good.size() - 12) + "\xFF\xFF" + good.substr(good.size() - 10),
+         "a pair names no word"},
     };
     for (const auto& [bytes, reason] : damaged) {
         writeFile(dir.file("context.bin"), bytes);
@@ -82,7 +83,8 @@ TEST(ContextRanking, neighbours_the_model_knows_reorder_and_others_leave_the_ord
     EXPECT_EQ(scored[0].word, u"ہزار");
     EXPECT_EQ(scored[1].word, u"بازار");
     // ln(1 + e^(A − ln 2 − 2 ln 100)) for the pair in second place.
-    const float expected = std::log1p(std::exp(ContextRanking::ASSOCIATION - std::log(2.0f) - 2 * std::log(100.0f)));
+    const float expected =
+        std::log1p(std::exp(ContextRanking::ASSOCIATION - std::log(2.0f) - 2 * std::log(100.0f)));
     EXPECT_NEAR(ranking.association(u"سخت", u"ہزار", frequency), expected, 1e-4);
     EXPECT_NEAR(scored[0].score, 1.2f - ContextRanking::WEIGHT * expected, 1e-4);
 

@@ -32,6 +32,7 @@ void writeDictionary(const std::string& folder, const DictionaryContents& dict);
 // lays it out.
 std::string contextModelBytes(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
 // Writes it as context.bin into a folder writeDictionary wrote, and names it in config.ini.
-void writeContextModel(const std::string& folder, const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
+void writeContextModel(const std::string& folder,
+                       const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
 
 }  // namespace zabrel::test
