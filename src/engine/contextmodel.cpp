@@ -120,10 +120,13 @@ bool ContextModel::knows(std::u16string_view word) const {
 
 uint32_t ContextModel::rank(std::u16string_view first, std::u16string_view second) const {
     const uint32_t a = numberOf(first);
-    const uint32_t b = a == UINT32_MAX ? UINT32_MAX : numberOf(second);
-    if (b == UINT32_MAX)
+    return a == NONE ? 0 : rank(a, numberOf(second));
+}
+
+uint32_t ContextModel::rank(uint32_t first, uint32_t second) const {
+    if (first == NONE || second == NONE)
         return 0;
-    const auto found = ranks.find(key(a, b));
+    const auto found = ranks.find(key(first, second));
     return found == ranks.end() ? 0 : found->second;
 }
 

@@ -35,8 +35,12 @@ public:
     // once and never the word itself. The index for it is made on the first call.
     void nearWords(std::u16string_view word, std::vector<std::u16string>& near) const;
 
-private:
+    // The same by the words' numbers, for callers that ask about one word many times.
+    static constexpr uint32_t NONE = UINT32_MAX;
     uint32_t numberOf(std::u16string_view word) const;
+    uint32_t rank(uint32_t first, uint32_t second) const;
+
+private:
     void indexDeletions() const;
 
     std::vector<std::u16string> words;
@@ -73,6 +77,10 @@ public:
     template <typename Frequency>
     float association(std::u16string_view first, std::u16string_view second,
                       const Frequency& frequency) const;
+    // The same for a pair whose place the caller has looked up.
+    template <typename Frequency>
+    float association(uint32_t place, std::u16string_view first, std::u16string_view second,
+                      const Frequency& frequency) const;
 
     // The gain of `candidate` (one word, or two written "A B") between `left` and
     // `right` (either may be empty: no neighbour there).
@@ -80,11 +88,12 @@ public:
     float fit(std::u16string_view left, const std::u16string& candidate, std::u16string_view right,
               const Frequency& frequency) const;
 
-    // Reorders `scored` (best first on entry) by score − weight · fit; the order of
-    // equals is kept. True when the context moved anything.
-    template <typename Frequency>
-    bool rerank(std::u16string_view left, std::u16string_view right, std::vector<Scored>& scored,
-                const Frequency& frequency) const;
+    // Reorders `words` (best first on entry) by score(word) − weight · fit; the order
+    // of equals is kept, and `score` is asked only when the neighbours know one of
+    // the words. True when the context moved anything.
+    template <typename Score, typename Frequency>
+    bool rerank(std::u16string_view left, std::u16string_view right, std::vector<std::u16string>& words,
+                const Score& score, const Frequency& frequency) const;
 
     float contextWeight() const { return weight; }
 

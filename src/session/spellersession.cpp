@@ -64,6 +64,7 @@ bool SpellerSession::open(const std::filesystem::path& folder) {
             return checker->check(word, suggestions, order);
         };
         remembered.clear();
+        scores.clear();
         indexPersonal();
         return true;
     });
@@ -105,8 +106,10 @@ void SpellerSession::setRanking(Ranking ranking) {
     guarded([&] {
         if (ranking == Ranking::Accurate && checker && isOpen())
             checker->prepareAccurateRanking();
-        if (ranking != order)
+        if (ranking != order) {
             remembered.clear();
+            scores.clear();
+        }
         order = ranking;
     });
 }
@@ -223,19 +226,27 @@ int32_t SpellerSession::frequency(const std::u16string& word) {
 
 void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left,
                                    std::u16string_view right, std::vector<std::u16string>& suggestions) {
-    if (suggestions.size() < 2 || (left.empty() && right.empty()))
+    if (suggestions.size() < 2 || !(model.knows(left) || model.knows(right)))
         return;
     // The Urdu letter forms of the word itself stay first: they are no guess.
     const std::u16string misspelt(word);
     const std::size_t fixed = !correctUrduForms(word).empty() ? 1 : 0;
-    std::vector<ContextRanking::Scored> scored;
-    for (std::size_t i = fixed; i < suggestions.size(); ++i)
-        scored.push_back({suggestions[i], checker->accurateScore(misspelt, suggestions[i])});
+    std::vector<std::u16string> ranked(suggestions.begin() + static_cast<std::ptrdiff_t>(fixed),
+                                       suggestions.end());
     const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
-    if (!contextRanking.rerank(left, right, scored, lexicon))
-        return;
-    for (std::size_t i = fixed; i < suggestions.size(); ++i)
-        suggestions[i] = std::move(scored[i - fixed].word);
+    // Scores are remembered as answers are: real texts repeat their slips.
+    const auto accurate = [&](const std::u16string& w) {
+        std::u16string key = misspelt + u'\t' + w;
+        if (const auto found = scores.find(key); found != scores.end())
+            return found->second;
+        if (scores.size() >= REMEMBERED_WORDS * 10)
+            scores.clear();
+        const float score = checker->accurateScore(misspelt, w);
+        scores.emplace(std::move(key), score);
+        return score;
+    };
+    if (contextRanking.rerank(left, right, ranked, accurate, lexicon))
+        std::move(ranked.begin(), ranked.end(), suggestions.begin() + static_cast<std::ptrdiff_t>(fixed));
 }
 
 bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {

@@ -196,6 +196,8 @@ private:
     bool realWords = false;
     ContextModel model;
     ContextRanking contextRanking{model};
+    // Accurate scores of suggestions, by misspelt word TAB suggestion.
+    std::unordered_map<std::u16string, float> scores;
     float slipMargin = SLIP_MARGIN;
     float joinEvidence = JOIN_EVIDENCE;
     std::vector<LineWord> textWords;
