@@ -70,7 +70,9 @@ public:
 
     // Every misspelt word of `text` (UTF-8: a line, a paragraph, a document) in
     // order. Words are cut as zabrel-check cuts them; with Ranking::Context the
-    // suggestions are ranked by the words beside each one.
+    // suggestions are ranked by the words beside each one, and a word broken in two
+    // (a piece that is no word and its neighbour, which together make a word) is one
+    // span, blank included, offering the join.
     std::vector<Misspelling> checkText(std::string_view text) const;
 
     // Raises Error when the dictionary's cost table (costs.txt) is bad, or for
