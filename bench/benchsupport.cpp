@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "benchsupport.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +138,12 @@ int lengthGroup(std::size_t letters) {
 const char* lengthGroupName(int group) {
     static const char* const NAMES[LENGTH_GROUPS] = {"2", "3", "4-5", "6-8", "9+"};
     return NAMES[group];
+}
+
+double cpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
 double median(std::vector<double> values) {

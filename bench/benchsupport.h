@@ -67,5 +67,7 @@ int lengthGroup(std::size_t letters);
 const char* lengthGroupName(int group);
 
 double median(std::vector<double> values);
+// The CPU time this process has used, in microseconds.
+double cpuMicroseconds();
 
 }  // namespace zabrel::bench

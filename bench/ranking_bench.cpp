@@ -4,8 +4,6 @@
 // per word (medians of the runs) and their ratio, by word length.
 //
 //   ranking_bench [RUNS] [EXTRA.tsv]   EXTRA: more misspelt words, first column
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +18,6 @@ namespace {
 
 using namespace zabrel;
 using namespace zabrel::bench;
-
-double cpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
 
 // Microseconds per word for one pass over `words`.
 double pass(SpellChecker& checker, const std::vector<std::u16string>& words, Ranking ranking) {

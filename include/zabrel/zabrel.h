@@ -12,6 +12,7 @@
 // serialised by a lock inside it. Separate Dictionary objects share nothing.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -31,8 +32,18 @@ class ZABREL_API Dictionary {
 public:
     // How suggestions are ordered: Exact is the engine's own ranking (the default);
     // Accurate prices the letter confusions common in Urdu writing, weighs word
-    // frequency and offers two words run together as "A B".
-    enum class Ranking { Exact, Accurate };
+    // frequency and offers two words run together as "A B"; Context is Accurate
+    // with the neighbouring words weighed too, where checkText knows them (check and
+    // suggest, a word alone, answer as Accurate).
+    enum class Ranking { Exact, Accurate, Context };
+
+    // One misspelt word of a text given to checkText: where it stands, in bytes of
+    // the UTF-8 text, and its suggestions, best first.
+    struct Misspelling {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::vector<std::string> suggestions;
+    };
 
     // Opens the dictionary folder at `folder` (its config.ini and the files it names).
     // On first use the derived files are built in that folder, so it must be writable
@@ -57,7 +68,15 @@ public:
     std::vector<std::string> suggest(std::string_view word) const;
     std::vector<std::u16string> suggest(std::u16string_view word) const;
 
-    // Raises Error when the dictionary's cost table (costs.txt) is bad.
+    // Every misspelt word of `text` (UTF-8: a line, a paragraph, a document) in
+    // order. Words are cut as zabrel-check cuts them; with Ranking::Context the
+    // suggestions are ranked by the words beside each one, and a word broken in two
+    // (a piece that is no word and its neighbour, which together make a word) is one
+    // span, blank included, offering the join.
+    std::vector<Misspelling> checkText(std::string_view text) const;
+
+    // Raises Error when the dictionary's cost table (costs.txt) is bad, or for
+    // Context when the dictionary has no usable context model.
     void setRanking(Ranking ranking);
 
     // The personal word list: `path` empty means the shared default, which is also

@@ -115,6 +115,7 @@ bool LineReader::next(Piece& piece) {
         if (lineEnd != std::string_view::npos) {
             piece.bytes = look.substr(0, lineEnd);
             piece.lineEnds = true;
+            piece.newline = true;
             piece.lineOffset = lineOffset;
             pos += lineEnd + 1;
             skipLF = lineEnd == cr;
@@ -126,6 +127,7 @@ bool LineReader::next(Piece& piece) {
             const std::size_t cut = cutBetweenWords(pos, pos + PIECE);
             piece.bytes = std::string_view(buffer).substr(pos, cut - pos);
             piece.lineEnds = false;
+            piece.newline = false;
             piece.lineOffset = lineOffset;
             lineOffset += cut - pos;
             pos = cut;
@@ -139,6 +141,7 @@ bool LineReader::next(Piece& piece) {
             return false;
         piece.bytes = std::string_view(buffer).substr(pos);
         piece.lineEnds = true;
+        piece.newline = false;
         piece.lineOffset = lineOffset;
         pos = buffer.size();
         midLine = false;

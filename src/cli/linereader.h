@@ -25,6 +25,7 @@ public:
         std::string_view bytes;      // valid until the next call
         bool lineEnds = false;       // the last piece of its line
         std::size_t lineOffset = 0;  // bytes of the same line before this piece
+        bool newline = false;        // ended by a line end in the input (not by its end)
     };
 
     // With `crEndsLines`, a lone CR ends a line as LF and CR LF do; otherwise only LF

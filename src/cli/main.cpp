@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -39,12 +40,15 @@ constexpr int EXIT_CLEAN = 0;
 constexpr int EXIT_MISSPELT = 1;
 constexpr int EXIT_TROUBLE = 2;
 
-enum class Mode { Report, List, Pipe };
+enum class Mode { Report, List, Pipe, Correct };
 
 struct Settings {
     Mode mode = Mode::Report;
     bool allSuggestions = false;
     Ranking ranking = Ranking::Exact;
+    bool context = false;
+    bool realWordSlips = false;
+    std::optional<std::array<float, 4>> contextWeights;
     std::string dictionary;
     fs::path personal;
     std::vector<std::string> files;
@@ -63,6 +67,8 @@ void printHelp() {
         "                     named <stdin>; a word without suggestions ends in \"->\"\n"
         "  -l, --list         print each misspelt word, once per occurrence\n"
         "  -a, --pipe         ispell pipe protocol for editors (as hunspell -a)\n"
+        "      --correct      print the text with each misspelt word replaced by its\n"
+        "                     first suggestion, every other byte as it was\n"
         "\n"
         "Options:\n"
         "  -d, --dictionary=DIR  the dictionary folder, the one holding config.ini;\n"
@@ -80,6 +86,13 @@ void printHelp() {
         "                     letter edits and word frequency, with two words run\n"
         "                     together offered as a pair); --ranking=exact, the\n"
         "                     default, keeps the classic order\n"
+        "      --context      rank suggestions by the neighbouring words too (a line\n"
+        "                     is the context; implies --ranking=accurate)\n"
+        "      --real-word-slips  with --context, also flag correct words whose\n"
+        "                     neighbours strongly want a word one slip away\n"
+        "      --context-weights=W,A,M[,J]  the context's weight, association, slip\n"
+        "                     margin and run-together evidence (negative: off), for\n"
+        "                     tuning (default %g,%g,%g,%g)\n"
         "  -h, --help         show this help and exit\n"
         "      --version      show the version and exit\n"
         "  -v, -vv            print the ispell version line, as editors ask for it\n"
@@ -108,7 +121,9 @@ void printHelp() {
         "  2  trouble: a file could not be read or was UTF-16, a line was not valid\n"
         "     UTF-8 (that line is skipped and the run goes on), the personal word list\n"
         "     could not be read or saved, or the dictionary could not be loaded\n",
-        PROGRAM, TextReport::DEFAULT_SUGGESTIONS, PROGRAM, PROGRAM, PROGRAM, PROGRAM);
+        PROGRAM, TextReport::DEFAULT_SUGGESTIONS, static_cast<double>(ContextRanking::WEIGHT),
+        static_cast<double>(ContextRanking::ASSOCIATION), static_cast<double>(SpellerSession::SLIP_MARGIN),
+        static_cast<double>(SpellerSession::JOIN_EVIDENCE), PROGRAM, PROGRAM, PROGRAM, PROGRAM);
 }
 
 void printVersion() {
@@ -123,7 +138,7 @@ bool isUtf8Name(std::string name) {
 
 // Returns the exit status to leave with when the options end the run.
 std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
-    enum { OPT_ALL = 256, OPT_VERSION, OPT_RANKING };
+    enum { OPT_ALL = 256, OPT_VERSION, OPT_RANKING, OPT_CONTEXT, OPT_REAL_WORDS, OPT_WEIGHTS, OPT_CORRECT };
     static const option longOptions[] = {
         {"list", no_argument, nullptr, 'l'},
         {"pipe", no_argument, nullptr, 'a'},
@@ -133,6 +148,10 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, OPT_VERSION},
         {"ranking", required_argument, nullptr, OPT_RANKING},
+        {"context", no_argument, nullptr, OPT_CONTEXT},
+        {"real-word-slips", no_argument, nullptr, OPT_REAL_WORDS},
+        {"context-weights", required_argument, nullptr, OPT_WEIGHTS},
+        {"correct", no_argument, nullptr, OPT_CORRECT},
         {nullptr, 0, nullptr, 0},
     };
     int option;
@@ -160,6 +179,29 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                     return EXIT_TROUBLE;
                 }
                 settings.ranking = std::strcmp(optarg, "accurate") == 0 ? Ranking::Accurate : Ranking::Exact;
+                break;
+            case OPT_CONTEXT:
+                settings.context = true;
+                break;
+            case OPT_REAL_WORDS:
+                settings.realWordSlips = true;
+                break;
+            case OPT_WEIGHTS: {
+                std::array<float, 4> weights{0, 0, 0, SpellerSession::JOIN_EVIDENCE};
+                char end = 0;
+                const int read = std::sscanf(optarg, "%f,%f,%f,%f%c", &weights[0], &weights[1], &weights[2],
+                                             &weights[3], &end);
+                if (read != 3 && read != 4) {
+                    std::fprintf(stderr,
+                                 "%s: --context-weights must be three or four numbers W,A,M[,J], not %s\n",
+                                 PROGRAM, optarg);
+                    return EXIT_TROUBLE;
+                }
+                settings.contextWeights = weights;
+                break;
+            }
+            case OPT_CORRECT:
+                settings.mode = Mode::Correct;
                 break;
             case 'h':
                 printHelp();
@@ -207,7 +249,8 @@ std::string describe(const std::exception& ex) {
 }
 
 // Chooses the dictionary folder and sets the speller up from it.
-bool startSpeller(const std::string& requested, Ranking ranking, SpellerSession& speller) {
+bool startSpeller(const Settings& settings, SpellerSession& speller) {
+    const std::string& requested = settings.dictionary;
     std::string error;
     const fs::path folder = DictionaryFolder::locate(requested, error);
     if (folder.empty()) {
@@ -216,10 +259,19 @@ bool startSpeller(const std::string& requested, Ranking ranking, SpellerSession&
     }
     try {
         // A bad cost table is reported before any text is read.
-        speller.setRanking(ranking);
+        speller.setRanking(settings.ranking);
         const bool ready = speller.open(folder);
         for (const std::string& warning : speller.takeWarnings())
             std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
+        if (ready && (settings.context || settings.realWordSlips)) {
+            speller.setContext(true);
+            speller.setRealWordSlips(settings.realWordSlips);
+            if (settings.contextWeights) {
+                speller.setContextWeights((*settings.contextWeights)[0], (*settings.contextWeights)[1],
+                                          (*settings.contextWeights)[2]);
+                speller.setRunTogether((*settings.contextWeights)[3]);
+            }
+        }
         if (ready)
             return true;
         std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
@@ -246,7 +298,12 @@ public:
                   return speller.check(word, suggestions);
               },
               speller.letters(), {settings.mode == Mode::List, settings.allSuggestions}),
-          stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
+          stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {
+        if (speller.context())
+            report.checkTextWith([&speller](std::u16string_view text, std::vector<TextSpan>& spans) {
+                speller.checkText(text, spans);
+            });
+    }
 
     void start() {
         // Before the banner: an editor shows what comes first as the checker's error.
@@ -333,7 +390,9 @@ private:
 
     void checkDescriptor(int fd, const std::string& name) {
         // In pipe mode a CR stays in the line, as hunspell keeps it: clients send LF.
-        LineReader reader(fd, speller.letters(), mode != Mode::Pipe);
+        // Corrected text keeps its line ends as they were: only LF ends a line, and a
+        // CR stays in it untouched.
+        LineReader reader(fd, speller.letters(), mode != Mode::Pipe && mode != Mode::Correct);
         if (refusedAsUtf16(reader, name))
             return;
         std::unique_ptr<ProgressBar> bar;
@@ -350,13 +409,23 @@ private:
         while (reader.next(piece)) {
             std::string_view bytes = piece.bytes;
             // A byte-order mark is not part of the text, and would shift every column.
-            if (first && mode != Mode::Pipe && bytes.starts_with("\xEF\xBB\xBF")) {
+            if (first && mode != Mode::Pipe && mode != Mode::Correct && bytes.starts_with("\xEF\xBB\xBF")) {
                 bytes.remove_prefix(3);
                 markOnLine = true;
             }
             first = false;
             out.clear();
-            if (!lineBad) {
+            if (mode == Mode::Correct) {
+                // What cannot be read is written back as it came.
+                if (lineBad || !correct(bytes, out)) {
+                    out.append(bytes);
+                    if (!lineBad)
+                        badLine(name, lineNumber, bytes, piece.lineOffset);
+                    lineBad = true;
+                }
+                if (piece.newline)
+                    out += '\n';
+            } else if (!lineBad) {
                 if (!handlePiece(name, lineNumber, bytes, piece.lineEnds, out)) {
                     lineBad = true;
                     const std::size_t before =
@@ -401,6 +470,25 @@ private:
         return report.checkPiece(name, lineNumber, piece, lineEnds, out);
     }
 
+    // The piece with each misspelt stretch replaced by its first suggestion; false,
+    // appending nothing, when it is not valid UTF-8.
+    bool correct(std::string_view piece, std::string& out) {
+        std::size_t badOffset = 0;
+        if (!utf8ToUtf16(piece, text, badOffset))
+            return false;
+        speller.checkText(text, spans);
+        std::size_t done = 0;
+        for (const TextSpan& span : spans) {
+            if (span.suggestions.empty())
+                continue;
+            appendUtf8(out, std::u16string_view(text).substr(done, span.start - done));
+            appendUtf8(out, span.suggestions.front());
+            done = span.start + span.length;
+        }
+        appendUtf8(out, std::u16string_view(text).substr(done));
+        return true;
+    }
+
     void badLine(const std::string& name, std::size_t lineNumber, std::string_view piece,
                  std::size_t before) {
         if (quietLines) {
@@ -420,6 +508,8 @@ private:
     PipeSession pipe;
     TextReport report;
     bool stdoutIsTerminal;
+    std::u16string text;
+    std::vector<TextSpan> spans;
     bool trouble = false;
     bool quietLines = false;
     int outputError = 0;
@@ -473,7 +563,7 @@ int main(int argc, char** argv) {
     }
 
     SpellerSession speller;
-    if (!startSpeller(settings.dictionary, settings.ranking, speller))
+    if (!startSpeller(settings, speller))
         return EXIT_TROUBLE;
 
     Run run(settings, speller);

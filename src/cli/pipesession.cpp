@@ -118,6 +118,12 @@ void PipeSession::endLine(std::string& out) {
 
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
     cutLine(line, speller.letters(), words);
+    // With the context the line is checked as a whole; an editor replaces one word at
+    // a time, so a broken word is answered piece by piece.
+    const bool whole = speller.context();
+    if (whole)
+        speller.checkText(line, spans, SpellerSession::Joins::WordByWord);
+    auto span = spans.begin();
     for (const LineWord& found : words) {
         if (found.foreign) {
             if (!terse)
@@ -125,7 +131,18 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
             continue;
         }
         std::u16string token(line.substr(found.start, found.length));
-        if (!speller.check(token, suggestions)) {
+        bool misspelt = false;
+        if (whole) {
+            while (span != spans.end() && span->start < found.start)
+                ++span;
+            if (span != spans.end() && span->start == found.start) {
+                misspelt = true;
+                suggestions = span->suggestions;
+            }
+        } else {
+            misspelt = speller.check(token, suggestions);
+        }
+        if (!misspelt) {
             if (!terse)
                 out += "*\n";
             continue;

@@ -73,6 +73,7 @@ private:
     std::u16string text;
     std::vector<LineWord> words;
     std::vector<std::u16string> suggestions;
+    std::vector<TextSpan> spans;
 };
 
 }  // namespace zabrel::cli

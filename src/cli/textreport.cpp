@@ -16,14 +16,31 @@ bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, s
         return false;
     }
     cutLine(text, letters, lineWords);
-    for (const LineWord& word : lineWords) {
-        if (word.foreign)
-            continue;
-        ++words;
-        suggestions.clear();
-        if (check(text.substr(word.start, word.length), suggestions)) {
+    if (checkText) {
+        checkText(text, spans);
+        auto span = spans.begin();
+        for (const LineWord& word : lineWords) {
+            if (word.foreign)
+                continue;
+            ++words;
+            while (span != spans.end() && span->start < word.start)
+                ++span;
+            if (span == spans.end() || span->start != word.start)
+                continue;
             ++misspelt;
-            report(fileName, lineNumber, word, out);
+            suggestions = std::move(span->suggestions);
+            report(fileName, lineNumber, {word.start, span->length, word.column}, out);
+        }
+    } else {
+        for (const LineWord& word : lineWords) {
+            if (word.foreign)
+                continue;
+            ++words;
+            suggestions.clear();
+            if (check(text.substr(word.start, word.length), suggestions)) {
+                ++misspelt;
+                report(fileName, lineNumber, word, out);
+            }
         }
     }
     if (lineEnds) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/wordchecker.h"
+#include "session/spellersession.h"
 #include "text/wordletters.h"
 
 namespace zabrel::cli {
@@ -27,6 +28,11 @@ public:
     TextReport(WordChecker check, const WordLetters& letters, Options options)
         : check(std::move(check)), letters(letters), options(options) {}
 
+    // Checks each piece as a whole with `checkText` instead of word by word, so that
+    // the words beside a word count (the speller session's checkText).
+    using TextChecker = std::function<void(std::u16string_view text, std::vector<TextSpan>& spans)>;
+    void checkTextWith(TextChecker checker) { checkText = std::move(checker); }
+
     // Checks one line (without its line end) of `fileName`, appending report lines to
     // `out`. Returns false, appending nothing, when the line is not valid UTF-8.
     bool checkLine(std::string_view fileName, std::size_t lineNumber, std::string_view line,
@@ -46,6 +52,8 @@ private:
     void report(std::string_view fileName, std::size_t lineNumber, const LineWord& word, std::string& out);
 
     WordChecker check;
+    TextChecker checkText;
+    std::vector<TextSpan> spans;
     const WordLetters& letters;
     Options options;
     std::size_t column = 0;

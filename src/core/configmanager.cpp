@@ -37,6 +37,7 @@ std::string* ConfigManager::fieldFor(const std::string& key) {
         {"urduAlphabetFilePath", &urduAlphabetFilePath},
         {"soundexFilePath", &soundexFilePath},
         {"shapexFilePath", &shapexFilePath},
+        {"contextModelFilePath", &contextModelFilePath},
     };
     for (const auto& [name, field] : fields)
         if (key == name)
@@ -110,6 +111,11 @@ bool ConfigManager::write(const std::string& path) {
     for (const auto& [key, value] : paths) {
         configWriter.writeASCII(key);
         configWriter.writeASCII(*value);
+        configWriter.writeBytes(endl, 2);
+    }
+    if (!contextModelFilePath.empty()) {
+        configWriter.writeASCII("contextModelFilePath = ");
+        configWriter.writeASCII(contextModelFilePath);
         configWriter.writeBytes(endl, 2);
     }
     const bool written = configWriter.good();

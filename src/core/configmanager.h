@@ -24,6 +24,8 @@ public:
     std::string urduAlphabetFilePath;
     std::string soundexFilePath;
     std::string shapexFilePath;
+    // Optional: the word pairs that rank suggestions by their neighbours.
+    std::string contextModelFilePath;
 
     static constexpr const char* FILE_NAME = "config.ini";
 
@@ -33,7 +35,8 @@ public:
     // The same for a config.ini given by path (relative paths inside it are not
     // touched: they are relative to the folder that holds it).
     bool read(const std::string& path);
-    // Replaces config.ini with "initialize = NO" and the nine paths. The lines go to a
+    // Replaces config.ini with "initialize = NO" and the nine paths (and the context
+    // model's when there is one). The lines go to a
     // uniquely named temporary file first and are renamed into place, so a failed
     // write never leaves a truncated configuration and a symlink is never written
     // through. False when the file could not be written; writeFailureReason() says why.

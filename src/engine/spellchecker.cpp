@@ -101,6 +101,8 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
                               &files.bigramPLFilePath, &files.unigramListsFilePath, &files.unigramPLFilePath,
                               &files.urduAlphabetFilePath, &files.soundexFilePath, &files.shapexFilePath})
         *path = inFolder(*path);
+    if (!files.contextModelFilePath.empty())
+        files.contextModelFilePath = inFolder(files.contextModelFilePath);
     if (!alphabetMap.load(files.urduAlphabetFilePath))
         return false;
     checkAlphabet();
@@ -206,6 +208,32 @@ void SpellChecker::prepareAccurateRanking() {
         loadCostTable(file);
     else
         accurate = std::make_unique<AccurateRanking>(CostTable::builtIn());
+}
+
+int32_t SpellChecker::frequencyOf(const std::u16string& word) {
+    int32_t best = -1;
+    hashTable.find(word, searchResults);
+    for (const HashNode& hit : searchResults)
+        best = std::max(best, hit.frequency);
+    return best;
+}
+
+float SpellChecker::accurateScore(const std::u16string& misspelt, const std::u16string& suggestion) {
+    prepareAccurateRanking();
+    if (const std::size_t space = suggestion.find(u' '); space != std::u16string::npos) {
+        const std::u16string left = suggestion.substr(0, space);
+        return accurate->splitScore(left, frequencyOf(left), frequencyOf(suggestion.substr(space + 1)));
+    }
+    const std::u16string errWord = alphabetMap.filterWord(misspelt);
+    accurate->setWord(errWord);
+    // As the ranking prices it: a word the lexicon lacks (a personal word) has the
+    // least frequency.
+    float score = accurate->score(suggestion, std::max(frequencyOf(suggestion), 1));
+    if (const float codesWeight = accurate->costs().codesWeight(); codesWeight != 0.0f)
+        score -=
+            codesWeight * static_cast<float>((codes.soundex.code(suggestion) == codes.soundex.code(errWord)) +
+                                             (codes.shapex.code(suggestion) == codes.shapex.code(errWord)));
+    return score;
 }
 
 // ---- checking --------------------------------------------------------------------

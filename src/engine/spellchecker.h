@@ -71,6 +71,13 @@ public:
     // words by the same letters.
     const UniChar2IndexMap& alphabet() const { return alphabetMap; }
     const HashTable& lexicon() const { return hashTable; }
+    // The context model the folder names, from the folder; empty when it names none.
+    const std::string& contextModelPath() const { return files.contextModelFilePath; }
+    // What the accurate ranking scores `suggestion` as a suggestion for `misspelt`
+    // (lower is better): a lexicon word, or two run together written "left right".
+    float accurateScore(const std::u16string& misspelt, const std::u16string& suggestion);
+    // The highest frequency the lexicon gives `word`, -1 when it does not hold it.
+    int32_t frequencyOf(const std::u16string& word);
 
 private:
     // Each letter's digit in a code table, by alphabet index.

@@ -125,12 +125,45 @@ std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const 
     });
 }
 
+std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text) const {
+    const std::u16string units = fromUtf8(text);
+    // Where each UTF-16 unit starts in the UTF-8 text, and its end.
+    std::vector<std::size_t> byteAt;
+    byteAt.reserve(units.size() + 1);
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        byteAt.push_back(at);
+        if (size == 4)
+            byteAt.push_back(at);  // the low surrogate
+        at += size;
+    }
+    byteAt.push_back(text.size());
+    std::vector<TextSpan> spans;
+    guarded([&] {
+        Impl& self = state();
+        std::lock_guard<std::mutex> hold(self.lock);
+        self.speller.checkText(units, spans);
+    });
+    std::vector<Misspelling> out;
+    for (const TextSpan& span : spans) {
+        Misspelling found;
+        found.offset = byteAt[span.start];
+        found.length = byteAt[span.start + span.length] - found.offset;
+        for (const std::u16string& suggestion : span.suggestions)
+            found.suggestions.push_back(utf16ToUtf8(suggestion));
+        out.push_back(std::move(found));
+    }
+    return out;
+}
+
 void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
         std::lock_guard<std::mutex> hold(self.lock);
-        self.speller.setRanking(ranking == Ranking::Accurate ? zabrel::Ranking::Accurate
-                                                             : zabrel::Ranking::Exact);
+        self.speller.setContext(ranking == Ranking::Context);
+        self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
+                                                          : zabrel::Ranking::Accurate);
     });
 }
 

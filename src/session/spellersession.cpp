@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "session/spellersession.h"
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 #include <utility>
 
@@ -62,6 +64,7 @@ bool SpellerSession::open(const std::filesystem::path& folder) {
             return checker->check(word, suggestions, order);
         };
         remembered.clear();
+        scores.clear();
         indexPersonal();
         return true;
     });
@@ -103,8 +106,10 @@ void SpellerSession::setRanking(Ranking ranking) {
     guarded([&] {
         if (ranking == Ranking::Accurate && checker && isOpen())
             checker->prepareAccurateRanking();
-        if (ranking != order)
+        if (ranking != order) {
             remembered.clear();
+            scores.clear();
+        }
         order = ranking;
     });
 }
@@ -191,6 +196,220 @@ bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16s
         return true;
     }
     return false;
+}
+
+void SpellerSession::setContext(bool on) {
+    guarded([&] {
+        if (on && model.empty()) {
+            if (!checker || !isOpen())
+                throw SessionError("no dictionary is open");
+            const std::string& path = checker->contextModelPath();
+            if (path.empty())
+                throw SessionError(
+                    "this dictionary has no context model (contextModelFilePath in config.ini)");
+            model.load(path);
+        }
+        if (on)
+            setRanking(Ranking::Accurate);
+        contextOn = on;
+    });
+}
+
+void SpellerSession::setContextWeights(float weight, float association, float margin) {
+    contextRanking.setWeights(weight, association);
+    slipMargin = margin;
+}
+
+int32_t SpellerSession::frequency(const std::u16string& word) {
+    return checker->frequencyOf(word);
+}
+
+void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left,
+                                   std::u16string_view right, std::vector<std::u16string>& suggestions) {
+    if (suggestions.size() < 2 || !(model.knows(left) || model.knows(right)))
+        return;
+    // The Urdu letter forms of the word itself stay first: they are no guess.
+    const std::u16string misspelt(word);
+    const std::size_t fixed = !correctUrduForms(word).empty() ? 1 : 0;
+    std::vector<std::u16string> ranked(suggestions.begin() + static_cast<std::ptrdiff_t>(fixed),
+                                       suggestions.end());
+    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
+    // Scores are remembered as answers are: real texts repeat their slips.
+    const auto accurate = [&](const std::u16string& w) {
+        std::u16string key = misspelt + u'\t' + w;
+        if (const auto found = scores.find(key); found != scores.end())
+            return found->second;
+        if (scores.size() >= REMEMBERED_WORDS * 10)
+            scores.clear();
+        const float score = checker->accurateScore(misspelt, w);
+        scores.emplace(std::move(key), score);
+        return score;
+    };
+    if (contextRanking.rerank(left, right, ranked, accurate, lexicon))
+        std::move(ranked.begin(), ranked.end(), suggestions.begin() + static_cast<std::ptrdiff_t>(fixed));
+}
+
+bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    if (joinEvidence < 0.0f || word.size() < 3 || heldAsOurs(word))
+        return false;
+    // ln count(pair) − ln f(word) with the pair's count taken as e^evidence / rank:
+    // the cut whose pair is commonest.
+    const double joined = std::log(static_cast<double>(std::max(frequency(word), 1)));
+    uint32_t best = 0;
+    std::size_t bestCut = 0;
+    for (std::size_t cut = 1; cut < word.size(); ++cut) {
+        const uint32_t place =
+            model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
+        if (place != 0 && (best == 0 || place < best)) {
+            best = place;
+            bestCut = cut;
+        }
+    }
+    if (best == 0 || joinEvidence - std::log(static_cast<double>(best)) - joined <= 0.0)
+        return false;
+    suggestions.push_back(word.substr(0, bestCut) + u' ' + word.substr(bestCut));
+    return true;
+}
+
+namespace {
+void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near);
+}  // namespace
+
+bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left,
+                                  std::u16string_view right, std::vector<std::u16string>& suggestions) {
+    suggestions.clear();
+    if ((left.empty() && right.empty()) || heldAsOurs(word))
+        return false;
+    const std::u16string own(word);
+    std::vector<std::u16string> near;
+    model.nearWords(own, near);
+    addInflections(own, model, near);
+    if (near.empty())
+        return false;
+    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
+    const float weight = contextRanking.contextWeight();
+    const float ownFit = contextRanking.fit(left, own, right, lexicon);
+    const float ownCost = checker->accurateScore(own, own) - weight * ownFit;
+    std::vector<ContextRanking::Scored> better;
+    for (const std::u16string& other : near) {
+        const float fit = contextRanking.fit(left, other, right, lexicon);
+        if (fit <= ownFit)
+            continue;
+        const float cost = checker->accurateScore(own, other) - weight * fit;
+        if (ownCost - cost > slipMargin)
+            better.push_back({other, cost});
+    }
+    std::stable_sort(
+        better.begin(), better.end(),
+        [](const ContextRanking::Scored& a, const ContextRanking::Scored& b) { return a.score < b.score; });
+    for (ContextRanking::Scored& s : better)
+        suggestions.push_back(std::move(s.word));
+    return !suggestions.empty();
+}
+
+namespace {
+
+// Endings that Urdu words change for agreement (کا کی کے, ہے ہیں, اچھا اچھے): a
+// writer who gets one wrong writes another real word, seldom one edit away.
+constexpr std::u16string_view ENDINGS[] = {u"\u0627", u"\u06D2", u"\u06CC", u"\u06CC\u06BA", u"\u0648\u06BA"};
+
+void addInflections(const std::u16string& word, const ContextModel& model,
+                    std::vector<std::u16string>& near) {
+    for (std::u16string_view ending : ENDINGS) {
+        if (word.size() <= ending.size() || !std::u16string_view(word).ends_with(ending))
+            continue;
+        const std::u16string stem = word.substr(0, word.size() - ending.size());
+        for (std::u16string_view other : ENDINGS) {
+            const std::u16string form = stem + std::u16string(other);
+            if (other != ending && model.knows(form) &&
+                std::find(near.begin(), near.end(), form) == near.end())
+                near.push_back(form);
+        }
+    }
+}
+
+bool endsSentence(std::u16string_view gap) {
+    return gap.find_first_of(u".!?\n\r\u06D4\u061F") != std::u16string_view::npos;
+}
+
+}  // namespace
+
+void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) {
+    spans.clear();
+    cutLine(text, letters(), textWords);
+    const bool ranked = contextOn && checker && isOpen();
+    const std::size_t n = textWords.size();
+    std::vector<std::u16string> written(n);
+    std::vector<std::vector<std::u16string>> suggestions(n);
+    std::vector<char> misspelt(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        written[i] = text.substr(textWords[i].start, textWords[i].length);
+        if (!textWords[i].foreign)
+            misspelt[i] = check(written[i], suggestions[i]);
+    }
+    // Words are neighbours when nothing ends a sentence between them. A misspelt
+    // neighbour counts as it will read corrected: the left one as its context made
+    // it, the right one by its own first suggestion.
+    const auto joined = [&](std::size_t a) {
+        const LineWord& x = textWords[a];
+        const LineWord& y = textWords[a + 1];
+        return !x.foreign && !y.foreign &&
+               !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
+    };
+    const auto reads = [&](std::size_t i, bool lastPart) {
+        std::u16string_view word =
+            misspelt[i] && !suggestions[i].empty() ? suggestions[i].front() : written[i];
+        const std::size_t space = word.find(u' ');
+        if (space != std::u16string_view::npos)
+            word = lastPart ? word.substr(space + 1) : word.substr(0, space);
+        return word;
+    };
+    // A word broken in two (ا چھے, خوب صورتی): a piece that is no word beside one it
+    // makes a lexicon word with, nothing but a blank or ZWNJ between.
+    const auto brokenWith = [&](std::size_t i) {
+        if (!ranked || joins != Joins::Offer || i + 1 >= n || !(misspelt[i] || misspelt[i + 1]) ||
+            textWords[i].foreign || textWords[i + 1].foreign)
+            return std::u16string();
+        const std::size_t end = textWords[i].start + textWords[i].length;
+        const std::u16string_view gap = text.substr(end, textWords[i + 1].start - end);
+        if (gap.empty() || gap.size() > 2 || gap.find_first_not_of(u" \u200C") != std::u16string_view::npos)
+            return std::u16string();
+        const std::u16string join = written[i] + written[i + 1];
+        return !heldAsOurs(join) && guarded([&] { return checker->accepts(join); }) ? join : std::u16string();
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (textWords[i].foreign)
+            continue;
+        if (std::u16string join = brokenWith(i); !join.empty()) {
+            const std::size_t start = textWords[i].start;
+            spans.push_back({start,
+                             textWords[i + 1].start + textWords[i + 1].length - start,
+                             {join},
+                             TextSpan::Kind::Broken});
+            misspelt[i] = misspelt[i + 1] = 1;
+            suggestions[i] = suggestions[i + 1] = {std::move(join)};
+            ++i;
+            continue;
+        }
+        const std::u16string_view before =
+            ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
+        const std::u16string_view after =
+            ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
+        TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
+        if (misspelt[i]) {
+            if (ranked)
+                rankInContext(written[i], before, after, suggestions[i]);
+        } else if (ranked && realWords &&
+                   (runTogether(written[i], suggestions[i]) ||
+                    realWordSlip(written[i], before, after, suggestions[i]))) {
+            span.kind = TextSpan::Kind::RealWord;
+        } else {
+            continue;
+        }
+        span.suggestions = suggestions[i];
+        spans.push_back(std::move(span));
+    }
 }
 
 void SpellerSession::accept(std::u16string_view word) {

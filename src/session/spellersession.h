@@ -12,12 +12,27 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/contextmodel.h"
 #include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
 #include "text/sessionwords.h"
 #include "text/wordletters.h"
 
 namespace zabrel {
+
+// One stretch of a text to correct: where it stands, in UTF-16 units, and what may
+// replace it, best first.
+struct TextSpan {
+    enum class Kind {
+        Misspelt,  // a word the speller does not accept
+        RealWord,  // a correct word where its neighbours want a close other one
+        Broken,    // two words that make one (خوب صورت): the span covers both
+    };
+    std::size_t start = 0;
+    std::size_t length = 0;
+    std::vector<std::u16string> suggestions;
+    Kind kind = Kind::Misspelt;
+};
 
 // Every failure of the speller as a front end meets it: the engine's errors, the
 // system's and running out of memory, with the message to show the user.
@@ -88,6 +103,35 @@ public:
     // suggestions in its place. Programs that hand over their own tokens use this.
     bool checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions);
 
+    // The context: a misspelt word's suggestions ranked by the words beside it as well
+    // (checkText alone knows them). It ranks the accurate ranking's candidates, so it
+    // sets that ranking. Raises when the dictionary has no context model or a damaged
+    // one; off again, check() and checkToken() answer as before.
+    void setContext(bool on);
+    bool context() const { return contextOn; }
+    // With the context on: correct words whose neighbours strongly want a word one
+    // slip away are flagged as well (real-word slips: ہے for ہیں), and two words that
+    // write one lexicon word the neighbours prefer are offered joined.
+    void setRealWordSlips(bool on) { realWords = on; }
+    bool realWordSlips() const { return realWords; }
+    void setContextWeights(float weight, float association, float slipMargin);
+    // With real-word slips: a lexicon word that running text writes far more often as
+    // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
+    // how far the pair's count must pass the joined word's frequency, on a log scale;
+    // a negative one turns this off.
+    void setRunTogether(float evidence) { joinEvidence = evidence; }
+
+    // The misspelt words of `text` (a line or a whole text) in order, each with its
+    // suggestions; with the context on, ranked by their neighbours, and with
+    // real-word slips and broken words when those are asked for. Neighbours are the
+    // words next to each other with no sentence end (. ۔ ? ؟ ! or a line end) between.
+    // With the context on, a word broken in two (a piece that is no word, and its
+    // neighbour, that together make a lexicon word) is one Broken span offering the
+    // join, unless `joins` asks for the words one by one (editors that replace one
+    // word at a time).
+    enum class Joins { Offer, WordByWord };
+    void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer);
+
     // Accepted for this session only (Ignore All, @WORD), by its letters.
     void accept(std::u16string_view word);
     // Ignore All and Change All of the dialog, which also belong to this session.
@@ -124,6 +168,12 @@ private:
     std::u16string correctUrduForms(std::u16string_view word);
     void takePersonalWarnings();
     void indexPersonal();
+    int32_t frequency(const std::u16string& word);
+    void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+                       std::vector<std::u16string>& suggestions);
+    bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
+    bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+                      std::vector<std::u16string>& suggestions);
 
     std::unique_ptr<SpellChecker> checker;
     EngineAnswer answer;
@@ -141,6 +191,23 @@ private:
     // megabyte tokens of binary input).
     std::unordered_map<std::u16string, Answer> remembered;
     std::vector<std::string> pendingWarnings;
+
+    bool contextOn = false;
+    bool realWords = false;
+    ContextModel model;
+    ContextRanking contextRanking{model};
+    // Accurate scores of suggestions, by misspelt word TAB suggestion.
+    std::unordered_map<std::u16string, float> scores;
+    float slipMargin = SLIP_MARGIN;
+    float joinEvidence = JOIN_EVIDENCE;
+    std::vector<LineWord> textWords;
+
+public:
+    // How much a close word must be preferred for a correct word to be flagged, and
+    // the run-together evidence (off): fitted by scripts/context-folds with the
+    // context's weights, to the fewest false alarms for the slips found.
+    static constexpr float SLIP_MARGIN = 12.0f;
+    static constexpr float JOIN_EVIDENCE = -1.0f;
 };
 
 }  // namespace zabrel

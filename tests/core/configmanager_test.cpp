@@ -79,6 +79,23 @@ TEST_F(ConfigTest, write_gives_the_exact_ten_lines_and_reads_back) {
     EXPECT_EQ(again.shapexFilePath, "");
 }
 
+TEST_F(ConfigTest, the_context_model_is_an_eleventh_line_only_when_there_is_one) {
+    ConfigManager config;
+    config.contextModelFilePath = "context.bin";
+    ASSERT_TRUE(config.write());
+    auto bytes = readFile("config.ini");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              writtenConfig.substr(0, writtenConfig.find("wordList")) +
+                  "wordListFilePath = \r\nhashTableFilePath = \r\n"
+                  "bigramMatrixFilePath = \r\nbigramPLFilePath = \r\n"
+                  "unigramListsFilePath = \r\nunigramPLFilePath = \r\n"
+                  "urduAlphabetFilePath = \r\nsoundexFilePath = \r\n"
+                  "shapexFilePath = \r\ncontextModelFilePath = context.bin\r\n");
+    ConfigManager again;
+    ASSERT_TRUE(again.read());
+    EXPECT_EQ(again.contextModelFilePath, "context.bin");
+}
+
 TEST_F(ConfigTest, parse_quirks) {
     // Spaces optional, keys case-sensitive, later value wins, unknown keys ignored,
     // an "=" directly followed by LF skips the entry, a last line without LF counts.

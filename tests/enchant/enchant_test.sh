@@ -52,6 +52,10 @@ grep -q '^& ' "$work/enchant.out" || fail "nothing was flagged"
 ZABREL_RANKING=accurate enchant-2 -d ur -a < "$work/words.txt" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
 "$zabrel_check" --ranking=accurate -a < "$work/words.txt" | tail -n +2 > "$work/zabrel.out"
 cmp -s "$work/enchant.out" "$work/zabrel.out" || fail "the accurate rankings of enchant-2 -a and zabrel-check -a differ"
+# One word a line has no neighbours: the context answers as the accurate ranking.
+ZABREL_CONTEXT=1 enchant-2 -d ur -a < "$work/words.txt" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
+"$zabrel_check" --context -a < "$work/words.txt" | tail -n +2 > "$work/zabrel.out"
+cmp -s "$work/enchant.out" "$work/zabrel.out" || fail "ZABREL_CONTEXT=1 and zabrel-check --context -a differ"
 
 cat > "$work/first.py" <<'PY'
 import enchant

@@ -210,6 +210,30 @@ TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list
     EXPECT_TRUE(none.empty());
 }
 
+TEST_F(AccurateRankingTest, a_suggestion_scored_alone_scores_as_in_the_list) {
+    // The context re-scores the list it is given: each word's score alone must be the
+    // one it was listed by, codes, frequency and splits included.
+    writeFile("costs.txt", std::string(TEST_COSTS) + "weight codes 0.3\n");
+    dict.words = {{u"\u0635\u0628\u0631", 5},        {u"\u062C\u0628\u0631", 5},
+                  {u"\u06A9\u0627\u0645", 1000},     {u"\u06A9\u0627\u0646", 2},
+                  {u"\u062F\u0631\u06CC\u0627", 50}, {u"\u0628\u0627\u062A", 20}};
+    writeDictionary(".", dict);
+    SpellChecker checker;
+    ASSERT_TRUE(checker.initialize());
+    for (const std::u16string misspelt :
+         {u"\u0633\u0628\u0631", u"\u06A9\u0627\u0628", u"\u062F\u0631\u06CC\u0627\u0628\u0627\u062A"}) {
+        const Words got = accurate(checker, misspelt);
+        ASSERT_GE(got.size(), 2u);
+        for (std::size_t i = 1; i < got.size(); ++i)
+            EXPECT_LE(checker.accurateScore(misspelt, got[i - 1]), checker.accurateScore(misspelt, got[i]))
+                << i;
+    }
+    EXPECT_LT(checker.accurateScore(u"\u0633\u0628\u0631", u"\u0635\u0628\u0631"),
+              checker.accurateScore(u"\u0633\u0628\u0631", u"\u062C\u0628\u0631"));
+    EXPECT_EQ(checker.frequencyOf(u"\u06A9\u0627\u0645"), 1000);
+    EXPECT_EQ(checker.frequencyOf(u"\u06A9\u0627"), -1);
+}
+
 TEST_F(AccurateRankingTest, the_exact_ranking_is_untouched_and_the_table_comes_from_the_folder) {
     dict.words = {{u"\u0635\u0628\u0631", 5},
                   {u"\u062C\u0628\u0631", 5},

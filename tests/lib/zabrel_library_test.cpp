@@ -138,3 +138,42 @@ TEST(ZabrelLibrary, the_accurate_ranking_is_opt_in_and_offers_words_run_together
     zabrel::Dictionary other(folder.path().string());
     EXPECT_THROW(other.setRanking(zabrel::Dictionary::Ranking::Accurate), zabrel::Error);
 }
+
+TEST(ZabrelLibrary, check_text_gives_byte_spans_and_the_context_reorders_them) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), contents());
+    // Latin and a two-byte ، around the words: offsets count UTF-8 bytes.
+    const std::string text = "Latin " + KAM + " " + BAAT + "\u060C " + BAAT + " 😀 " + BAT;
+    std::vector<std::string> accurate;
+    {
+        zabrel::Dictionary urdu(folder.path().string());
+        urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+        const std::vector<zabrel::Dictionary::Misspelling> found = urdu.checkText(text);
+        ASSERT_EQ(found.size(), 2u);
+        EXPECT_EQ(found[0].offset, 6 + KAM.size() + 1);
+        EXPECT_EQ(found[1].offset, 6 + KAM.size() + 1 + BAAT.size() + 3);
+        EXPECT_EQ(text.substr(found[0].offset, found[0].length), BAAT);
+        EXPECT_EQ(text.substr(found[1].offset, found[1].length), BAAT);
+        EXPECT_EQ(found[0].suggestions, urdu.suggest(BAAT));
+        accurate = found[0].suggestions;
+        ASSERT_GE(accurate.size(), 2u);
+        EXPECT_TRUE(urdu.checkText(BAT + " 😀").empty());
+        EXPECT_THROW(urdu.setRanking(zabrel::Dictionary::Ranking::Context), zabrel::Error);  // no model
+    }
+    // The model says the second suggestion follows کام.
+    std::u16string wide;
+    {
+        zabrel::Dictionary urdu(folder.path().string());
+        urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+        wide = urdu.suggest(u"\u0628\u0627\u0627\u062A")[1];
+    }
+    writeContextModel(folder.path().string(), {{u"\u06A9\u0627\u0645", wide}});
+    zabrel::Dictionary urdu(folder.path().string());
+    urdu.setRanking(zabrel::Dictionary::Ranking::Context);
+    const std::vector<zabrel::Dictionary::Misspelling> found = urdu.checkText(text);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].suggestions.front(), accurate[1]);
+    EXPECT_EQ(found[1].suggestions, accurate);  // after ، and no pair: as before
+    // A word alone has no neighbours: check and suggest answer as the accurate ranking.
+    EXPECT_EQ(urdu.suggest(BAAT), accurate);
+}

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <set>
 #include <stdexcept>
 
 namespace zabrel::test {
@@ -77,6 +79,45 @@ void writeDictionary(const std::string& folder, const DictionaryContents& dict) 
                                            "urduAlphabetFilePath = alphabet.txt\r\n"
                                            "soundexFilePath = soundex.txt\r\n"
                                            "shapexFilePath = shapex.txt\r\n");
+}
+
+std::string contextModelBytes(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
+    std::set<std::u16string> words;
+    for (const auto& [first, second] : pairs)
+        words.insert({first, second});
+    std::map<std::u16string, unsigned> number;
+    for (const std::u16string& word : words)
+        number.emplace(word, static_cast<unsigned>(number.size()));
+    std::string bytes = "ZBLM";
+    const auto u16 = [&](unsigned value) {
+        bytes.push_back(static_cast<char>(value & 0xFF));
+        bytes.push_back(static_cast<char>((value >> 8) & 0xFF));
+    };
+    const auto u32 = [&](std::size_t value) {
+        u16(static_cast<unsigned>(value & 0xFFFF));
+        u16(static_cast<unsigned>(value >> 16));
+    };
+    u32(words.size());
+    u32(pairs.size());
+    for (const std::u16string& word : words) {
+        bytes.push_back(static_cast<char>(word.size()));
+        for (char16_t unit : word)
+            u16(unit);
+    }
+    for (const auto& [first, second] : pairs) {
+        u16(number[first]);
+        u16(number[second]);
+    }
+    return bytes;
+}
+
+void writeContextModel(const std::string& folder,
+                       const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
+    writeBytes(folder + "/context.bin", contextModelBytes(pairs));
+    std::ofstream config(folder + "/config.ini", std::ios::binary | std::ios::app);
+    config << "contextModelFilePath = context.bin\r\n";
+    if (!config)
+        throw std::runtime_error("cannot write " + folder + "/config.ini");
 }
 
 }  // namespace zabrel::test

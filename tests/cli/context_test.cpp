@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: MIT
+// zabrel-check with the context: the report, -a, --correct and real-word slips over a
+// small dictionary and a hand-made model of word pairs.
+#include <gtest/gtest.h>
+
+#include "cli/subprocess.h"
+#include "cli/testdictionary.h"
+#include "support/dictionary.h"
+#include "support/testsupport.h"
+
+namespace zabrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Context : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir.path() / "dict");
+        std::vector<ListedWord> words = sampleWords();
+        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}});
+        makeDictionary(dir.path() / "dict", words);
+        // سخت ہزار and بڑے شہر are what running text writes.
+        writeContextModel((dir.path() / "dict").string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
+    }
+
+    Outcome check(std::vector<std::string> args, const std::string& input) const {
+        writeFile(dir.file("in.txt"), input);
+        args.insert(args.begin(), {ZABREL_CHECK_PROGRAM, "-d", "dict"});
+        return runProgram(args, dir.path(), dir.file("in.txt"));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Context, the_neighbours_reorder_suggestions_in_every_mode) {
+    // بزار: بازار first by its letters and frequency; after سخت the model wants ہزار.
+    const std::string text = "سخت بزار\nکتاب بزار\n";
+    Outcome got = check({"--ranking=accurate"}, text);
+    EXPECT_EQ(got.out.substr(0, got.out.find('\n')), "<stdin>:1:5: بزار -> بازار, ہزار");
+    got = check({"--context"}, text);
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.out, "<stdin>:1:5: بزار -> ہزار, بازار\n<stdin>:2:6: بزار -> بازار, ہزار\n");
+
+    // -a: the line is the context; a sentence end cuts it.
+    got = check({"--context", "-a"}, "^سخت بزار\nسخت۔ بزار\n");
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out.substr(got.out.find('\n') + 1),
+              "*\n& بزار 2 5: ہزار, بازار\n\n*\n& بزار 2 5: بازار, ہزار\n\n");
+
+    // --correct: only the misspelt words change; the mark, CR LF, a line that is not
+    // UTF-8 and the missing last line end stay as they came.
+    got = check({"--context", "--correct"}, "\xEF\xBB\xBFسخت بزار!\r\nbad \xFF بزار\nکتاب، بزار");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, "\xEF\xBB\xBFسخت ہزار!\r\nbad \xFF بزار\nکتاب، بازار");
+    EXPECT_NE(got.err.find("<stdin>:2: invalid UTF-8 at byte 5, line skipped"), std::string::npos) << got.err;
+    // Without the context it corrects with the ranking it is given.
+    got = check({"--correct"}, "سخت بزار\n");
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out, "سخت بازار\n");
+}
+
+TEST_F(Context, a_broken_word_is_offered_joined_where_both_pieces_can_be_replaced) {
+    // با is no word; with زار after it, it makes بازار.
+    const std::string text = "سخت با زار، کتاب\n";
+    Outcome got = check({"--context"}, text);
+    EXPECT_EQ(got.out, "<stdin>:1:5: با زار -> بازار\n");
+    EXPECT_EQ(check({"--context", "--correct"}, text).out, "سخت بازار، کتاب\n");
+    // An editor replaces one word at a time: -a answers the pieces.
+    got = check({"--context", "-a"}, text);
+    const std::string answer = got.out.substr(got.out.find('\n') + 1);
+    EXPECT_TRUE(answer.starts_with("*\n& با ")) << answer;
+    EXPECT_NE(answer.find("\n& زار "), std::string::npos) << answer;
+    // Two words that are both correct stay apart; so does a piece with no partner.
+    EXPECT_EQ(check({"--context"}, "سخت بازار\n").out, "");
+    EXPECT_EQ(check({"--context", "--correct"}, "کتاب با\n").out.find("بازار"), std::string::npos);
+}
+
+TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
+    // بڑی شہر: a correct word, but running text writes بڑے شہر.
+    const std::string text = "بڑی شہر\nبڑی کتاب\n";
+    EXPECT_EQ(check({"--context"}, text).out, "");
+    Outcome got = check({"--context", "--real-word-slips"}, text);
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.out, "<stdin>:1:1: بڑی -> بڑے\n");
+    EXPECT_EQ(check({"--real-word-slips", "--correct"}, text).out, "بڑے شہر\nبڑی کتاب\n");
+    // A lexicon word that running text writes as two.
+    // (off unless asked for: running text and its hand corrections write most such
+    // words both ways).
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,12,14"}, "بڑےشہر\n").out,
+              "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,12,0.5"}, "بڑےشہر\n").out, "");
+    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "");
+    // A margin past the model's preference keeps the word.
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,100"}, text).out, "");
+    got = check({"--context-weights=1,x"}, text);
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,A,M[,J], not 1,x\n");
+}
+
+TEST_F(Context, a_dictionary_without_a_model_says_so) {
+    makeDictionary(dir.path() / "dict", sampleWords());
+    Outcome got = check({"--context"}, "سخت بزار\n");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err,
+              "zabrel-check: this dictionary has no context model (contextModelFilePath in config.ini)\n");
+}
+
+}  // namespace
+}  // namespace zabrel::test

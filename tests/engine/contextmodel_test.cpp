@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#include "engine/contextmodel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "support/dictionary.h"
+#include "support/testsupport.h"
+
+namespace zabrel::test {
+namespace {
+
+using Pairs = std::vector<ContextModel::Pair>;
+
+const Pairs PAIRS = {{u"بڑے", u"شہر"}, {u"سخت", u"ہزار"}, {u"بڑا", u"شہر"}};
+
+TEST(ContextModel, reads_the_pairs_by_place_and_finds_near_words) {
+    TempDir dir;
+    writeFile(dir.file("context.bin"), contextModelBytes(PAIRS));
+    ContextModel model;
+    model.load(dir.file("context.bin"));
+    EXPECT_EQ(model.pairCount(), 3u);
+    EXPECT_EQ(model.rank(u"بڑے", u"شہر"), 1u);
+    EXPECT_EQ(model.rank(u"بڑا", u"شہر"), 3u);
+    EXPECT_EQ(model.rank(u"شہر", u"بڑے"), 0u);  // a pair has an order
+    EXPECT_EQ(model.rank(u"کتاب", u"شہر"), 0u);
+    EXPECT_TRUE(model.knows(u"ہزار"));
+    EXPECT_FALSE(model.knows(u"ہزا"));
+
+    // One letter changed (بڑے بڑا), added (بڑےے) or dropped (بڑ); never the word itself.
+    std::vector<std::u16string> near;
+    model.nearWords(u"بڑی", near);
+    std::sort(near.begin(), near.end());
+    EXPECT_EQ(near, (std::vector<std::u16string>{u"بڑا", u"بڑے"}));
+    model.nearWords(u"بڑےے", near);
+    EXPECT_EQ(near, std::vector<std::u16string>{u"بڑے"});
+    model.nearWords(u"سخ", near);
+    EXPECT_EQ(near, std::vector<std::u16string>{u"سخت"});
+    model.nearWords(u"بڑے", near);
+    EXPECT_EQ(near, std::vector<std::u16string>{u"بڑا"});
+}
+
+TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
+    TempDir dir;
+    const std::string good = contextModelBytes(PAIRS);
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"XBLM" + good.substr(4), "no ZBLM mark"},
+        {good.substr(0, good.size() - 2), "pairs do not match their count"},
+        {good.substr(0, 14), "cut short"},
+        // The first pair names word 0xFFFF of three.
+        {good.substr(0, good.size() - 12) + "\xFF\xFF" + good.substr(good.size() - 10),
+         "a pair names no word"},
+    };
+    for (const auto& [bytes, reason] : damaged) {
+        writeFile(dir.file("context.bin"), bytes);
+        ContextModel model;
+        try {
+            model.load(dir.file("context.bin"));
+            ADD_FAILURE() << reason;
+        } catch (const IOException& ex) {
+            EXPECT_EQ(ex.getMessage(),
+                      "Context model file is damaged (" + reason + "): " + dir.file("context.bin") + ".");
+        }
+    }
+    ContextModel model;
+    EXPECT_THROW(model.load(dir.file("missing.bin")), IOException);
+}
+
+TEST(ContextRanking, neighbours_the_model_knows_reorder_and_others_leave_the_order) {
+    ContextModel model;
+    model.assign(PAIRS);
+    ContextRanking ranking(model);
+    const auto frequency = [](const std::u16string&) { return 100; };
+    const std::vector<std::u16string> accurate = {u"بازار", u"ہزار", u"بزر"};
+    int scoredWords = 0;
+    const auto score = [&](const std::u16string& word) {
+        ++scoredWords;
+        return word == u"بازار" ? 1.0f : word == u"ہزار" ? 1.2f : 1.5f;
+    };
+
+    // Neighbours the model has no pair for: nothing is scored, nothing moves.
+    std::vector<std::u16string> words = accurate;
+    EXPECT_FALSE(ranking.rerank(u"کتاب", u"", words, score, frequency));
+    EXPECT_EQ(words, accurate);
+    EXPECT_EQ(scoredWords, 0);
+
+    EXPECT_TRUE(ranking.rerank(u"سخت", u"", words, score, frequency));
+    EXPECT_EQ(words, (std::vector<std::u16string>{u"ہزار", u"بازار", u"بزر"}));
+    EXPECT_EQ(scoredWords, 3);
+    // ln(1 + e^(A − ln 2 − 2 ln 100)) for the pair in second place.
+    const float expected =
+        std::log1p(std::exp(ContextRanking::ASSOCIATION - std::log(2.0f) - 2 * std::log(100.0f)));
+    EXPECT_NEAR(ranking.association(u"سخت", u"ہزار", frequency), expected, 1e-4);
+    EXPECT_GT(ContextRanking::WEIGHT * expected, 0.2f);  // enough to pass بازار
+
+    // Two words offered for one are weighed at both ends and between.
+    EXPECT_NEAR(ranking.fit(u"سخت", u"ہزار بڑے", u"شہر", frequency),
+                expected + ranking.association(u"بڑے", u"شہر", frequency), 1e-4);
+    // A weight of zero is the accurate order.
+    ranking.setWeights(0.0f, ContextRanking::ASSOCIATION);
+    words = accurate;
+    ranking.rerank(u"سخت", u"", words, score, frequency);
+    EXPECT_EQ(words, accurate);
+}
+
+}  // namespace
+}  // namespace zabrel::test
