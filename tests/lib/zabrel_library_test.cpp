@@ -141,7 +141,7 @@ TEST(ZabrelLibrary, the_accurate_ranking_is_opt_in_and_offers_words_run_together
 
 TEST(ZabrelLibrary, check_text_gives_byte_spans_and_the_context_reorders_them) {
     TempDir folder;
-    writeDictionary(folder.path().string(), contents());
+    writeDictionary(folder.path().string(), sampleContents());
     // Latin and a two-byte ، around the words: offsets count UTF-8 bytes.
     const std::string text = "Latin " + KAM + " " + BAAT + "\u060C " + BAAT + " 😀 " + BAT;
     std::vector<std::string> accurate;
