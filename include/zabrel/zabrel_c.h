@@ -36,7 +36,22 @@ extern "C" {
 typedef struct zabrel_dictionary zabrel_dictionary;
 
 /* How suggestions are ordered, as in zabrel::Dictionary::Ranking. */
-typedef enum zabrel_ranking { ZABREL_RANKING_EXACT = 0, ZABREL_RANKING_ACCURATE = 1 } zabrel_ranking;
+/* Context ranks by the neighbouring words too, which only zabrel_check_text knows;
+ * for a word alone it is the accurate ranking. */
+typedef enum zabrel_ranking {
+    ZABREL_RANKING_EXACT = 0,
+    ZABREL_RANKING_ACCURATE = 1,
+    ZABREL_RANKING_CONTEXT = 2
+} zabrel_ranking;
+
+/* One misspelt word of a text: where it stands, in bytes of the UTF-8 text, and its
+ * suggestions, best first (a list as from zabrel_suggest, `count` long). */
+typedef struct zabrel_misspelling {
+    size_t offset;
+    size_t length;
+    char** suggestions;
+    size_t count;
+} zabrel_misspelling;
 
 /* Opens the dictionary folder at `folder` (its config.ini and the files it names). On
  * failure returns NULL and, when `error` is not NULL, sets *error to a message the
@@ -56,6 +71,14 @@ ZABREL_C_API int zabrel_check(zabrel_dictionary* dictionary, const char* word, s
  * correct word has an empty list, so NULL means an error. Free with zabrel_list_free. */
 ZABREL_C_API char** zabrel_suggest(zabrel_dictionary* dictionary, const char* word, size_t length,
                                    size_t* count);
+
+/* The misspelt words of a UTF-8 text (a line or a whole text), in order: an array of
+ * *count entries, empty (but not NULL) when there are none, NULL on error. With the
+ * context ranking their suggestions are ranked by their neighbours. Free it with
+ * zabrel_misspellings_free. */
+ZABREL_C_API zabrel_misspelling* zabrel_check_text(zabrel_dictionary* dictionary, const char* text,
+                                                   size_t length, size_t* count);
+ZABREL_C_API void zabrel_misspellings_free(zabrel_misspelling* misspellings, size_t count);
 
 /* These return 0, or -1 on error. `ranking` is one of zabrel_ranking. */
 ZABREL_C_API int zabrel_set_ranking(zabrel_dictionary* dictionary, int ranking);

@@ -142,6 +142,35 @@ char** zabrel_suggest(zabrel_dictionary* dictionary, const char* word, size_t le
     });
 }
 
+zabrel_misspelling* zabrel_check_text(zabrel_dictionary* dictionary, const char* text, size_t length,
+                                      size_t* count) {
+    if (count != nullptr)
+        *count = 0;
+    return onDictionary(dictionary, static_cast<zabrel_misspelling*>(nullptr), [&](zabrel::Dictionary& urdu) {
+        if (text == nullptr)
+            throw zabrel::Error("zabrel: no text given");
+        const std::vector<zabrel::Dictionary::Misspelling> found = urdu.checkText({text, length});
+        // One more entry than found, so that an empty answer is not NULL.
+        auto* list =
+            static_cast<zabrel_misspelling*>(std::calloc(found.size() + 1, sizeof(zabrel_misspelling)));
+        if (list == nullptr)
+            throw std::bad_alloc();
+        try {
+            for (std::size_t k = 0; k < found.size(); ++k) {
+                list[k].offset = found[k].offset;
+                list[k].length = found[k].length;
+                list[k].suggestions = listOf(found[k].suggestions, &list[k].count);
+            }
+        } catch (...) {
+            zabrel_misspellings_free(list, found.size());
+            throw;
+        }
+        if (count != nullptr)
+            *count = found.size();
+        return list;
+    });
+}
+
 int zabrel_set_ranking(zabrel_dictionary* dictionary, int ranking) {
     return onDictionary(dictionary, -1, [&](zabrel::Dictionary& urdu) {
         switch (ranking) {
@@ -150,6 +179,9 @@ int zabrel_set_ranking(zabrel_dictionary* dictionary, int ranking) {
                 return 0;
             case ZABREL_RANKING_ACCURATE:
                 urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+                return 0;
+            case ZABREL_RANKING_CONTEXT:
+                urdu.setRanking(zabrel::Dictionary::Ranking::Context);
                 return 0;
             default:
                 throw zabrel::Error("zabrel: no ranking numbered " + std::to_string(ranking));
@@ -216,6 +248,14 @@ const char* zabrel_version(void) {
 
 void zabrel_string_free(char* text) {
     std::free(text);
+}
+
+void zabrel_misspellings_free(zabrel_misspelling* misspellings, size_t count) {
+    if (misspellings == nullptr)
+        return;
+    for (size_t k = 0; k < count; ++k)
+        zabrel_list_free(misspellings[k].suggestions);
+    std::free(misspellings);
 }
 
 void zabrel_list_free(char** list) {

@@ -87,6 +87,31 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
     reference.setRanking(zabrel::Dictionary::Ranking::Accurate);
     EXPECT_EQ(suggest(urdu.get(), BAT + KAM), reference.suggest(BAT + KAM));
 
+    // A text's misspelt words at their byte offsets, as the facade gives them; none is
+    // an empty array, not NULL.
+    const std::string text = "x " + BAAT + "\u060C " + BAT + " " + BAAT;
+    size_t found = 0;
+    zabrel_misspelling* spans = zabrel_check_text(urdu.get(), text.data(), text.size(), &found);
+    const std::vector<zabrel::Dictionary::Misspelling> expected = reference.checkText(text);
+    ASSERT_NE(spans, nullptr);
+    ASSERT_EQ(found, expected.size());
+    ASSERT_EQ(found, 2U);
+    for (size_t k = 0; k < found; ++k) {
+        EXPECT_EQ(spans[k].offset, expected[k].offset);
+        EXPECT_EQ(spans[k].length, expected[k].length);
+        EXPECT_EQ(std::vector<std::string>(spans[k].suggestions, spans[k].suggestions + spans[k].count),
+                  expected[k].suggestions);
+    }
+    zabrel_misspellings_free(spans, found);
+    spans = zabrel_check_text(urdu.get(), BAT.data(), BAT.size(), &found);
+    ASSERT_NE(spans, nullptr);
+    EXPECT_EQ(found, 0U);
+    zabrel_misspellings_free(spans, found);
+    // This dictionary has no context model: the context ranking is refused, with why.
+    EXPECT_EQ(zabrel_set_ranking(urdu.get(), ZABREL_RANKING_CONTEXT), -1);
+    EXPECT_NE(std::string(zabrel_error(urdu.get())), "");
+    EXPECT_EQ(zabrel_check_text(urdu.get(), nullptr, 0, &found), nullptr);
+
     // The header is C: a C program opens, suggests and frees.
     char first[64] = "";
     EXPECT_EQ(c_client_first_suggestion(folder.path().string().c_str(), BAAT.c_str(), first, sizeof first),
