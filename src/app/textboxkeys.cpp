@@ -14,10 +14,11 @@ constexpr int MAX_TEXT_POINTS = 48;
 
 }  // namespace
 
-TextBoxKeys::TextBoxKeys(QTextEdit& textBox, QWidget& owner) : QObject(&owner), box(textBox), window(owner) {
+TextBoxKeys::TextBoxKeys(QTextEdit& textBox, QWidget& owner)
+    : QObject(&owner), box(textBox), viewport(textBox.viewport()), window(owner) {
     box.setTabChangesFocus(false);
     box.installEventFilter(this);
-    box.viewport()->installEventFilter(this);
+    viewport->installEventFilter(this);
     for (QKeySequence zoomIn : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
         connect(new QShortcut(zoomIn, &window), &QShortcut::activated, this, [this] { zoom(1); });
     connect(new QShortcut(QKeySequence::ZoomOut, &window), &QShortcut::activated, this, [this] { zoom(-1); });
@@ -32,7 +33,8 @@ void TextBoxKeys::zoom(int steps) {
 }
 
 bool TextBoxKeys::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == box.viewport() && event->type() == QEvent::Wheel) {
+    // Compared as pointers only: events still come while the box is being destroyed.
+    if (watched == viewport && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             if (wheel->angleDelta().y() != 0)

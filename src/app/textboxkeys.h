@@ -27,5 +27,6 @@ protected:
 
 private:
     QTextEdit& box;
+    QWidget* viewport;
     QWidget& window;
 };
