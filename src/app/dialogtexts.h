@@ -54,6 +54,8 @@ inline const QString ABOUT_ENTRY = QStringLiteral("&About Zabrel...");
 inline const QString RANKING_ENTRY = QStringLiteral("تجاویز درست ترتیب میں");
 // The same, under the suggestions: "Accurate order".
 inline const QString RANKING_BOX = QStringLiteral(u"درست ترتیب");
+// "Suggestions by the neighbouring words too".
+inline const QString CONTEXT_ENTRY = QStringLiteral(u"تجاویز ساتھ کے الفاظ کے مطابق بھی");
 inline const QString RANKING_KEY = QStringLiteral("ranking");
 inline const QString GEOMETRY_KEY = QStringLiteral("geometry");
 // "New text".
@@ -68,6 +70,8 @@ inline const QString PERSONAL_LIST_FAILED = QStringLiteral(u"ذاتی فہرست
 inline const QString ADD_FAILED = QStringLiteral(u"لفظ ذاتی فہرست میں محفوظ نہیں ہو سکا");
 inline const QString PASS_FAILED = QStringLiteral(u"ہجے پڑتال رک گئی");
 inline const QString RANKING_FAILED = QStringLiteral(u"درست ترتیب دستیاب نہیں");
+// "Ranking by the neighbouring words is not available".
+inline const QString CONTEXT_FAILED = QStringLiteral(u"ساتھ کے الفاظ سے ترتیب دستیاب نہیں");
 inline const QString NOTICE = QStringLiteral(u"توجہ فرمائیں");
 
 // The about box: "About Zabrel", "Version %1", "A spell checker for Urdu text".

@@ -99,6 +99,24 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
     return menu;
 }
 
+void TextBoxSpelling::rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions) {
+    if (!usable || !speller.context() || suggestions.size() < 2)
+        return;
+    // The line is the context, as in zabrel-check -a; the text box's line is a block.
+    const QTextBlock block = box.document()->findBlock(start);
+    const auto offset = static_cast<std::size_t>(start - block.position());
+    std::vector<zabrel::TextSpan> spans;
+    try {
+        speller.checkText(block.text().toStdU16String(), spans, zabrel::SpellerSession::Joins::WordByWord);
+    } catch (const zabrel::SessionError&) {
+        return;  // the word's own order stands
+    }
+    for (zabrel::TextSpan& span : spans)
+        if (span.start == offset && span.length == static_cast<std::size_t>(length) &&
+            !span.suggestions.empty())
+            suggestions = std::move(span.suggestions);
+}
+
 void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
     // The word under the mouse, or the one just before it when the click was past a
     // word's end, cut as the pass cuts words.
@@ -127,6 +145,7 @@ void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
         // The engine failed on this word: offer what the menu has anyway.
         suggestions.clear();
     }
+    rankByNeighbours(wordStart, wordLength, suggestions);
     // The edit entries move into a submenu of their own, below the word's.
     auto* edit = new QMenu(EDIT_MENU, &menu);
     edit->addActions(menu.actions());

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/messageboxes.h"
 
@@ -45,6 +46,10 @@ public:
     // Adds the word's letters to the personal list and saves it; false (after telling
     // the user) when the list cannot be read or written.
     bool addPersonal(const std::u16string& word);
+
+    // With the speller's context on, puts `suggestions` for the word of `length`
+    // characters at `start` in the order its neighbours on the line want.
+    void rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions);
 
     // The menu for a point of the box's viewport: the edit entries in Urdu and, with
     // `withWord` on a misspelt word, its suggestions, Ignore All and Add above them.

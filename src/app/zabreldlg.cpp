@@ -132,6 +132,9 @@ void CZabrelDlg::onInitDialog() {
     connect(newTextAction, &QAction::triggered, this, &CZabrelDlg::onNewText);
     rankingAction = makeAction(RANKING_ENTRY, "rankingAction", {});
     rankingAction->setCheckable(true);
+    contextAction = makeAction(CONTEXT_ENTRY, "contextAction", {});
+    contextAction->setCheckable(true);
+    connect(contextAction, &QAction::toggled, this, &CZabrelDlg::setContextRanking);
     connect(rankingAction, &QAction::toggled, this, &CZabrelDlg::setAccurateRanking);
     connect(rankingAction, &QAction::toggled, ui.rankingBox, &QCheckBox::setChecked);
     connect(ui.rankingBox, &QCheckBox::toggled, rankingAction, &QAction::setChecked);
@@ -144,12 +147,15 @@ void CZabrelDlg::onInitDialog() {
     try {
         // Word by word, as the engine answers.
         speller.setArabicLetterForms(zabrel::SpellerSession::ArabicForms::AsTheEngine);
-        if (!speller.open(dictionaryFolder))
+        if (!speller.open(dictionaryFolder)) {
             failure = QString::fromStdString(dictionaryFolder.string());
-        else
+        } else {
             walk.setLetters(&speller.letters());
-        rankingAction->setChecked(dialogSettings().value(RANKING_KEY).toString() ==
-                                  QLatin1String("accurate"));
+            const QString ranking = dialogSettings().value(RANKING_KEY).toString();
+            rankingAction->setChecked(ranking == QLatin1String("accurate") ||
+                                      ranking == QLatin1String("context"));
+            contextAction->setChecked(ranking == QLatin1String("context"));
+        }
     } catch (const zabrel::SessionError& ex) {
         failure = QString::fromStdString(ex.what());
     }
@@ -241,6 +247,9 @@ void CZabrelDlg::onAdd() {
 }
 
 void CZabrelDlg::setAccurateRanking(bool on) {
+    // The context ranks the accurate ranking's suggestions: it goes when that goes.
+    if (!on)
+        contextAction->setChecked(false);
     try {
         speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
     } catch (const zabrel::SessionError& ex) {
@@ -249,7 +258,29 @@ void CZabrelDlg::setAccurateRanking(bool on) {
         reportError(RANKING_FAILED, QString::fromStdString(ex.what()));
         return;
     }
-    dialogSettings().setValue(RANKING_KEY, on ? QStringLiteral("accurate") : QStringLiteral("exact"));
+    rememberRanking();
+}
+
+void CZabrelDlg::setContextRanking(bool on) {
+    try {
+        speller.setContext(on);
+    } catch (const zabrel::SessionError& ex) {
+        // No model, or a damaged one: the ranking stays as it was.
+        contextAction->setChecked(false);
+        reportError(CONTEXT_FAILED, QString::fromStdString(ex.what()));
+        return;
+    }
+    if (on)
+        rankingAction->setChecked(true);
+    rememberRanking();
+}
+
+void CZabrelDlg::rememberRanking() {
+    const bool context = contextAction->isChecked();
+    const bool accurate = rankingAction->isChecked();
+    dialogSettings().setValue(RANKING_KEY, context    ? QStringLiteral("context")
+                                           : accurate ? QStringLiteral("accurate")
+                                                      : QStringLiteral("exact"));
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -377,6 +408,7 @@ QMenu* CZabrelDlg::createDialogMenu() {
     auto* menu = new QMenu(this);
     menu->addAction(newTextAction);
     menu->addAction(rankingAction);
+    menu->addAction(contextAction);
     menu->addSeparator();
     menu->addAction(aboutAction);
     dressMenu(*menu, *this);
@@ -419,7 +451,9 @@ void CZabrelDlg::runPass() {
 
 void CZabrelDlg::pauseOnWord() {
     ui.suggestionList->clear();
-    for (const std::u16string& suggestion : walk.getSuggestions())
+    std::vector<std::u16string> suggestions = walk.getSuggestions();
+    spelling->rankByNeighbours(walk.getHighlightStart(), walk.getWordLength(), suggestions);
+    for (const std::u16string& suggestion : suggestions)
         ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
     ui.replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.

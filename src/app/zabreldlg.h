@@ -111,6 +111,10 @@ private:
     // A new text: the last one's Ignore All and Change All no longer hold.
     void forgetChoices();
     void setAccurateRanking(bool on);
+    // Suggestions ranked by the neighbouring words as well; it needs the accurate
+    // ranking, and turns it on.
+    void setContextRanking(bool on);
+    void rememberRanking();
 
     // Data exchange: members into the controls, and the text box back into inputText.
     void refreshControls();
@@ -134,6 +138,7 @@ private:
     // Suggestions by the accurate ranking; remembered between runs, and the same
     // choice as the check box under the list.
     QAction* rankingAction = nullptr;
+    QAction* contextAction = nullptr;
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
     bool setUpFailed = false;

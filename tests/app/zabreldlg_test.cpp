@@ -61,7 +61,7 @@ zabrel::test::DictionaryContents testDictionary() {
     dict.alphabet = zabrel::test::urduLetters();
     int frequency = 900;
     for (const char16_t* word : {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے",
-                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات"})
+                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات", u"ہزار"})
         dict.words.push_back({word, frequency -= 50});
     // Same-sounding and same-shaped letters share a class; the rest get one each.
     int next = 1;
@@ -234,6 +234,8 @@ void DialogTest::initTestCase() {
     QCoreApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     QCoreApplication::setApplicationName(QStringLiteral("Zabrel"));
     zabrel::test::writeDictionary(dictionary.path().toStdString(), testDictionary());
+    // Running text writes سخت ہزار: the context's one pair.
+    zabrel::test::writeContextModel(dictionary.path().toStdString(), {{u"سخت", u"ہزار"}});
     QVERIFY(QDir::setCurrent(dictionary.path()));
     // The first set-up builds the derived files; every dialog after it loads them.
     QCOMPARE(engineSuggestions(KITAB_SWAPPED).value(0), KITAB);
@@ -607,10 +609,11 @@ void DialogTest::aboutBoxFromContextMenuAndF1() {
     CZabrelDlg& d = *h.dialog;
     std::unique_ptr<QMenu> menu(d.createDialogMenu());
     const QList<QAction*> actions = menu->actions();
-    QCOMPARE(actions.size(), 4);
+    QCOMPARE(actions.size(), 5);
     QCOMPARE(actions[1]->objectName(), QStringLiteral("rankingAction"));
-    QVERIFY(actions[2]->isSeparator());
-    QCOMPARE(actions[3]->text(), QStringLiteral("&About Zabrel..."));
+    QCOMPARE(actions[2]->objectName(), QStringLiteral("contextAction"));
+    QVERIFY(actions[3]->isSeparator());
+    QCOMPARE(actions[4]->text(), QStringLiteral("&About Zabrel..."));
 
     d.show();
     QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -1166,6 +1169,35 @@ void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
     QSettings stored(dataHome.path() + QStringLiteral("/Zabrel/Zabrel.conf"), QSettings::IniFormat);
     QCOMPARE(stored.value(QStringLiteral("ranking")).toString(), QStringLiteral("exact"));
     QVERIFY(!QDir(dataHome.path() + QStringLiteral("/Local AppWizard-Generated Applications")).exists());
+
+    // The neighbours' order, in the pass and in the right-click menu; it takes the
+    // accurate ranking with it, both ways, and is remembered.
+    const QString text = QStringLiteral(u"سخت ") + BAZAR_SHORT;
+    Harness h;
+    auto* context = h.dialog->findChild<QAction*>(QStringLiteral("contextAction"));
+    auto* box = h.dialog->findChild<QCheckBox*>(QStringLiteral("rankingBox"));
+    box->click();
+    h.checkText(text);
+    QCOMPARE(h.list->item(0)->text(), BAZAR);
+    h.stop->click();
+    context->setChecked(true);
+    QVERIFY(box->isChecked());
+    h.checkText(text);
+    QCOMPARE(h.list->item(0)->text(), QStringLiteral(u"ہزار"));
+    h.stop->click();
+    h.dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.dialog.get()));
+    QTextCursor inWord(h.box->document());
+    inWord.setPosition(5);
+    std::unique_ptr<QMenu> menu(h.dialog->createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QCOMPARE(menu->actions().value(0)->text(), QStringLiteral(u"ہزار"));
+    QVERIFY(Harness().dialog->findChild<QAction*>(QStringLiteral("contextAction"))->isChecked());
+    box->click();
+    QVERIFY(!context->isChecked());
+    QCOMPARE(QSettings(dataHome.path() + QStringLiteral("/Zabrel/Zabrel.conf"), QSettings::IniFormat)
+                 .value(QStringLiteral("ranking"))
+                 .toString(),
+             QStringLiteral("exact"));
 }
 
 namespace {
