@@ -26,6 +26,10 @@ static void initResources() {
 
 using namespace dialogtexts;
 
+QSettings dialogSettings() {
+    return QSettings(QStringLiteral("Zabrel"), APP_NAME);
+}
+
 QIcon applicationIcon() {
     // The icons live in this static library, so nothing would pull their registration in.
     static const bool registered = (initResources(), true);

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QSettings>
 #include <QString>
 #include <functional>
 
@@ -13,6 +14,9 @@ class QWidget;
 // The dialog's message boxes and file choosers, in its look: the Urdu Naskh font,
 // right to left, Urdu buttons.
 
+// The dialog's own settings: Zabrel's (~/.config/Zabrel/Zabrel.conf), whatever the
+// settings location the start-up names.
+QSettings dialogSettings();
 // Zabrel's icon, in the sizes the window system asks for.
 QIcon applicationIcon();
 // The Naskh face at 14 points, or the application font's family when none is installed.

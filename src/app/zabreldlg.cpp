@@ -2,7 +2,6 @@
 #include "app/zabreldlg.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,7 +9,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -22,6 +20,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/dialogtexts.h"
+#include "app/rankingchoice.h"
 #include "app/textboxkeys.h"
 #include "app/textboxspelling.h"
 #include "app/textboxtext.h"
@@ -29,15 +28,7 @@
 namespace {
 
 using namespace dialogtexts;
-// The dialog's own settings are Zabrel's (~/.config/Zabrel/Zabrel.conf), whatever the
-// settings location the start-up names.
-const QString SETTINGS_OWNER = QStringLiteral("Zabrel");
-
 const QColor RED(255, 0, 0);
-
-QSettings dialogSettings() {
-    return QSettings(SETTINGS_OWNER, APP_NAME);
-}
 
 }  // namespace
 
@@ -130,14 +121,7 @@ void CZabrelDlg::onInitDialog() {
     connect(aboutAction, &QAction::triggered, this, &CZabrelDlg::showAbout);
     newTextAction = makeAction(NEW_TEXT_ENTRY, "newTextAction", QKeySequence::New);
     connect(newTextAction, &QAction::triggered, this, &CZabrelDlg::onNewText);
-    rankingAction = makeAction(RANKING_ENTRY, "rankingAction", {});
-    rankingAction->setCheckable(true);
-    contextAction = makeAction(CONTEXT_ENTRY, "contextAction", {});
-    contextAction->setCheckable(true);
-    connect(contextAction, &QAction::toggled, this, &CZabrelDlg::setContextRanking);
-    connect(rankingAction, &QAction::toggled, this, &CZabrelDlg::setAccurateRanking);
-    connect(rankingAction, &QAction::toggled, ui.rankingBox, &QCheckBox::setChecked);
-    connect(ui.rankingBox, &QCheckBox::toggled, rankingAction, &QAction::setChecked);
+    ranking = new RankingChoice(speller, *ui.rankingBox, messages, *this);
     // Shortcuts of actions work only on a widget that holds them.
     addActions({newTextAction, aboutAction});
 
@@ -151,10 +135,7 @@ void CZabrelDlg::onInitDialog() {
             failure = QString::fromStdString(dictionaryFolder.string());
         } else {
             walk.setLetters(&speller.letters());
-            const QString ranking = dialogSettings().value(RANKING_KEY).toString();
-            rankingAction->setChecked(ranking == QLatin1String("accurate") ||
-                                      ranking == QLatin1String("context"));
-            contextAction->setChecked(ranking == QLatin1String("context"));
+            ranking->restore();
         }
     } catch (const zabrel::SessionError& ex) {
         failure = QString::fromStdString(ex.what());
@@ -244,43 +225,6 @@ void CZabrelDlg::onAdd() {
     clearHighlight();
     walk.leave();
     runPass();
-}
-
-void CZabrelDlg::setAccurateRanking(bool on) {
-    // The context ranks the accurate ranking's suggestions: it goes when that goes.
-    if (!on)
-        contextAction->setChecked(false);
-    try {
-        speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
-    } catch (const zabrel::SessionError& ex) {
-        // A bad cost table: the exact ranking stays.
-        rankingAction->setChecked(false);
-        reportError(RANKING_FAILED, QString::fromStdString(ex.what()));
-        return;
-    }
-    rememberRanking();
-}
-
-void CZabrelDlg::setContextRanking(bool on) {
-    try {
-        speller.setContext(on);
-    } catch (const zabrel::SessionError& ex) {
-        // No model, or a damaged one: the ranking stays as it was.
-        contextAction->setChecked(false);
-        reportError(CONTEXT_FAILED, QString::fromStdString(ex.what()));
-        return;
-    }
-    if (on)
-        rankingAction->setChecked(true);
-    rememberRanking();
-}
-
-void CZabrelDlg::rememberRanking() {
-    const bool context = contextAction->isChecked();
-    const bool accurate = rankingAction->isChecked();
-    dialogSettings().setValue(RANKING_KEY, context    ? QStringLiteral("context")
-                                           : accurate ? QStringLiteral("accurate")
-                                                      : QStringLiteral("exact"));
 }
 
 void CZabrelDlg::onIgnoreAll() {
@@ -407,8 +351,8 @@ QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
 QMenu* CZabrelDlg::createDialogMenu() {
     auto* menu = new QMenu(this);
     menu->addAction(newTextAction);
-    menu->addAction(rankingAction);
-    menu->addAction(contextAction);
+    menu->addAction(ranking->accurate());
+    menu->addAction(ranking->context());
     menu->addSeparator();
     menu->addAction(aboutAction);
     dressMenu(*menu, *this);

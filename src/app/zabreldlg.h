@@ -17,6 +17,7 @@
 class QAction;
 class QKeyEvent;
 class QMenu;
+class RankingChoice;
 class TextBoxSpelling;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
@@ -110,11 +111,6 @@ private:
     void showFileName(const QString& path);
     // A new text: the last one's Ignore All and Change All no longer hold.
     void forgetChoices();
-    void setAccurateRanking(bool on);
-    // Suggestions ranked by the neighbouring words as well; it needs the accurate
-    // ranking, and turns it on.
-    void setContextRanking(bool on);
-    void rememberRanking();
 
     // Data exchange: members into the controls, and the text box back into inputText.
     void refreshControls();
@@ -135,10 +131,7 @@ private:
     TextBoxSpelling* spelling = nullptr;
     QAction* aboutAction = nullptr;
     QAction* newTextAction = nullptr;
-    // Suggestions by the accurate ranking; remembered between runs, and the same
-    // choice as the check box under the list.
-    QAction* rankingAction = nullptr;
-    QAction* contextAction = nullptr;
+    RankingChoice* ranking = nullptr;
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
     bool setUpFailed = false;
