@@ -103,5 +103,17 @@ inline const QString FILE_LOOK_IN = QStringLiteral(u"مقام:");
 inline const QString FILE_NAME_LABEL = QStringLiteral(u"فائل کا نام:");
 inline const QString FILE_TYPE_LABEL = QStringLiteral(u"فائل کی قسم:");
 inline const QString FILE_CANCEL = QStringLiteral(u"منسوخ کریں");
+// Its tool buttons: back, forward, the folder above, a new folder, list and detail view;
+// and the list's columns: name, size, type, date changed.
+inline const QString FILE_BACK = QStringLiteral(u"پیچھے");
+inline const QString FILE_FORWARD = QStringLiteral(u"آگے");
+inline const QString FILE_PARENT = QStringLiteral(u"اوپر کا فولڈر");
+inline const QString FILE_NEW_FOLDER = QStringLiteral(u"نیا فولڈر");
+inline const QString FILE_LIST_VIEW = QStringLiteral(u"فہرست");
+inline const QString FILE_DETAIL_VIEW = QStringLiteral(u"تفصیل");
+inline const QString FILE_COLUMN_NAME = QStringLiteral(u"نام");
+inline const QString FILE_COLUMN_SIZE = QStringLiteral(u"سائز");
+inline const QString FILE_COLUMN_TYPE = QStringLiteral(u"قسم");
+inline const QString FILE_COLUMN_DATE = QStringLiteral(u"تبدیلی کی تاریخ");
 
 }  // namespace dialogtexts

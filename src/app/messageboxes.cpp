@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHash>
+#include <QIdentityProxyModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
+#include <QToolButton>
 #include <algorithm>
 
 #include "app/dialogtexts.h"
@@ -197,6 +199,25 @@ void dressMenu(QMenu& menu, const QWidget& owner) {
     menu.setMinimumWidth(widest + 3 * metrics.height());
 }
 
+namespace {
+
+// The file list's column headers, which Qt's file model names in English.
+class UrduFileHeaders : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        static const QStringList names = {FILE_COLUMN_NAME, FILE_COLUMN_SIZE, FILE_COLUMN_TYPE,
+                                          FILE_COLUMN_DATE};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < names.size())
+            return names[section];
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+};
+
+}  // namespace
+
 QString chooseFile(QWidget* parent, bool saving, const QString& current) {
     // Qt's own dialog: a desktop's native one would not take the Urdu labels.
     QFileDialog dialog(parent, saving ? SAVE_FILE_TITLE : OPEN_FILE_TITLE, current);
@@ -211,6 +232,19 @@ QString chooseFile(QWidget* parent, bool saving, const QString& current) {
     dialog.setLabelText(QFileDialog::Reject, FILE_CANCEL);
     dialog.setFont(parent != nullptr ? parent->font() : dialogFont());
     dialog.setLayoutDirection(Qt::RightToLeft);
+    // The rest of Qt's own dialog: its tool buttons' tips and the file list's headers.
+    const QHash<QString, QString> tips = {
+        {QStringLiteral("backButton"), FILE_BACK},
+        {QStringLiteral("forwardButton"), FILE_FORWARD},
+        {QStringLiteral("toParentButton"), FILE_PARENT},
+        {QStringLiteral("newFolderButton"), FILE_NEW_FOLDER},
+        {QStringLiteral("listModeButton"), FILE_LIST_VIEW},
+        {QStringLiteral("detailModeButton"), FILE_DETAIL_VIEW},
+    };
+    for (QToolButton* button : dialog.findChildren<QToolButton*>())
+        if (const auto tip = tips.constFind(button->objectName()); tip != tips.constEnd())
+            button->setToolTip(tip.value());
+    dialog.setProxyModel(new UrduFileHeaders(&dialog));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTextEdit>
 #include <QTextLayout>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -1293,6 +1295,15 @@ void DialogTest::everythingShownIsUrduAndRightToLeft() {
                           QVERIFY2(!hasLatin(label->text()), qPrintable(label->text()));
                       for (const QPushButton* button : chooser.findChildren<QPushButton*>())
                           QVERIFY2(!hasLatin(button->text()), qPrintable(button->text()));
+                      for (const QToolButton* button : chooser.findChildren<QToolButton*>())
+                          QVERIFY2(button->toolTip().isEmpty() || !hasLatin(button->toolTip()),
+                                   qPrintable(button->objectName() + u' ' + button->toolTip()));
+                      for (const QHeaderView* header : chooser.findChildren<QHeaderView*>())
+                          for (int column = 0; column < header->count(); ++column) {
+                              const QString name =
+                                  header->model()->headerData(column, Qt::Horizontal).toString();
+                              QVERIFY2(!hasLatin(name), qPrintable(name));
+                          }
                   });
     }
 
