@@ -130,8 +130,10 @@ public:
         painter->setPen(
             item->palette.color(enabled ? QPalette::Active : QPalette::Disabled,
                                 selected && enabled ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(room, Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter | Qt::TextSingleLine,
-                          label);
+        painter->drawText(
+            room,
+            Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+            label);
         painter->restore();
     }
 };
