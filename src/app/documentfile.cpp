@@ -46,8 +46,7 @@ bool DocumentFile::startNew() {
     format = TextFile();
     box.clear();
     box.document()->setModified(false);
-    current.clear();
-    emit fileNameChanged(current);
+    setFileName({});
     box.setFocus();
     emit textReplaced();
     return true;

@@ -91,10 +91,8 @@ bool TextBoxSpelling::addPersonal(const std::u16string& word) {
 
 QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
     QMenu* menu = box.createStandardContextMenu(pos);
-    dressMenu(*menu, parent);
-    if (!withWord || !usable || !highlighter->isActive())
-        return menu;
-    addWordEntries(*menu, pos);
+    if (withWord && usable && highlighter->isActive())
+        addWordEntries(*menu, pos);
     dressMenu(*menu, parent);
     return menu;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/messageboxes.h"
 #include "core/userfile.h"
 
 namespace {
@@ -17,11 +18,9 @@ const QString NOT_TEXT = QStringLiteral(u"یہ فائل UTF-8 متن نہیں ہ
 const QString TOO_LARGE = QStringLiteral(u"فائل بہت بڑی ہے");
 const QString CANNOT_SAVE = QStringLiteral(u"فائل محفوظ نہیں ہو سکی");
 
+// The Urdu sentence, the file, and the system's reason when there is one.
 QString describe(const QString& what, const QString& path, const QString& detail = {}) {
-    QString text = what + QStringLiteral(u"۔\n") + path;
-    if (!detail.isEmpty())
-        text += u'\n' + detail;
-    return text;
+    return withDetail(what, detail.isEmpty() ? path : path + u'\n' + detail);
 }
 
 std::filesystem::path onDisk(const QString& path) {

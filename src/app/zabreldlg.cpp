@@ -292,7 +292,6 @@ bool CZabrelDlg::openFile(const QString& path) {
 }
 
 void CZabrelDlg::forgetChoices() {
-    refreshMembers();
     const bool hadChoices = !speller.choices().empty();
     speller.clearChoices();
     spelling->wordsChanged();
