@@ -97,22 +97,45 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
     return menu;
 }
 
-void TextBoxSpelling::rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions) {
-    if (!usable || !speller.context() || suggestions.size() < 2)
-        return;
+bool TextBoxSpelling::lineSpans(int start, zabrel::SpellerSession::Joins joins,
+                                std::vector<zabrel::TextSpan>& spans, int& lineStart) {
+    if (!usable || !speller.context())
+        return false;
     // The line is the context, as in zabrel-check -a; the text box's line is a block.
     const QTextBlock block = box.document()->findBlock(start);
-    const auto offset = static_cast<std::size_t>(start - block.position());
-    std::vector<zabrel::TextSpan> spans;
+    lineStart = block.position();
     try {
-        speller.checkText(block.text().toStdU16String(), spans, zabrel::SpellerSession::Joins::WordByWord);
+        speller.checkText(block.text().toStdU16String(), spans, joins);
     } catch (const zabrel::SessionError&) {
-        return;  // the word's own order stands
+        return false;  // the word's own order stands
     }
+    return true;
+}
+
+void TextBoxSpelling::rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions) {
+    std::vector<zabrel::TextSpan> spans;
+    int lineStart = 0;
+    if (suggestions.size() < 2 || !lineSpans(start, zabrel::SpellerSession::Joins::WordByWord, spans, lineStart))
+        return;
     for (zabrel::TextSpan& span : spans)
-        if (span.start == offset && span.length == static_cast<std::size_t>(length) &&
+        if (static_cast<int>(span.start) + lineStart == start && static_cast<int>(span.length) == length &&
             !span.suggestions.empty())
             suggestions = std::move(span.suggestions);
+}
+
+std::optional<TextBoxSpelling::BrokenWord> TextBoxSpelling::brokenWordAt(int start, int length) {
+    std::vector<zabrel::TextSpan> spans;
+    int lineStart = 0;
+    if (!lineSpans(start, zabrel::SpellerSession::Joins::Offer, spans, lineStart))
+        return std::nullopt;
+    for (zabrel::TextSpan& span : spans) {
+        const int from = static_cast<int>(span.start) + lineStart;
+        const int to = from + static_cast<int>(span.length);
+        if (span.kind == zabrel::TextSpan::Kind::Broken && !span.suggestions.empty() && from <= start &&
+            start + length <= to && (from == start || to == start + length))
+            return BrokenWord{from, to - from, std::move(span.suggestions.front())};
+    }
+    return std::nullopt;
 }
 
 void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
@@ -150,7 +173,17 @@ void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
     for (QAction* action : edit->actions())
         menu.removeAction(action);
     QList<QAction*> added;
-    for (std::size_t i = 0; i < suggestions.size() && i < MENU_SUGGESTIONS; ++i) {
+    // A word broken in two offers the word its pieces make first, over both of them.
+    if (const auto broken = brokenWordAt(wordStart, wordLength)) {
+        const QString join = QString::fromStdU16String(broken->join);
+        auto* action = new QAction(join, &menu);
+        connect(action, &QAction::triggered, this,
+                [this, span = *broken, join] { replace(span.start, span.length, join); });
+        added << action;
+        std::erase(suggestions, broken->join);
+    }
+    for (std::size_t i = 0; i < suggestions.size() && added.size() < static_cast<qsizetype>(MENU_SUGGESTIONS);
+         ++i) {
         const QString suggestion = QString::fromStdU16String(suggestions[i]);
         auto* action = new QAction(suggestion, &menu);
         connect(action, &QAction::triggered, this,

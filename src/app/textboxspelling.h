@@ -6,18 +6,16 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/messageboxes.h"
+#include "session/spellersession.h"
 
 class MisspellingHighlighter;
 class QMenu;
 class QTextEdit;
-
-namespace zabrel {
-class SpellerSession;
-}
 
 // The text box's spelling while the user writes: the red underline under misspelt
 // words, the quick verdicts behind it, and the right-click menu with a word's
@@ -51,6 +49,16 @@ public:
     // characters at `start` in the order its neighbours on the line want.
     void rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions);
 
+    // A word broken in two (ا چھے, خوب صورت): the span of both pieces, in the box's
+    // characters, and the word they make, when the word at `start` is one of them and
+    // the speller's context is on.
+    struct BrokenWord {
+        int start = 0;
+        int length = 0;
+        std::u16string join;
+    };
+    std::optional<BrokenWord> brokenWordAt(int start, int length);
+
     // The menu for a point of the box's viewport: the edit entries in Urdu and, with
     // `withWord` on a misspelt word, its suggestions, Ignore All and Add above them.
     // The caller owns the menu.
@@ -59,6 +67,10 @@ public:
 private:
     // A misspelt word's suggestions, Ignore All and Add, when the point is on one.
     void addWordEntries(QMenu& menu, const QPoint& pos);
+    // The speller's spans on the line holding `start`, and where that line starts;
+    // false without the context or when the speller fails.
+    bool lineSpans(int start, zabrel::SpellerSession::Joins joins, std::vector<zabrel::TextSpan>& spans,
+                   int& lineStart);
 
     QTextEdit& box;
     zabrel::SpellerSession& speller;

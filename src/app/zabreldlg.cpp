@@ -205,7 +205,7 @@ void CZabrelDlg::onChangeAll() {
 }
 
 void CZabrelDlg::changeWord(bool everywhere) {
-    if (!walk.isPaused() || !ui.changeButton->isEnabled())
+    if (!walk.isPaused() || !(everywhere ? ui.changeAllButton : ui.changeButton)->isEnabled())
         return;
     const QString replacement = ui.replacementEdit->text();
     if (everywhere)
@@ -374,7 +374,6 @@ void CZabrelDlg::runPass() {
         };
         if (walk.findMisspelt(
                 check, [this] { refreshControls(); }, replace)) {
-            highlightWord(walk.getHighlightStart(), walk.getWordLength());
             refreshMembers();
             pauseOnWord();
         }
@@ -395,20 +394,44 @@ void CZabrelDlg::runPass() {
 void CZabrelDlg::pauseOnWord() {
     ui.suggestionList->clear();
     std::vector<std::u16string> suggestions = walk.getSuggestions();
-    spelling->rankByNeighbours(walk.getHighlightStart(), walk.getWordLength(), suggestions);
+    const int start = walk.getHighlightStart();
+    const int length = walk.getWordLength();
+    spelling->rankByNeighbours(start, length, suggestions);
+    if (const auto broken = spelling->brokenWordAt(start, length)) {
+        // A word broken in two pauses on both pieces, and a change replaces both: the
+        // word they make first, then the word's own suggestions beside the other
+        // piece as it was written.
+        walk.widen(start - broken->start, broken->start + broken->length - start - length);
+        const std::u16string before = pausedText().left(start - broken->start).toStdU16String();
+        const std::u16string after = pausedText().mid(start - broken->start + length).toStdU16String();
+        for (std::u16string& suggestion : suggestions)
+            suggestion = before + suggestion + after;
+        std::erase(suggestions, broken->join);
+        suggestions.insert(suggestions.begin(), broken->join);
+    }
+    highlightWord(walk.getHighlightStart(), walk.getWordLength());
     for (const std::u16string& suggestion : suggestions)
         ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
     ui.replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.
-    ui.replacementEdit->setText(QString::fromStdU16String(walk.getCurrentWord()));
+    ui.replacementEdit->setText(pausedText());
+}
+
+QString CZabrelDlg::pausedText() const {
+    if (!walk.isWidened())
+        return QString::fromStdU16String(walk.getCurrentWord());
+    QTextCursor span(ui.inputBox->document());
+    span.setPosition(walk.getHighlightStart());
+    span.setPosition(walk.getHighlightStart() + walk.getWordLength(), QTextCursor::KeepAnchor);
+    return span.selectedText();
 }
 
 void CZabrelDlg::updateChangeButton() {
     const QString text = ui.replacementEdit->text();
-    const bool canChange =
-        walk.isPaused() && !text.isEmpty() && text != QString::fromStdU16String(walk.getCurrentWord());
+    const bool canChange = walk.isPaused() && !text.isEmpty() && text != pausedText();
     ui.changeButton->setEnabled(canChange);
-    ui.changeAllButton->setEnabled(canChange);
+    // Change All keys on one word; a span of two is changed where it stands.
+    ui.changeAllButton->setEnabled(canChange && !walk.isWidened());
 }
 
 void CZabrelDlg::showStatus(const QString& pattern) {
@@ -424,7 +447,7 @@ void CZabrelDlg::showStatus(const QString& pattern) {
 }
 
 void CZabrelDlg::finishPass() {
-    if (!walk.getSuggestions().empty())
+    if (ui.suggestionList->count() > 0)
         ui.suggestionList->setCurrentRow(0);
     updateChangeButton();
     if (walk.isPaused())

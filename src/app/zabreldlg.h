@@ -103,6 +103,8 @@ private:
     void returnToIdle();
     void reportError(const QString& sentence, const QString& detail = {});
     void pauseOnWord();
+    // The text the pause covers: the word, or both pieces of a broken one.
+    QString pausedText() const;
     void updateChangeButton();
     void changeWord(bool everywhere);
     // Replaces text-box characters as one undo step; inputText follows the same edit.

@@ -26,7 +26,7 @@ void WordWalk::start(std::u16string text) {
     scanText = std::move(text);
     textLength = static_cast<int32_t>(scanText.size());
     scanPos = wordStart = displayPos = displayStart = 0;
-    wrongWordFound = false;
+    wrongWordFound = widened = false;
     suggestions.clear();
     token.clear();
     runs.clear();
@@ -131,8 +131,28 @@ void WordWalk::changeAll(const std::u16string& replacement) {
     sessionWords->changeAll(keyOf(currentWord), replacement);
 }
 
+void WordWalk::widen(int32_t before, int32_t after) {
+    if (!wrongWordFound || before < 0 || after < 0)
+        return;
+    spanStart = getHighlightStart() - before;
+    spanLength = getWordLength() + before + after;
+    widened = true;
+    // The span's end in the token's own units; past the token it goes on after the
+    // one delimiter into the next (a line never ends inside a span).
+    auto end = static_cast<std::size_t>(wordOffset) + currentWord.size() + static_cast<std::size_t>(after);
+    while (end > token.size() && scanPos < textLength) {
+        end -= token.size() + 1;
+        for (; nextRun < runs.size(); ++nextRun)
+            wordsChecked += runs[nextRun].foreign ? 0 : 1;
+        token = nextWord();
+        cutToken();
+    }
+    for (; nextRun < runs.size() && runs[nextRun].start < end; ++nextRun)
+        wordsChecked += runs[nextRun].foreign ? 0 : 1;
+}
+
 void WordWalk::stop() {
-    wrongWordFound = false;
+    wrongWordFound = widened = false;
     scanPos = textLength;
     runs.clear();
     nextRun = 0;

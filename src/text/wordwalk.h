@@ -66,7 +66,7 @@ public:
     bool findMisspelt(const Checker& check, const TokenHook& onToken = {}, const Replacer& replace = {});
 
     // The user dealt with the paused word; findMisspelt() goes on after it.
-    void leave() { wrongWordFound = false; }
+    void leave() { wrongWordFound = widened = false; }
     // The paused word was replaced in the text box by a text of `replacementLength`
     // units; later display positions move by the difference.
     void replaced(int32_t replacementLength);
@@ -78,11 +78,23 @@ public:
     // Ends the pass where it is: not paused, nothing more to take.
     void stop();
 
+    // Widens the pause from the word to a span of the text around it: `before`
+    // text-box characters before the word and `after` after it, all on the word's
+    // line (a word broken in two, ا چھے, read with its other piece). What the span
+    // takes after the word is passed over, its words counted as checked. Highlight and
+    // replacement then cover the span; Ignore All and Change All still key on the word.
+    void widen(int32_t before, int32_t after);
+    bool isWidened() const { return widened; }
+
     // The paused word, and the text-box characters that a highlight or a replacement
     // of it covers.
     const std::u16string& getCurrentWord() const { return currentWord; }
-    int32_t getHighlightStart() const { return displayStart + wordOffset + tokenShift; }
-    int32_t getWordLength() const { return static_cast<int32_t>(currentWord.size()); }
+    int32_t getHighlightStart() const {
+        return widened ? spanStart : displayStart + wordOffset + tokenShift;
+    }
+    int32_t getWordLength() const {
+        return widened ? spanLength : static_cast<int32_t>(currentWord.size());
+    }
 
     // Counts of the current pass: non-empty tokens taken, misspelt ones among them
     // (those the session handled included), and pauses.
@@ -117,6 +129,10 @@ private:
     std::u16string currentWord;
     int32_t wordOffset = 0;
     int32_t tokenShift = 0;
+    // The widened pause, in text-box characters.
+    bool widened = false;
+    int32_t spanStart = 0;
+    int32_t spanLength = 0;
 
     const WordLetters* letters = nullptr;
     int32_t wordsChecked = 0;

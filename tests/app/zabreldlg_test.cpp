@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStringEncoder>
@@ -63,7 +64,7 @@ zabrel::test::DictionaryContents testDictionary() {
     dict.alphabet = zabrel::test::urduLetters();
     int frequency = 900;
     for (const char16_t* word : {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے",
-                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات", u"ہزار"})
+                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات", u"ہزار", u"خیر"})
         dict.words.push_back({word, frequency -= 50});
     // Same-sounding and same-shaped letters share a class; the rest get one each.
     int next = 1;
@@ -1194,6 +1195,32 @@ void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
     std::unique_ptr<QMenu> menu(h.dialog->createTextBoxMenu(h.box->cursorRect(inWord).center()));
     QCOMPARE(menu->actions().value(0)->text(), QStringLiteral(u"ہزار"));
     QVERIFY(Harness().dialog->findChild<QAction*>(QStringLiteral("contextAction"))->isChecked());
+
+    // Words broken in two pause on both pieces, whichever is misspelt, and a change
+    // replaces both; Change All, keyed on one word, is off there.
+    h.box->setPlainText(QStringLiteral(u"با زار"));
+    inWord.setPosition(1);
+    menu.reset(h.dialog->createTextBoxMenu(h.box->cursorRect(inWord).center()));
+    QCOMPARE(menu->actions().value(0)->text(), BAZAR);
+    menu->actions().value(0)->trigger();
+    QCOMPARE(h.box->toPlainText(), BAZAR);
+    auto* changeAll = h.dialog->findChild<QPushButton*>(QStringLiteral("changeAllButton"));
+    h.checkText(QStringLiteral(u"با زار، خیر یت دوست\nبا زار"));
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{0, 6}}));
+    QCOMPARE(h.list->item(0)->text(), BAZAR);
+    QCOMPARE(h.replacement->text(), BAZAR);
+    QVERIFY(h.change->isEnabled() && !changeAll->isEnabled());
+    h.change->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{7, 13}}));
+    QCOMPARE(itemsOf(*h.list).value(0), QStringLiteral(u"خیریت"));
+    QVERIFY(itemsOf(*h.list).mid(1).filter(QRegularExpression(QStringLiteral(u"^خیر .+"))).size() ==
+            h.list->count() - 1);
+    h.change->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{18, 24}}));
+    h.change->click();
+    QCOMPARE(h.box->toPlainText(), QStringLiteral(u"بازار، خیریت دوست\nبازار"));
+    QVERIFY(h.idle());
+    QVERIFY(h.dialog->findChild<QLabel*>(QStringLiteral("statusLine"))->text().contains(u'7'));
     box->click();
     QVERIFY(!context->isChecked());
     QCOMPARE(QSettings(dataHome.path() + QStringLiteral("/Zabrel/Zabrel.conf"), QSettings::IniFormat)

@@ -137,6 +137,40 @@ TEST(wordwalk_test, replacement_shifts_later_display_positions_only) {
     EXPECT_EQ(walk.getHighlightStart(), 9);
 }
 
+TEST(wordwalk_test, a_widened_pause_covers_both_pieces_and_the_walk_goes_on_after_them) {
+    const WordLetters letters(arabicLetter);
+    FakeChecker checker;
+    checker.wrong = {u"\u0628", u"\u062C"};
+    WordWalk walk;
+    walk.setLetters(&letters);
+    // ا ب‌پ ت د ج ث, a break, ب: ب pauses and takes ‌پ ت after it (its token's rest,
+    // then past the blank); ج pauses and takes the د before it.
+    walk.start(u"\u0627 \u0628\u200C\u067E \u062A \u062F \u062C \u062B\r\n\u0628");
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    walk.widen(0, 4);
+    EXPECT_TRUE(walk.isWidened());
+    EXPECT_EQ(walk.getHighlightStart(), 2);
+    EXPECT_EQ(walk.getWordLength(), 5);
+    walk.replaced(2);
+    walk.leave();
+    EXPECT_FALSE(walk.isWidened());
+    // پ and ت were passed over, and later positions moved back by three.
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getCurrentWord(), u"\u062C");
+    EXPECT_EQ(walk.getHighlightStart(), 7);
+    EXPECT_EQ(checker.asked, (std::vector<std::u16string>{u"\u0627", u"\u0628", u"\u062F", u"\u062C"}));
+    walk.widen(2, 0);
+    EXPECT_EQ(walk.getHighlightStart(), 5);
+    EXPECT_EQ(walk.getWordLength(), 3);
+    walk.replaced(1);
+    walk.ignoreAll();
+    // Ignore All keys on the word the pass stopped at, not on the span.
+    EXPECT_TRUE(walk.session().isIgnored(u"\u062C"));
+    ASSERT_TRUE(walk.findMisspelt(checker.function()));
+    EXPECT_EQ(walk.getHighlightStart(), 9);  // 15 units, less one for the break, less 3 and 2
+    EXPECT_EQ(walk.getWordsChecked(), 8);
+}
+
 TEST(wordwalk_test, empty_or_delimiter_only_text_ends_without_asking) {
     FakeChecker checker;
     WordWalk walk;
