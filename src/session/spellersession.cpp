@@ -249,6 +249,30 @@ void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view
         std::move(ranked.begin(), ranked.end(), suggestions.begin() + static_cast<std::ptrdiff_t>(fixed));
 }
 
+void SpellerSession::completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) {
+    constexpr char16_t HAMZA_SEAT = u'\u0626';
+    if (word.size() < 2 || word.back() != HAMZA_SEAT || !correctUrduForms(word).empty())
+        return;
+    std::vector<std::u16string> completions;
+    for (const char16_t ending : {u'\u06CC', u'\u06D2'}) {
+        std::u16string form = std::u16string(word) + ending;
+        if (std::find(suggestions.begin(), suggestions.end(), form) != suggestions.end() ||
+            guarded([&] { return checker->accepts(form); }))
+            completions.push_back(std::move(form));
+    }
+    if (completions.empty())
+        return;
+    // Where the list had them, their order stands; one it lacked comes after those.
+    const auto place = [&](const std::u16string& form) {
+        return std::find(suggestions.begin(), suggestions.end(), form) - suggestions.begin();
+    };
+    std::stable_sort(completions.begin(), completions.end(),
+                     [&](const std::u16string& a, const std::u16string& b) { return place(a) < place(b); });
+    for (const std::u16string& form : completions)
+        std::erase(suggestions, form);
+    suggestions.insert(suggestions.begin(), completions.begin(), completions.end());
+}
+
 bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {
     suggestions.clear();
     if (joinEvidence < 0.0f || word.size() < 3 || heldAsOurs(word))
@@ -398,8 +422,10 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
             ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
         TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
         if (misspelt[i]) {
-            if (ranked)
+            if (ranked) {
                 rankInContext(written[i], before, after, suggestions[i]);
+                completionsFirst(written[i], suggestions[i]);
+            }
         } else if (ranked && realWords &&
                    (runTogether(written[i], suggestions[i]) ||
                     realWordSlip(written[i], before, after, suggestions[i]))) {

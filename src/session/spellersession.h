@@ -169,6 +169,9 @@ private:
     void takePersonalWarnings();
     void indexPersonal();
     int32_t frequency(const std::u16string& word);
+    // A word that ends in a bare ئ stops short of its ی or ے (کوئ, ہوئ): those
+    // completions that are words go first, in the order they had.
+    void completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions);
     void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                        std::vector<std::u16string>& suggestions);
     bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);

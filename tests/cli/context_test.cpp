@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         fs::create_directories(dir.path() / "dict");
         std::vector<ListedWord> words = sampleWords();
-        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}});
+        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}, {u"کو", 900}, {u"کوئی", 5}});
         makeDictionary(dir.path() / "dict", words);
         // سخت ہزار and بڑے شہر are what running text writes.
         writeContextModel((dir.path() / "dict").string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
@@ -41,6 +41,12 @@ TEST_F(Context, the_neighbours_reorder_suggestions_in_every_mode) {
     got = check({"--context"}, text);
     EXPECT_EQ(got.status, 1) << got.err;
     EXPECT_EQ(got.out, "<stdin>:1:5: بزار -> ہزار, بازار\n<stdin>:2:6: بزار -> بازار, ہزار\n");
+
+    // A bare ئ at a word's end stops short of its ی: that word goes first, neighbours or not.
+    got = check({"--ranking=accurate"}, "کوئ\n");
+    EXPECT_TRUE(got.out.starts_with("<stdin>:1:1: کوئ -> کو,")) << got.out;
+    got = check({"--context"}, "کوئ\n");
+    EXPECT_TRUE(got.out.starts_with("<stdin>:1:1: کوئ -> کوئی,")) << got.out;
 
     // -a: the line is the context; a sentence end cuts it.
     got = check({"--context", "-a"}, "^سخت بزار\nسخت۔ بزار\n");
