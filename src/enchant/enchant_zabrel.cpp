@@ -91,13 +91,20 @@ std::shared_ptr<Urdu> setUp() {
     const char* ranking = std::getenv("ZABREL_RANKING");
     if (ranking != nullptr && std::string_view(ranking) == "accurate")
         urdu->speller.setRanking(zabrel::Ranking::Accurate);
-    // Enchant hands over one word at a time, never its neighbours: ZABREL_CONTEXT=1
-    // gives what the context ranking gives a word alone, the accurate ranking.
-    const char* context = std::getenv("ZABREL_CONTEXT");
-    if (context != nullptr && std::string_view(context) == "1")
-        urdu->speller.setRanking(zabrel::Ranking::Accurate);
     if (!urdu->speller.open(folder))
         throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
+    // Enchant hands over one word at a time, never its neighbours: ZABREL_CONTEXT=1
+    // gives what the context gives a word alone, the accurate ranking with the
+    // word-level rules of the context (a bare final ئ completed first).
+    const char* context = std::getenv("ZABREL_CONTEXT");
+    if (context != nullptr && std::string_view(context) == "1") {
+        urdu->speller.setRanking(zabrel::Ranking::Accurate);
+        try {
+            urdu->speller.setContext(true);
+        } catch (const zabrel::SessionError& ex) {
+            g_warning("zabrel: %s", ex.what());
+        }
+    }
     // Urdu stays available with a personal list that cannot be read: the user is told,
     // and the list is left alone (it refuses to save).
     const std::filesystem::path personal = PersonalWordList::defaultPath();

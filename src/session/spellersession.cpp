@@ -177,6 +177,8 @@ bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>
         std::erase(suggestions, urdu);
         suggestions.insert(suggestions.begin(), std::move(urdu));
     }
+    if (contextOn)
+        completionsFirst(word, suggestions);
     personalWords.appendNear(word, suggestions);
     return true;
 }
