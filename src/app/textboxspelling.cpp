@@ -115,7 +115,8 @@ bool TextBoxSpelling::lineSpans(int start, zabrel::SpellerSession::Joins joins,
 void TextBoxSpelling::rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions) {
     std::vector<zabrel::TextSpan> spans;
     int lineStart = 0;
-    if (suggestions.size() < 2 || !lineSpans(start, zabrel::SpellerSession::Joins::WordByWord, spans, lineStart))
+    if (suggestions.size() < 2 ||
+        !lineSpans(start, zabrel::SpellerSession::Joins::WordByWord, spans, lineStart))
         return;
     for (zabrel::TextSpan& span : spans)
         if (static_cast<int>(span.start) + lineStart == start && static_cast<int>(span.length) == length &&

@@ -89,12 +89,8 @@ public:
     // The paused word, and the text-box characters that a highlight or a replacement
     // of it covers.
     const std::u16string& getCurrentWord() const { return currentWord; }
-    int32_t getHighlightStart() const {
-        return widened ? spanStart : displayStart + wordOffset + tokenShift;
-    }
-    int32_t getWordLength() const {
-        return widened ? spanLength : static_cast<int32_t>(currentWord.size());
-    }
+    int32_t getHighlightStart() const { return widened ? spanStart : displayStart + wordOffset + tokenShift; }
+    int32_t getWordLength() const { return widened ? spanLength : static_cast<int32_t>(currentWord.size()); }
 
     // Counts of the current pass: non-empty tokens taken, misspelt ones among them
     // (those the session handled included), and pauses.

@@ -63,8 +63,9 @@ zabrel::test::DictionaryContents testDictionary() {
     zabrel::test::DictionaryContents dict;
     dict.alphabet = zabrel::test::urduLetters();
     int frequency = 900;
-    for (const char16_t* word : {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے",
-                                 u"ہفتے", u"لاہور", u"پاکستان", u"مطالعہ", u"کتابیں", u"بات", u"ہزار", u"خیر"})
+    for (const char16_t* word :
+         {u"کتاب", u"دوست", u"شہر", u"بازار", u"جواب", u"سخت", u"خیریت", u"محلے", u"ہفتے", u"لاہور",
+          u"پاکستان", u"مطالعہ", u"کتابیں", u"بات", u"ہزار", u"خیر"})
         dict.words.push_back({word, frequency -= 50});
     // Same-sounding and same-shaped letters share a class; the rest get one each.
     int next = 1;
