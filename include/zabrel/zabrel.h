@@ -34,7 +34,8 @@ public:
     // Accurate prices the letter confusions common in Urdu writing, weighs word
     // frequency and offers two words run together as "A B"; Context is Accurate
     // with the neighbouring words weighed too, where checkText knows them (check and
-    // suggest, a word alone, answer as Accurate).
+    // suggest, a word alone, answer as Accurate, but for a bare final ئ, whose
+    // completions with ی or ے come first).
     enum class Ranking { Exact, Accurate, Context };
 
     // One misspelt word of a text given to checkText: where it stands, in bytes of
