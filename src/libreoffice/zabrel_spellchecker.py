@@ -27,7 +27,9 @@ SERVICES = ("com.sun.star.linguistic2.SpellChecker",)
 COUNTRIES = ("PK", "IN")
 SETTINGS = "/org.zabrel.SpellChecker/Settings"
 # The values of the Ranking setting, as the C API numbers them.
-RANKINGS = {"exact": 0, "accurate": 1}
+# LibreOffice hands over one word at a time: "context" gives what the context gives a
+# word alone, the accurate ranking with a bare final ئ completed first.
+RANKINGS = {"exact": 0, "accurate": 1, "context": 2}
 
 log = logging.getLogger("zabrel")
 if not log.handlers:

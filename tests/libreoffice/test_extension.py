@@ -3,7 +3,7 @@
 profile, soffice --headless starts on that profile, and a UNO client asks the
 LinguServiceManager for Urdu. The spell checker must be there for ur-PK and ur-IN,
 judge words as zabrel-check does, offer zabrel-check's suggestions (in the exact
-ranking and, once the setting asks for it, the accurate one), accept the words of
+ranking and, once the setting asks for them, the accurate and context ones), accept the words of
 the shared personal list, and find the misspelt words of an Urdu paragraph in a
 Writer document. Beforehand the component alone, with no dictionary to open, must
 take every word as correct and say why once.
@@ -29,6 +29,8 @@ TEST = "libreoffice_extension"
 READY_SECONDS = 60
 CORRECT = ["کتاب", "پاکستان", "اچھی"]
 MISSPELT = ["کتابب", "ابادی"]
+# ہوئ: the context completes its bare final ئ, so its order differs from the accurate one.
+RANKED = MISSPELT + ["ہوئ"]
 PERSONAL = "زبرلزبرل"  # in no dictionary, only in the personal list
 PARAGRAPH = "یہ کتابب بہت اچھی ہے اور ابادی بڑھ رہی ہے۔"
 IMPLEMENTATION = "org.zabrel.SpellChecker"
@@ -38,7 +40,8 @@ LANGUAGES = {("ur", "PK"): 0x0420, ("ur", "IN"): 0x0820}  # LibreOffice's langua
 
 def suggestions_of(zabrel_check, env, word, ranking):
     """zabrel-check's suggestions for `word`, all of them, from its pipe mode."""
-    answer = subprocess.run([zabrel_check, "-a", "--all", f"--ranking={ranking}"], input=word + "\n",
+    choice = "--context" if ranking == "context" else f"--ranking={ranking}"
+    answer = subprocess.run([zabrel_check, "-a", "--all", choice], input=word + "\n",
                             env=env, capture_output=True, text=True, check=True).stdout.splitlines()
     line = answer[1]
     if not line.startswith("& "):
@@ -144,9 +147,9 @@ def check(soffice, zabrel_check, env):
         for word in MISSPELT:
             if uno.invoke(speller, "isValid", (word, locale, props)):
                 failures.append(f"ur-{country}: {word} accepted")
-    for ranking in ("exact", "accurate"):
+    for ranking in ("exact", "accurate", "context"):
         set_ranking(soffice, ranking)
-        for word in MISSPELT:
+        for word in RANKED:
             answer = uno.invoke(speller, "spell", (word, locale, props))
             offered = list(answer.getAlternatives()) if answer is not None else []
             expected = suggestions_of(zabrel_check, env, word, ranking)
