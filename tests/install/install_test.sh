@@ -21,6 +21,10 @@ for file in bin/zabrel-check include/zabrel/zabrel.h include/zabrel/zabrel_c.h s
             share/hunspell/ur_PK.dic share/hunspell/ur_PK.aff share/hunspell/ur_IN.dic share/hunspell/ur_IN.aff; do
   [ -e "$prefix/$file" ] || fail "$file not installed"
 done
+# Every file the installed config.ini names, but those built on first use (*.dat).
+for file in $(awk -F' *= *' '/FilePath/ && $2 != "" {print $2}' "$prefix/share/zabrel/urdu/config.ini" | tr -d '\r'); do
+  case $file in *.dat) ;; *) [ -e "$prefix/share/zabrel/urdu/$file" ] || fail "$file, named in config.ini, not installed" ;; esac
+done
 for file in libzabrel.so libzabrel.so.0.1.0 pkgconfig/zabrel.pc cmake/Zabrel/ZabrelConfig.cmake \
             cmake/Zabrel/ZabrelTargets.cmake; do
   [ -e "$lib/$file" ] || fail "$lib/$file not installed"
