@@ -2,10 +2,10 @@
 #include "engine/contextmodel.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 
 #include "core/errors.h"
+#include "core/userfile.h"
 
 namespace zabrel {
 
@@ -27,18 +27,19 @@ uint64_t key(uint32_t first, uint32_t second) {
 }  // namespace
 
 void ContextModel::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + path + ".");
     std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > LARGEST_FILE)
+    std::string reason;
+    switch (UserFile::read(path, LARGEST_FILE, bytes, reason)) {
+        case UserFile::Read::Done:
+            break;
+        case UserFile::Read::Missing:
+            throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + path + ".");
+        case UserFile::Read::TooLarge:
             damaged(path, "too large");
+        case UserFile::Read::Failed:
+            throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                              "Could not read file: " + path + " (" + reason + ").");
     }
-    if (in.bad())
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "Could not read file: " + path + ".");
     std::size_t at = 0;
     const auto take = [&](std::size_t size) {
         if (bytes.size() - at < size)
@@ -110,7 +111,7 @@ void ContextModel::assign(const std::vector<Pair>& pairs) {
 }
 
 uint32_t ContextModel::numberOf(std::u16string_view word) const {
-    const auto found = numbers.find(std::u16string(word));
+    const auto found = numbers.find(word);
     return found == numbers.end() ? UINT32_MAX : found->second;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -46,7 +47,14 @@ private:
     std::vector<std::u16string> words;
     mutable std::unordered_multimap<std::u16string, uint32_t> deletions;
 
-    std::unordered_map<std::u16string, uint32_t> numbers;
+    // Looked up by views, without a string made for each lookup.
+    struct ViewHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view word) const {
+            return std::hash<std::u16string_view>{}(word);
+        }
+    };
+    std::unordered_map<std::u16string, uint32_t, ViewHash, std::equal_to<>> numbers;
     std::unordered_map<uint64_t, uint32_t> ranks;
 };
 

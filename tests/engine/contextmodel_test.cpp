@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/contextmodel.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,6 +68,9 @@ TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
     }
     ContextModel model;
     EXPECT_THROW(model.load(dir.file("missing.bin")), IOException);
+    // A FIFO named as the model is refused, not waited on.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.bin").c_str(), 0600), 0);
+    EXPECT_THROW(model.load(dir.file("fifo.bin")), IOException);
 }
 
 TEST(ContextRanking, neighbours_the_model_knows_reorder_and_others_leave_the_order) {
