@@ -402,8 +402,9 @@ void CZabrelDlg::pauseOnWord() {
         // word they make first, then the word's own suggestions beside the other
         // piece as it was written.
         walk.widen(start - broken->start, broken->start + broken->length - start - length);
-        const std::u16string before = pausedText().left(start - broken->start).toStdU16String();
-        const std::u16string after = pausedText().mid(start - broken->start + length).toStdU16String();
+        const QString span = pausedText();
+        const std::u16string before = span.left(start - broken->start).toStdU16String();
+        const std::u16string after = span.mid(start - broken->start + length).toStdU16String();
         for (std::u16string& suggestion : suggestions)
             suggestion = before + suggestion + after;
         std::erase(suggestions, broken->join);

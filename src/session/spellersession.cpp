@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -255,24 +256,16 @@ void SpellerSession::completionsFirst(std::u16string_view word, std::vector<std:
     constexpr char16_t HAMZA_SEAT = u'\u0626';
     if (word.size() < 2 || word.back() != HAMZA_SEAT || !correctUrduForms(word).empty())
         return;
-    std::vector<std::u16string> completions;
-    for (const char16_t ending : {u'\u06CC', u'\u06D2'}) {
-        std::u16string form = std::u16string(word) + ending;
-        if (std::find(suggestions.begin(), suggestions.end(), form) != suggestions.end() ||
-            guarded([&] { return checker->accepts(form); }))
-            completions.push_back(std::move(form));
-    }
-    if (completions.empty())
-        return;
-    // Where the list had them, their order stands; one it lacked comes after those.
-    const auto place = [&](const std::u16string& form) {
-        return std::find(suggestions.begin(), suggestions.end(), form) - suggestions.begin();
+    const std::u16string completions[] = {std::u16string(word) + u'\u06CC', std::u16string(word) + u'\u06D2'};
+    const auto isCompletion = [&](const std::u16string& s) {
+        return s == completions[0] || s == completions[1];
     };
-    std::stable_sort(completions.begin(), completions.end(),
-                     [&](const std::u16string& a, const std::u16string& b) { return place(a) < place(b); });
+    // Those the list has move up in the order they had; a word it lacks comes after them.
+    auto listed = std::stable_partition(suggestions.begin(), suggestions.end(), isCompletion);
     for (const std::u16string& form : completions)
-        std::erase(suggestions, form);
-    suggestions.insert(suggestions.begin(), completions.begin(), completions.end());
+        if (std::find(suggestions.begin(), listed, form) == listed &&
+            guarded([&] { return checker->accepts(form); }))
+            listed = std::next(suggestions.insert(listed, form));
 }
 
 bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {
