@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -233,10 +234,15 @@ const char* zabrelDescribe(EnchantProvider*) {
     return "Zabrel Urdu Provider";
 }
 
+// The tags hunspell's Urdu dictionaries go by too: a program's language menu then names
+// the provider that answers them (Enchant lists, for each tag, the first provider of
+// its ordering that lists the tag).
 char** zabrelListDicts(EnchantProvider*, size_t* out_n_dicts) {
-    char** tags = g_new0(char*, 2);
-    tags[0] = g_strdup("ur");
-    *out_n_dicts = 1;
+    static constexpr const char* TAGS[] = {"ur", "ur_PK", "ur_IN"};
+    char** tags = g_new0(char*, std::size(TAGS) + 1);
+    for (std::size_t i = 0; i < std::size(TAGS); ++i)
+        tags[i] = g_strdup(TAGS[i]);
+    *out_n_dicts = std::size(TAGS);
     return tags;
 }
 

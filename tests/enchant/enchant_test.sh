@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The Enchant provider as the real libenchant loads it: listed for Urdu, answering
 # `enchant-2 -a` as zabrel-check -a answers, and serving python3-enchant, whose
-# personal words reach the next process. Enchant 2.3 loads providers from its own
+# personal words reach the next process; beside a hunspell Urdu dictionary, the
+# ordering the package ships makes Zabrel the Urdu provider. Enchant 2.3 loads providers from its own
 # folder only, so the test puts the provider there for its run (as root, in CI) and
 # takes it away afterwards; without write access there it is skipped.
-# usage: enchant_test.sh PROVIDER ZABREL_CHECK SHIPPED_DICTIONARY
+# usage: enchant_test.sh PROVIDER ZABREL_CHECK SHIPPED_DICTIONARY ORDERING
 set -euo pipefail
 provider=$(realpath "$1")
 zabrel_check=$(realpath "$2")
 shipped=$(realpath "$3")
+ordering=$(realpath "$4")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Debian's python3, which python3-enchant belongs to, whatever else is first on PATH.
@@ -100,4 +102,28 @@ for pid in "${pids[@]}"; do wait "$pid" || fail "a program adding words failed";
 [ "$(grep -c -e '^انچنٹ' -e '^زبرل' "$XDG_DATA_HOME/zabrel/personal.txt")" = 80 ] ||
   fail "words were lost when programs added at once: $(grep -c -e '^انچنٹ' -e '^زبرل' "$XDG_DATA_HOME/zabrel/personal.txt") of 80"
 grep -qax $'caf\xe9' "$XDG_DATA_HOME/zabrel/personal.txt" || fail "the line that is not UTF-8 was not kept"
+# Beside a hunspell Urdu dictionary, which Enchant's "*" line puts before any provider
+# it does not name, the shipped ordering makes Zabrel answer ur, ur_PK and ur_IN. The
+# hunspell dictionary knows one word, نزار, the first thing it offers for بزار.
+beside=$work/beside
+mkdir -p "$beside/enchant/hunspell"
+printf 'SET UTF-8\nTRY ابپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیے\n' >"$beside/enchant/hunspell/ur_PK.aff"
+printf '1\nنزار\n' >"$beside/enchant/hunspell/ur_PK.dic"
+first=$(echo 'بزار' | "$zabrel_check" -a | sed -n '2s/^& [^:]*: \([^,]*\).*/\1/p')
+[ -n "$first" ] && [ "$first" != 'نزار' ] || fail "zabrel-check -a offers '$first' first for بزار: the providers cannot be told apart"
+cat >"$work/providers.py" <<'PY'
+import enchant
+for tag in ("ur", "ur_PK", "ur_IN"):
+    d = enchant.Dict(tag)
+    print(tag, d.provider.name, (d.suggest("بزار") or ["-"])[0])
+PY
+answers() { XDG_CONFIG_HOME=$beside "$python" "$work/providers.py"; }
+[ "$(answers | grep '^ur_PK ')" = 'ur_PK hunspell نزار' ] ||
+  fail "without the ordering, hunspell's ur_PK is not first: $(answers)"
+cp "$ordering" "$beside/enchant/enchant.ordering"
+[ "$(answers)" = "$(printf 'ur zabrel %s\nur_PK zabrel %s\nur_IN zabrel %s' "$first" "$first" "$first")" ] ||
+  fail "with the shipped ordering: $(answers)"
+# Programs that list the dictionaries (GTK's language menus) name the provider they get.
+[ "$(XDG_CONFIG_HOME=$beside enchant-lsmod-2 -list-dicts | grep '^ur')" = "$(printf 'ur (zabrel)\nur_IN (zabrel)\nur_PK (zabrel)')" ] ||
+  fail "enchant-lsmod-2 -list-dicts with the shipped ordering: $(XDG_CONFIG_HOME=$beside enchant-lsmod-2 -list-dicts)"
 echo "enchant: 1 passed, 0 failed"
