@@ -53,9 +53,14 @@ def install_extension(oxt, profile, work):
         for folder in (home, profile):
             shutil.chown(folder, "nobody", "nogroup")
         user = {"user": "nobody", "group": "nogroup", "extra_groups": []}
-    subprocess.run([unopkg, "add", f"-env:UserInstallation={profile_url(profile)}", oxt],
-                   env=dict(os.environ, HOME=home), stdin=subprocess.DEVNULL, capture_output=True,
-                   check=True, **user)
+    # Started in `work`, which the user nobody may enter: unopkg is a script that first cds to
+    # the folder it was started in, so a build under a folder only root enters failed it.
+    done = subprocess.run([unopkg, "add", f"-env:UserInstallation={profile_url(profile)}", oxt],
+                          env=dict(os.environ, HOME=home), stdin=subprocess.DEVNULL, capture_output=True,
+                          cwd=work, **user)
+    if done.returncode != 0:
+        raise RuntimeError(f"unopkg add {oxt} exited with {done.returncode}: "
+                           f"{done.stderr.decode(errors='replace').strip()}")
 
 
 class Office:
