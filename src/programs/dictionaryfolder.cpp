@@ -528,7 +528,9 @@ bool DictionaryFolder::setUp(SpellChecker& engine, const fs::path& folder, std::
     }
     const fs::path user = userFolder();
     std::error_code ec;
-    if (user.empty() || !fs::equivalent(chosen, user, ec))
+    // By name too: a copy someone has removed is still the copy, to be made again.
+    if (user.empty() || !(fs::equivalent(chosen, user, ec) ||
+                          fs::absolute(chosen, ec).lexically_normal() == user.lexically_normal()))
         return engine.initialize(chosen);
     const fs::path shipped = shippedFolder();
     FolderLock lock;

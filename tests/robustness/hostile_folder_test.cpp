@@ -410,6 +410,11 @@ TEST(UserCopy, a_library_or_program_handed_the_shipped_folder_uses_the_copy_and_
         after.insert(entry.path().filename().string() + ":" + text(readFile(entry.path().string())));
     EXPECT_EQ(after, before);
     EXPECT_TRUE(fs::exists(DictionaryFolder::userFolder() / "hashtable.dat"));
+    // A program that holds the copy's name while the copy is removed makes it again.
+    fs::remove_all(DictionaryFolder::userFolder());
+    SpellChecker again;
+    ASSERT_TRUE(DictionaryFolder::setUp(again, DictionaryFolder::userFolder(), notice));
+    EXPECT_EQ(answersOf(again), answersOf(reference));
     unsetenv("XDG_DATA_HOME");
     unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
