@@ -382,8 +382,9 @@ bool holdCopy(const fs::path& shipped, const fs::path& user, FolderLock& lock, b
     for (int attempt = 0;; ++attempt) {
         lock.acquire(lockFile, FolderLock::Mode::Shared, true);
         Examined found = examine(user, shipped);
-        if (found.state == State::Current || (usable(found.state) && attempt > 0) ||
-            (found.state == State::Damaged && !mend))
+        // A place that could not be remembered (a read-only copy, say) stops no start.
+        if (found.state == State::Current || (found.state == State::Damaged && !mend) ||
+            (found.state == State::NewPlace && attempt > 0))
             return true;
         if (shipped.empty() || attempt == 2) {
             // Without the shipped dictionary the copy there is the best there is.
