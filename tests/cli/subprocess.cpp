@@ -19,10 +19,14 @@ namespace {
 
 constexpr int SILENCE_LIMIT_MS = 30000;
 
-[[noreturn]] void execute(const std::vector<std::string>& argv, const std::filesystem::path& workDir) {
+// A home of its own in the working folder, unless `environment` names another.
+[[noreturn]] void execute(const std::vector<std::string>& argv, const std::filesystem::path& workDir,
+                          const Environment& environment = {}) {
     const std::string home = (workDir / "home").string();
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home + "/share").c_str(), 1);
+    for (const auto& [name, value] : environment)
+        setenv(name.c_str(), value.c_str(), 1);
     if (chdir(workDir.c_str()) != 0)
         _exit(126);
     std::vector<char*> args;
@@ -66,9 +70,7 @@ Outcome runProgram(const std::vector<std::string>& argv, const std::filesystem::
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        for (const auto& [name, value] : environment)
-            setenv(name.c_str(), value.c_str(), 1);
-        execute(argv, workDir);
+        execute(argv, workDir, environment);
     }
     Outcome outcome;
     outcome.status = exitStatus(pid, &outcome.peakKiB);

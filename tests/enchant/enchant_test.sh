@@ -54,6 +54,13 @@ grep -q '^& ' "$work/enchant.out" || fail "nothing was flagged"
 ZABREL_RANKING=accurate enchant-2 -d ur -a < "$work/words.txt" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
 "$zabrel_check" --ranking=accurate -a < "$work/words.txt" | tail -n +2 > "$work/zabrel.out"
 cmp -s "$work/enchant.out" "$work/zabrel.out" || fail "the accurate rankings of enchant-2 -a and zabrel-check -a differ"
+# A copy whose cost table was cut short is made again from the shipped dictionary:
+# Urdu stays listed, and answers as it did.
+costs=$XDG_DATA_HOME/zabrel/urdu/costs.txt
+truncate -s $(($(stat -c %s "$costs") / 2)) "$costs"
+ZABREL_RANKING=accurate enchant-2 -d ur -a < "$work/words.txt" 2>"$work/enchant.err" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
+cmp -s "$work/enchant.out" "$work/zabrel.out" || fail "with costs.txt cut short, enchant-2 -a answers otherwise: $(cat "$work/enchant.err")"
+cmp -s "$costs" "$shipped/costs.txt" || fail "costs.txt cut short was not made again"
 # One word a line has no neighbours: the context answers as the accurate ranking.
 ZABREL_CONTEXT=1 enchant-2 -d ur -a < "$work/words.txt" | tail -n +2 | sed '${/^$/d}' > "$work/enchant.out"
 "$zabrel_check" --context -a < "$work/words.txt" | tail -n +2 > "$work/zabrel.out"

@@ -188,27 +188,30 @@ std::string answersOf(SpellChecker& checker) {
     return all;
 }
 
-// Runs `start` in `processes` children at once; each writes its answers (or its
-// error, marked) to a file of its own. Returns the outputs.
+// Runs `start` in a child, which writes its answers (or its error, marked) to `out`.
+pid_t inChild(const fs::path& out, const std::function<std::string()>& start) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::string result;
+        try {
+            result = start();
+        } catch (const QuelmException& ex) {
+            result = "error: " + ex.getFullMessage();
+        } catch (const std::exception& ex) {
+            result = std::string("error: ") + ex.what();
+        }
+        std::ofstream(out, std::ios::binary) << result;
+        std::_Exit(0);
+    }
+    return pid;
+}
+
+// Runs `start` in `processes` children at once. Returns their outputs.
 std::vector<std::string> inChildren(int processes, const fs::path& out,
                                     const std::function<std::string()>& start) {
     std::vector<pid_t> children;
-    for (int k = 0; k < processes; ++k) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            std::string result;
-            try {
-                result = start();
-            } catch (const QuelmException& ex) {
-                result = "error: " + ex.getFullMessage();
-            } catch (const std::exception& ex) {
-                result = std::string("error: ") + ex.what();
-            }
-            std::ofstream(out / std::to_string(k), std::ios::binary) << result;
-            std::_Exit(0);
-        }
-        children.push_back(pid);
-    }
+    for (int k = 0; k < processes; ++k)
+        children.push_back(inChild(out / std::to_string(k), start));
     for (pid_t pid : children)
         waitpid(pid, nullptr, 0);
     std::vector<std::string> outputs;
@@ -315,6 +318,103 @@ TEST(UserCopy, a_damaged_copy_is_made_again_from_the_shipped_dictionary_by_progr
     EXPECT_GE(told, 1);
     // Mended for good: the next start has nothing to say.
     EXPECT_EQ(start(), expected);
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("ZABREL_SHIPPED_DICTIONARY");
+}
+
+namespace {
+
+fs::path replacingMark;
+
+// Holds the program that replaces the copy in the middle of it, long enough for
+// others to start meanwhile.
+void pauseWhileReplacing() {
+    std::ofstream(replacingMark) << "replacing";
+    ::usleep(400 * 1000);
+}
+
+}  // namespace
+
+TEST(UserCopy, programs_starting_while_the_copy_is_made_again_load_the_whole_new_copy_and_are_told_nothing) {
+    TempDir shipped;
+    writeDictionary(shipped.path().string(), smallDictionary());
+    TempDir home;
+    TempDir outputs;
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
+    std::string error;
+    const fs::path user = DictionaryFolder::userCopy(error);
+    ASSERT_FALSE(user.empty()) << error;
+    const auto start = [&] {
+        SpellChecker checker;
+        std::string notice;
+        if (!DictionaryFolder::setUp(checker, user, notice))
+            return std::string("error: not set up");
+        return answersOf(checker) + (notice.empty() ? "" : "\n" + notice);
+    };
+    const std::string expected = start();
+    ASSERT_FALSE(expected.starts_with("error")) << expected;
+    fs::resize_file(user / "hashtable.dat", 100);
+    replacingMark = outputs.path() / "replacing";
+    DictionaryFolder::whileReplacing = pauseWhileReplacing;
+    const pid_t mender = inChild(outputs.path() / "mender", start);
+    // Until the mender is replacing the copy (or has ended without doing so).
+    while (!fs::exists(replacingMark) && waitpid(mender, nullptr, WNOHANG) == 0)
+        ::usleep(1000);
+    const std::vector<std::string> late = inChildren(3, outputs.path(), start);
+    waitpid(mender, nullptr, 0);
+    DictionaryFolder::whileReplacing = nullptr;
+    const std::string mended = text(readFile((outputs.path() / "mender").string()));
+    EXPECT_TRUE(
+        mended.starts_with(expected + "\nYour copy of the dictionary in " + user.string() + " was damaged ("))
+        << mended;
+    EXPECT_NE(mended.find("hashtable.dat"), std::string::npos) << mended;
+    // The late programs waited for the new copy: nothing was missing or damaged for them.
+    for (const std::string& outcome : late)
+        EXPECT_EQ(outcome, expected);
+    std::set<std::string> made;
+    for (const fs::directory_entry& entry : fs::directory_iterator(home.path() / "zabrel"))
+        made.insert(entry.path().filename().string());
+    EXPECT_EQ(made, (std::set<std::string>{".urdu.lock", "urdu"}));
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("ZABREL_SHIPPED_DICTIONARY");
+}
+
+TEST(UserCopy, a_library_or_program_handed_the_shipped_folder_uses_the_copy_and_writes_nothing_there) {
+    TempDir shipped;
+    writeDictionary(shipped.path().string(), smallDictionary());
+    TempDir home;
+    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
+    std::set<std::string> before;
+    for (const fs::directory_entry& entry : fs::directory_iterator(shipped.path()))
+        before.insert(entry.path().filename().string() + ":" + text(readFile(entry.path().string())));
+    std::string error;
+    {
+        CurrentDir here(shipped.path());
+        EXPECT_EQ(DictionaryFolder::locate("", error), DictionaryFolder::userFolder()) << error;
+    }
+    EXPECT_EQ(DictionaryFolder::locate(shipped.path().string(), error), DictionaryFolder::userFolder())
+        << error;
+    SpellChecker checker;
+    std::string notice;
+    ASSERT_TRUE(DictionaryFolder::setUp(checker, shipped.path(), notice));
+    EXPECT_EQ(notice, "");
+    TempDir single;
+    writeDictionary(single.path().string(), smallDictionary());
+    SpellChecker reference;
+    ASSERT_TRUE(reference.initialize(single.path()));
+    EXPECT_EQ(answersOf(checker), answersOf(reference));
+    std::set<std::string> after;
+    for (const fs::directory_entry& entry : fs::directory_iterator(shipped.path()))
+        after.insert(entry.path().filename().string() + ":" + text(readFile(entry.path().string())));
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(fs::exists(DictionaryFolder::userFolder() / "hashtable.dat"));
+    // A program that holds the copy's name while the copy is removed makes it again.
+    fs::remove_all(DictionaryFolder::userFolder());
+    SpellChecker again;
+    ASSERT_TRUE(DictionaryFolder::setUp(again, DictionaryFolder::userFolder(), notice));
+    EXPECT_EQ(answersOf(again), answersOf(reference));
     unsetenv("XDG_DATA_HOME");
     unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
