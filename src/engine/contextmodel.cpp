@@ -123,12 +123,19 @@ ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t 
     std::vector<uint32_t> next(made.firstStart.begin(), made.firstStart.end() - 1);
     for (uint32_t place = 0; place < pairCount; ++place)
         made.byFirst[next[static_cast<uint32_t>(pairs[4 * place] | pairs[4 * place + 1] << 8)]++] = place;
-    const auto second = [&](uint32_t place) {
-        return static_cast<uint32_t>(pairs[4 * place + 2] | pairs[4 * place + 3] << 8);
-    };
-    for (uint32_t w = 0; w < wordCount; ++w)
-        std::sort(made.byFirst.begin() + made.firstStart[w], made.byFirst.begin() + made.firstStart[w + 1],
-                  [&](uint32_t l, uint32_t r) { return std::pair(second(l), l) < std::pair(second(r), r); });
+    // Each run sorted as (second word, place) in one 64-bit key, without reading the
+    // pairs again for every comparison.
+    std::vector<uint64_t> keys;
+    for (uint32_t w = 0; w < wordCount; ++w) {
+        const auto begin = made.byFirst.begin() + made.firstStart[w];
+        const auto end = made.byFirst.begin() + made.firstStart[w + 1];
+        keys.clear();
+        for (auto at = begin; at != end; ++at)
+            keys.push_back(static_cast<uint64_t>(pairs[4 * *at + 2] | pairs[4 * *at + 3] << 8) << 32 | *at);
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            begin[static_cast<std::ptrdiff_t>(k)] = static_cast<uint32_t>(keys[k]);
+    }
     return made;
 }
 
