@@ -374,6 +374,19 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
 
 void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
                                Joins joins) {
+    // A line end ends a sentence, so no word has a neighbour on another line: the
+    // lines are walked one by one, and the words held are those of one line.
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(u'\n', start);
+        const std::size_t stop = end == std::u16string_view::npos ? text.size() : end;
+        if (!checkLine(text.substr(start, stop - start), start, onSpan, joins) || stop == text.size())
+            return;
+        start = stop + 1;
+    }
+}
+
+bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
+                               const std::function<bool(TextSpan&)>& onSpan, Joins joins) {
     cutLine(text, letters(), textWords);
     const bool ranked = contextOn && checker && isOpen();
     const std::size_t n = textWords.size();
@@ -436,14 +449,14 @@ void SpellerSession::checkText(std::u16string_view text, const std::function<boo
             continue;
         if (std::u16string join = brokenWith(i); !join.empty()) {
             const std::size_t start = textWords[i].start;
-            TextSpan span{start,
+            TextSpan span{offset + start,
                           textWords[i + 1].start + textWords[i + 1].length - start,
                           {join},
                           TextSpan::Kind::Broken};
             at(i) = at(i + 1) = Checked{true, {std::move(join)}};
             ++i;
             if (!onSpan(span))
-                return;
+                return false;
             continue;
         }
         const std::u16string_view before =
@@ -452,7 +465,7 @@ void SpellerSession::checkText(std::u16string_view text, const std::function<boo
             ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
         Checked& self = at(i);
         const std::u16string_view word = written(i);
-        TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
+        TextSpan span{offset + textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
         if (self.misspelt) {
             if (ranked) {
                 rankInContext(word, before, after, self.suggestions);
@@ -472,8 +485,9 @@ void SpellerSession::checkText(std::u16string_view text, const std::function<boo
         else
             self.suggestions.clear();
         if (!onSpan(span))
-            return;
+            return false;
     }
+    return true;
 }
 
 void SpellerSession::accept(std::u16string_view word) {

@@ -182,6 +182,9 @@ private:
     void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                        std::vector<std::u16string>& suggestions);
     bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
+    // checkText over one line, its spans placed `offset` units on; false when stopped.
+    bool checkLine(std::u16string_view line, std::size_t offset, const std::function<bool(TextSpan&)>& onSpan,
+                   Joins joins);
     bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                       std::vector<std::u16string>& suggestions);
 
