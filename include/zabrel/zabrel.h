@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -75,6 +76,13 @@ public:
     // (a piece that is no word and its neighbour, which together make a word) is one
     // span, blank included, offering the join.
     std::vector<Misspelling> checkText(std::string_view text) const;
+    // The same one misspelling at a time, in order, handed to `onMisspelling` as it is
+    // found and kept nowhere: memory stays that of a few words whatever the text's
+    // length. `onMisspelling` may take the suggestions, and returns false to stop the
+    // walk. The dictionary is held meanwhile, so `onMisspelling` must not call it (such
+    // a call raises Error); whatever `onMisspelling` raises ends the walk and leaves
+    // this call unchanged.
+    void checkText(std::string_view text, const std::function<bool(Misspelling&)>& onMisspelling) const;
 
     // Raises Error when the dictionary's cost table (costs.txt) is bad, or for
     // Context when the dictionary has no usable context model.

@@ -80,6 +80,18 @@ ZABREL_C_API zabrel_misspelling* zabrel_check_text(zabrel_dictionary* dictionary
                                                    size_t length, size_t* count);
 ZABREL_C_API void zabrel_misspellings_free(zabrel_misspelling* misspellings, size_t count);
 
+/* What zabrel_check_text_each hands each misspelt word to, in order. The misspelling
+ * and its strings are the library's and last until the callback returns (copy what
+ * you keep). Return 0 to go on, anything else to stop. */
+typedef int (*zabrel_misspelling_callback)(const zabrel_misspelling* misspelling, void* context);
+/* Checks `text` as zabrel_check_text does, but hands each misspelt word to `callback`
+ * (with `context`) as it is found instead of collecting them all: memory stays that
+ * of a few words, whatever the text's length. Returns 0 when the whole text was
+ * checked, 1 when the callback stopped the walk, -1 on error. The callback must not
+ * call this dictionary: such a call fails with -1. */
+ZABREL_C_API int zabrel_check_text_each(zabrel_dictionary* dictionary, const char* text, size_t length,
+                                        zabrel_misspelling_callback callback, void* context);
+
 /* These return 0, or -1 on error. `ranking` is one of zabrel_ranking. */
 ZABREL_C_API int zabrel_set_ranking(zabrel_dictionary* dictionary, int ranking);
 /* NULL or "" chooses the shared default list; otherwise the file at `path`. */

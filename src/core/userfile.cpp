@@ -2,12 +2,14 @@
 #include "core/userfile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/atomicfile.h"
 
@@ -82,6 +84,54 @@ UserFile::Read UserFile::read(const fs::path& path, std::uintmax_t limit, std::s
             bytes.append(buffer, static_cast<std::size_t>(got));
             if (bytes.size() > limit)
                 result = Read::TooLarge;
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+UserFile::Mapping::~Mapping() {
+    if (length != 0)
+        ::munmap(const_cast<unsigned char*>(bytes), length);
+}
+
+UserFile::Mapping::Mapping(Mapping&& other) noexcept
+    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+
+UserFile::Mapping& UserFile::Mapping::operator=(Mapping&& other) noexcept {
+    if (this != &other) {
+        Mapping gone(std::move(*this));
+        bytes = std::exchange(other.bytes, nullptr);
+        length = std::exchange(other.length, 0);
+    }
+    return *this;
+}
+
+UserFile::Read UserFile::map(const fs::path& path, std::uintmax_t limit, Mapping& mapping,
+                             std::string& reason) {
+    mapping = Mapping();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return Read::Missing;
+        reason = systemReason(errno);
+        return Read::Failed;
+    }
+    struct stat info {};
+    Read result = Read::Done;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? systemReason(EISDIR) : NOT_REGULAR;
+        result = Read::Failed;
+    } else if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+        result = Read::TooLarge;
+    } else if (info.st_size > 0) {
+        void* at = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
+        if (at == MAP_FAILED) {
+            reason = systemReason(errno);
+            result = Read::Failed;
+        } else {
+            mapping.bytes = static_cast<const unsigned char*>(at);
+            mapping.length = static_cast<std::size_t>(info.st_size);
         }
     }
     ::close(fd);

@@ -21,11 +21,37 @@ class UserFile {
 public:
     enum class Read { Done, Missing, TooLarge, Failed };
 
+    // A file's bytes mapped read-only, unmapped with the object. The mapping shows
+    // the file as it is: one replaced by rename leaves it whole, one truncated in
+    // place would take pages from under it, so only files that are replaced by
+    // rename (as every writer of ours does) are to be mapped.
+    class Mapping {
+    public:
+        Mapping() = default;
+        ~Mapping();
+        Mapping(Mapping&& other) noexcept;
+        Mapping& operator=(Mapping&& other) noexcept;
+        Mapping(const Mapping&) = delete;
+        Mapping& operator=(const Mapping&) = delete;
+
+        const unsigned char* data() const { return bytes; }
+        std::size_t size() const { return length; }
+
+    private:
+        friend class UserFile;
+        const unsigned char* bytes = nullptr;
+        std::size_t length = 0;
+    };
+
     // The whole file into `bytes`, refusing anything but a regular file and reading
     // no more than `limit` + 1 bytes. Missing covers a dangling link and a missing
     // folder.
     static Read read(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes,
                      std::string& reason);
+
+    // The same checks and answers as read(), with the file mapped instead of copied.
+    static Read map(const std::filesystem::path& path, std::uintmax_t limit, Mapping& mapping,
+                    std::string& reason);
 
     // The name `path` leads to through its links, existing or not (`path` itself when
     // a link cannot be read).

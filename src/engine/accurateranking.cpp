@@ -110,7 +110,7 @@ void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
 }
 
 void AccurateRanking::rank(const std::u16string& misspelt, const DistanceBuckets& buckets,
-                           const HashTable& lexicon, const CodeTables& codes,
+                           const HashTable& lexicon, const CodeTables& codes, std::size_t longestWord,
                            std::vector<std::u16string>& suggestions) {
     setWord(misspelt);
     // Every word the exact ranking could reach within two edits, the ones its levels
@@ -134,22 +134,29 @@ void AccurateRanking::rank(const std::u16string& misspelt, const DistanceBuckets
             }
             addWord(node.word, node.frequency, agreeing);
         }
-    addSplits(misspelt, lexicon);
+    addSplits(misspelt, lexicon, longestWord);
     finish(suggestions);
 }
 
-void AccurateRanking::addSplits(const std::u16string& misspelt, const HashTable& lexicon) {
+void AccurateRanking::addSplits(const std::u16string& misspelt, const HashTable& lexicon,
+                                std::size_t longestWord) {
     // Two words run together: every cut into two lexicon words that are both common
-    // enough.
+    // enough. A part longer than every lexicon word is none, so only the cuts that
+    // leave both parts within that length are tried: a long word costs as many
+    // lookups as a short one.
     const int32_t attested = table.splitAttested();
     const auto frequency = [&](const std::u16string& part) {
         int32_t best = -1;
+        lookedUp += part.size();
         lexicon.find(part, searchResults);
         for (const HashNode& hit : searchResults)
             best = std::max(best, hit.frequency);
         return best;
     };
-    for (std::size_t cut = 1; cut < misspelt.size(); ++cut) {
+    const std::size_t n = misspelt.size();
+    const std::size_t firstCut = std::max<std::size_t>(1, n > longestWord ? n - longestWord : 0);
+    const std::size_t lastCut = std::min(longestWord, n == 0 ? 0 : n - 1);
+    for (std::size_t cut = firstCut; cut <= lastCut; ++cut) {
         const std::u16string left = misspelt.substr(0, cut);
         const int32_t leftFrequency = frequency(left);
         if (leftFrequency < attested)

@@ -29,9 +29,14 @@ public:
     // The suggestions for `misspelt` from the near words the checker has bucketed by
     // distance: every word it could reach within two edits, past two only for a long
     // word with nothing nearer, and the cuts of the misspelt word into two common
-    // lexicon words offered as "left right". Best first, each word once.
+    // lexicon words offered as "left right". Best first, each word once. `longestWord`:
+    // no lexicon word is longer, so no cut leaves a longer part.
     void rank(const std::u16string& misspelt, const DistanceBuckets& buckets, const HashTable& lexicon,
-              const CodeTables& codes, std::vector<std::u16string>& suggestions);
+              const CodeTables& codes, std::size_t longestWord, std::vector<std::u16string>& suggestions);
+
+    // Code units of the parts looked up in the lexicon so far: the work of the cuts,
+    // which must grow with the word's length and not with its square.
+    std::size_t lookedUpUnits() const { return lookedUp; }
 
     // The misspelt word the next measurements are against; forgets the words added.
     void setWord(const std::u16string& misspelt);
@@ -52,7 +57,7 @@ private:
     void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes);
     void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
                   int32_t rightFrequency);
-    void addSplits(const std::u16string& misspelt, const HashTable& lexicon);
+    void addSplits(const std::u16string& misspelt, const HashTable& lexicon, std::size_t longestWord);
     void finish(std::vector<std::u16string>& suggestions);
 
     // The sound and shape codes of lexicon slots, worked out once each (they only
@@ -78,6 +83,7 @@ private:
     std::vector<uint8_t> wordLetters;
     std::vector<char16_t> misspeltUnits;
     std::vector<float> rows;
+    std::size_t lookedUp = 0;
 };
 
 }  // namespace zabrel

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "core/userfile.h"
 
 namespace zabrel {
 
@@ -21,13 +23,15 @@ class ContextModel {
 public:
     using Pair = std::pair<std::u16string, std::u16string>;
 
-    // Raises IOException when the file cannot be read or is not such a model.
+    // Raises IOException when the file cannot be read or is not such a model. The
+    // file is mapped, not copied: pairs are looked up in its bytes. A load that fails
+    // leaves the model as it was, and fails the same way the next time.
     void load(const std::string& path);
     // The same from pairs in memory, commonest first (a pair twice keeps its first place).
     void assign(const std::vector<Pair>& pairs);
 
-    bool empty() const { return ranks.empty(); }
-    std::size_t pairCount() const { return ranks.size(); }
+    bool empty() const { return tables.pairCount == 0; }
+    std::size_t pairCount() const { return tables.pairCount; }
     bool knows(std::u16string_view word) const;
     // The place of `first second` (1 for the commonest), 0 when the model lacks it.
     uint32_t rank(std::u16string_view first, std::u16string_view second) const;
@@ -35,27 +39,47 @@ public:
     // makes of `word` (those that one letter dropped from each make the same), each
     // once and never the word itself. The index for it is made on the first call.
     void nearWords(std::u16string_view word, std::vector<std::u16string>& near) const;
+    // No word of the model is longer: a longer one is none of its words.
+    std::size_t longestWord() const { return tables.longest; }
 
     // The same by the words' numbers, for callers that ask about one word many times.
     static constexpr uint32_t NONE = UINT32_MAX;
     uint32_t numberOf(std::u16string_view word) const;
     uint32_t rank(uint32_t first, uint32_t second) const;
 
+    // Code units of the words looked up so far: how the work grows with a word.
+    std::size_t lookedUpUnits() const { return lookedUp.load(std::memory_order_relaxed); }
+
 private:
-    void indexDeletions() const;
+    // Everything a load makes, made aside and taken only when the whole file is sound.
+    struct Tables {
+        UserFile::Mapping file;
+        std::string owned;  // the bytes of a model assigned in memory
+        std::size_t pairsAt = 0;
+        uint32_t pairCount = 0;
+        std::size_t longest = 0;
+        std::vector<std::u16string> words;
+        // The pairs' places (from 0) by first word, then second word, then place;
+        // firstStart[w] is where word w's run begins.
+        std::vector<uint32_t> firstStart;
+        std::vector<uint32_t> byFirst;
 
-    std::vector<std::u16string> words;
-    mutable std::unordered_multimap<std::u16string, uint32_t> deletions;
-
-    // Looked up by views, without a string made for each lookup.
-    struct ViewHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view word) const {
-            return std::hash<std::u16string_view>{}(word);
+        const unsigned char* pairs() const {
+            return (file.size() != 0 ? file.data() : reinterpret_cast<const unsigned char*>(owned.data())) +
+                   pairsAt;
+        }
+        uint32_t wordAt(uint32_t place, int half) const {
+            const unsigned char* p = pairs() + 4 * static_cast<std::size_t>(place) + 2 * half;
+            return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
         }
     };
-    std::unordered_map<std::u16string, uint32_t, ViewHash, std::equal_to<>> numbers;
-    std::unordered_map<uint64_t, uint32_t> ranks;
+    static Tables read(const unsigned char* bytes, std::size_t size, const std::string& path);
+    void take(Tables&& made);
+    void indexDeletions() const;
+
+    Tables tables;
+    mutable std::unordered_multimap<std::u16string, uint32_t> deletions;
+    mutable std::atomic<std::size_t> lookedUp{0};
 };
 
 // Orders a misspelt word's suggestions by its neighbours as well as by its letters:

@@ -26,4 +26,31 @@ int32_t editDistance(const std::u16string& x, const std::u16string& y) {
     return row[x.size()];
 }
 
+int32_t editDistanceWithin(std::u16string_view x, std::u16string_view y, int32_t limit) {
+    const int32_t over = limit + 1;
+    const std::size_t band = static_cast<std::size_t>(std::max(limit, 0));
+    if ((x.size() > y.size() ? x.size() - y.size() : y.size() - x.size()) > band)
+        return over;
+    // Only the cells within `band` of the diagonal can hold a distance up to the
+    // limit; the others stay at `over`.
+    std::vector<int32_t> previous(x.size() + 1, over);
+    std::vector<int32_t> current(x.size() + 1, over);
+    for (std::size_t j = 0; j <= std::min(x.size(), band); ++j)
+        previous[j] = static_cast<int32_t>(j);
+    for (std::size_t i = 1; i <= y.size(); ++i) {
+        const std::size_t low = i > band ? i - band : 0;
+        const std::size_t high = std::min(x.size(), i + band);
+        if (low > 0)
+            current[low - 1] = over;
+        for (std::size_t j = low; j <= high; ++j) {
+            int32_t best = previous[j] + 1;
+            if (j > 0)
+                best = std::min({best, current[j - 1] + 1, previous[j - 1] + (y[i - 1] == x[j - 1] ? 0 : 1)});
+            current[j] = std::min(best, over);
+        }
+        std::swap(previous, current);
+    }
+    return std::min(previous[x.size()], over);
+}
+
 }  // namespace zabrel

@@ -324,7 +324,7 @@ std::vector<std::u16string> PersonalWordList::near(std::u16string_view word, int
         const auto lengthGap = static_cast<int64_t>(candidate.size()) - static_cast<int64_t>(misspelt.size());
         if (lengthGap > maxDistance || -lengthGap > maxDistance)
             continue;
-        const int32_t distance = editDistance(misspelt, candidate);
+        const int32_t distance = editDistanceWithin(misspelt, candidate, maxDistance);
         if (distance <= maxDistance)
             found.emplace_back(distance, &candidate);
     }

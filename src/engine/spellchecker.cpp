@@ -218,6 +218,10 @@ int32_t SpellChecker::frequencyOf(const std::u16string& word) {
     return best;
 }
 
+std::size_t SpellChecker::lookedUpUnits() const {
+    return lookedUp + (accurate ? accurate->lookedUpUnits() : 0);
+}
+
 float SpellChecker::accurateScore(const std::u16string& misspelt, const std::u16string& suggestion) {
     prepareAccurateRanking();
     if (const std::size_t space = suggestion.find(u' '); space != std::u16string::npos) {
@@ -280,7 +284,7 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
         bucketCandidates(errWord);
     }
     if (ranking == Ranking::Accurate)
-        accurate->rank(errWord, buckets, hashTable, codes, suggestions);
+        accurate->rank(errWord, buckets, hashTable, codes, longestWord, suggestions);
     else
         rankBuckets(errWord, suggestions);
     return true;
@@ -337,6 +341,7 @@ void SpellChecker::gatherTranspositions(const std::u16string& errWord) {
         if (errWord[i] == errWord[i + 1])
             continue;
         std::swap(transposeWord[i], transposeWord[i + 1]);
+        lookedUp += transposeWord.size();
         hashTable.find(transposeWord, searchResults);
         for (const HashNode& hit : searchResults)
             markSeen(hit.next, buckets[1]);

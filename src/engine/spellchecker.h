@@ -78,6 +78,9 @@ public:
     float accurateScore(const std::u16string& misspelt, const std::u16string& suggestion);
     // The highest frequency the lexicon gives `word`, -1 when it does not hold it.
     int32_t frequencyOf(const std::u16string& word);
+    // Code units of the words checks have looked up in the lexicon since set-up (the
+    // accurate ranking's included): how the work of a check grows with its word.
+    std::size_t lookedUpUnits() const;
 
 private:
     // Each letter's digit in a code table, by alphabet index.
@@ -123,6 +126,7 @@ private:
     WordProbe probe;
     SlotKeys slotKeys;
     std::size_t longestWord = 0;
+    std::size_t lookedUp = 0;
     int32_t indexedSlots = -1;
     struct RankedSlot {
         int32_t frequency;

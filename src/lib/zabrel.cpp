@@ -3,7 +3,10 @@
 // arrives as UTF-8 or UTF-16, and one lock serialises the calls on a dictionary.
 #include "zabrel/zabrel.h"
 
+#include <atomic>
+#include <exception>
 #include <mutex>
+#include <thread>
 
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
@@ -45,6 +48,15 @@ struct Dictionary::Impl {
     mutable std::mutex lock;
     mutable SpellerSession speller;
     bool personalChosen = false;
+    // The thread inside a checkText callback: a call of its own would wait for the
+    // lock it holds.
+    std::atomic<std::thread::id> walker;
+
+    std::unique_lock<std::mutex> hold() {
+        if (walker.load() == std::this_thread::get_id())
+            throw Error("zabrel: a checkText callback called its own Dictionary");
+        return std::unique_lock<std::mutex>(lock);
+    }
 
     // Called with the lock held.
     void choosePersonal(const std::string& path) {
@@ -102,7 +114,7 @@ bool Dictionary::check(std::string_view word) const {
 bool Dictionary::check(std::u16string_view word) const {
     return guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         std::vector<std::u16string> ignored;
         return !self.speller.checkToken(word, ignored);
     });
@@ -118,49 +130,94 @@ std::vector<std::string> Dictionary::suggest(std::string_view word) const {
 std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const {
     return guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         std::vector<std::u16string> suggestions;
         self.speller.checkToken(word, suggestions);
         return suggestions;
     });
 }
 
-std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text) const {
-    const std::u16string units = fromUtf8(text);
-    // Where each UTF-16 unit starts in the UTF-8 text, and its end.
-    std::vector<std::size_t> byteAt;
-    byteAt.reserve(units.size() + 1);
-    for (std::size_t at = 0; at < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[at]);
-        const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        byteAt.push_back(at);
-        if (size == 4)
-            byteAt.push_back(at);  // the low surrogate
-        at += size;
+namespace {
+
+// Byte offsets in a UTF-8 text of UTF-16 unit offsets asked for in increasing order.
+class ByteOffsets {
+public:
+    explicit ByteOffsets(std::string_view text) : text(text) {}
+
+    std::size_t of(std::size_t wantedUnit) {
+        for (; unit < wantedUnit; ++unit) {
+            if (inPair) {
+                // A low surrogate: its character began four bytes back.
+                inPair = false;
+                byte += 4;
+                continue;
+            }
+            const unsigned char lead = static_cast<unsigned char>(text[byte]);
+            const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            if (size == 4)
+                inPair = true;
+            else
+                byte += size;
+        }
+        return byte;
     }
-    byteAt.push_back(text.size());
-    std::vector<TextSpan> spans;
+
+private:
+    std::string_view text;
+    std::size_t unit = 0;
+    std::size_t byte = 0;
+    bool inPair = false;
+};
+
+}  // namespace
+
+std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text) const {
+    std::vector<Misspelling> out;
+    checkText(text, [&out](Misspelling& found) {
+        out.push_back(std::move(found));
+        return true;
+    });
+    return out;
+}
+
+void Dictionary::checkText(std::string_view text,
+                           const std::function<bool(Misspelling&)>& onMisspelling) const {
+    const std::u16string units = fromUtf8(text);
+    ByteOffsets offsets(text);
+    std::exception_ptr raised;
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
-        self.speller.checkText(units, spans);
+        const auto hold = self.hold();
+        self.walker = std::this_thread::get_id();
+        struct Leave {
+            Impl& self;
+            ~Leave() { self.walker = std::thread::id(); }
+        } leave{self};
+        self.speller.checkText(units, [&](TextSpan& span) {
+            Misspelling found;
+            found.offset = offsets.of(span.start);
+            found.length = offsets.of(span.start + span.length) - found.offset;
+            found.suggestions.reserve(span.suggestions.size());
+            for (const std::u16string& suggestion : span.suggestions)
+                found.suggestions.push_back(utf16ToUtf8(suggestion));
+            span.suggestions.clear();
+            // The caller's own failure ends the walk and leaves this call as it was.
+            try {
+                return onMisspelling(found);
+            } catch (...) {
+                raised = std::current_exception();
+                return false;
+            }
+        });
     });
-    std::vector<Misspelling> out;
-    for (const TextSpan& span : spans) {
-        Misspelling found;
-        found.offset = byteAt[span.start];
-        found.length = byteAt[span.start + span.length] - found.offset;
-        for (const std::u16string& suggestion : span.suggestions)
-            found.suggestions.push_back(utf16ToUtf8(suggestion));
-        out.push_back(std::move(found));
-    }
-    return out;
+    if (raised)
+        std::rethrow_exception(raised);
 }
 
 void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         self.speller.setContext(ranking == Ranking::Context);
         self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
                                                           : zabrel::Ranking::Accurate);
@@ -170,7 +227,7 @@ void Dictionary::setRanking(Ranking ranking) {
 void Dictionary::usePersonalList(const std::string& path) {
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         self.choosePersonal(path);
     });
 }
@@ -179,7 +236,7 @@ void Dictionary::addPersonal(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         self.ensurePersonal();
         self.speller.addPersonal(converted);
     });
@@ -189,7 +246,7 @@ void Dictionary::removePersonal(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         self.ensurePersonal();
         self.speller.removePersonal(converted);
     });
@@ -199,7 +256,7 @@ void Dictionary::addSession(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         self.speller.accept(converted);
     });
 }
@@ -207,7 +264,7 @@ void Dictionary::addSession(std::string_view word) {
 std::vector<std::string> Dictionary::warnings() const {
     return guarded([&] {
         Impl& self = state();
-        std::lock_guard<std::mutex> hold(self.lock);
+        const auto hold = self.hold();
         return self.speller.takeWarnings();
     });
 }

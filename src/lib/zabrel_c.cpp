@@ -149,25 +149,63 @@ zabrel_misspelling* zabrel_check_text(zabrel_dictionary* dictionary, const char*
     return onDictionary(dictionary, static_cast<zabrel_misspelling*>(nullptr), [&](zabrel::Dictionary& urdu) {
         if (text == nullptr)
             throw zabrel::Error("zabrel: no text given");
-        const std::vector<zabrel::Dictionary::Misspelling> found = urdu.checkText({text, length});
-        // One more entry than found, so that an empty answer is not NULL.
-        auto* list =
-            static_cast<zabrel_misspelling*>(std::calloc(found.size() + 1, sizeof(zabrel_misspelling)));
+        // Each misspelling goes straight into the caller's array, so that its
+        // suggestions are held once; one entry more than found, so that an empty
+        // answer is not NULL.
+        std::size_t found = 0;
+        std::size_t room = 16;
+        auto* list = static_cast<zabrel_misspelling*>(std::calloc(room + 1, sizeof(zabrel_misspelling)));
         if (list == nullptr)
             throw std::bad_alloc();
         try {
-            for (std::size_t k = 0; k < found.size(); ++k) {
-                list[k].offset = found[k].offset;
-                list[k].length = found[k].length;
-                list[k].suggestions = listOf(found[k].suggestions, &list[k].count);
-            }
+            urdu.checkText({text, length}, [&](zabrel::Dictionary::Misspelling& misspelling) {
+                if (found == room) {
+                    const std::size_t more = room * 2;
+                    void* grown = std::realloc(list, (more + 1) * sizeof(zabrel_misspelling));
+                    if (grown == nullptr)
+                        throw std::bad_alloc();
+                    list = static_cast<zabrel_misspelling*>(grown);
+                    std::memset(list + room, 0, (more + 1 - room) * sizeof(zabrel_misspelling));
+                    room = more;
+                }
+                zabrel_misspelling& entry = list[found];
+                entry.offset = misspelling.offset;
+                entry.length = misspelling.length;
+                entry.suggestions = listOf(misspelling.suggestions, &entry.count);
+                ++found;
+                return true;
+            });
         } catch (...) {
-            zabrel_misspellings_free(list, found.size());
+            zabrel_misspellings_free(list, found);
             throw;
         }
         if (count != nullptr)
-            *count = found.size();
+            *count = found;
         return list;
+    });
+}
+
+int zabrel_check_text_each(zabrel_dictionary* dictionary, const char* text, size_t length,
+                           zabrel_misspelling_callback callback, void* context) {
+    return onDictionary(dictionary, -1, [&](zabrel::Dictionary& urdu) {
+        if (text == nullptr)
+            throw zabrel::Error("zabrel: no text given");
+        if (callback == nullptr)
+            throw zabrel::Error("zabrel: no callback given");
+        bool stopped = false;
+        std::vector<const char*> pointers;
+        urdu.checkText({text, length}, [&](zabrel::Dictionary::Misspelling& misspelling) {
+            pointers.clear();
+            for (const std::string& suggestion : misspelling.suggestions)
+                pointers.push_back(suggestion.c_str());
+            pointers.push_back(nullptr);
+            const zabrel_misspelling entry{misspelling.offset, misspelling.length,
+                                           const_cast<char**>(pointers.data()),
+                                           misspelling.suggestions.size()};
+            stopped = callback(&entry, context) != 0;
+            return !stopped;
+        });
+        return stopped ? 1 : 0;
     });
 }
 

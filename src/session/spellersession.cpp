@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <iterator>
 #include <new>
 #include <utility>
@@ -239,12 +240,15 @@ void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view
     const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
     // Scores are remembered as answers are: real texts repeat their slips.
     const auto accurate = [&](const std::u16string& w) {
-        std::u16string key = misspelt + u'\t' + w;
+        std::u16string key = misspelt.size() > LONGEST_REMEMBERED ? std::u16string() : misspelt + u'\t' + w;
         if (const auto found = scores.find(key); found != scores.end())
             return found->second;
+        const float score = checker->accurateScore(misspelt, w);
+        // Megabyte tokens would make megabyte keys: their scores are not kept.
+        if (misspelt.size() > LONGEST_REMEMBERED)
+            return score;
         if (scores.size() >= REMEMBERED_WORDS * 10)
             scores.clear();
-        const float score = checker->accurateScore(misspelt, w);
         scores.emplace(std::move(key), score);
         return score;
     };
@@ -277,7 +281,10 @@ bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u1
     const double joined = std::log(static_cast<double>(std::max(frequency(word), 1)));
     uint32_t best = 0;
     std::size_t bestCut = 0;
-    for (std::size_t cut = 1; cut < word.size(); ++cut) {
+    // Both parts must be words of the model, so no cut leaves one longer than its longest.
+    const std::size_t longest = model.longestWord();
+    const std::size_t firstCut = std::max<std::size_t>(1, word.size() > longest ? word.size() - longest : 0);
+    for (std::size_t cut = firstCut; cut < word.size() && cut <= longest; ++cut) {
         const uint32_t place =
             model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
         if (place != 0 && (best == 0 || place < best)) {
@@ -356,17 +363,52 @@ bool endsSentence(std::u16string_view gap) {
 
 void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) {
     spans.clear();
+    checkText(
+        text,
+        [&spans](TextSpan& span) {
+            spans.push_back(std::move(span));
+            return true;
+        },
+        joins);
+}
+
+void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
+                               Joins joins) {
+    // A line end ends a sentence, so no word has a neighbour on another line: the
+    // lines are walked one by one, and the words held are those of one line.
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(u'\n', start);
+        const std::size_t stop = end == std::u16string_view::npos ? text.size() : end;
+        if (!checkLine(text.substr(start, stop - start), start, onSpan, joins) || stop == text.size())
+            return;
+        start = stop + 1;
+    }
+}
+
+bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
+                               const std::function<bool(TextSpan&)>& onSpan, Joins joins) {
     cutLine(text, letters(), textWords);
     const bool ranked = contextOn && checker && isOpen();
     const std::size_t n = textWords.size();
-    std::vector<std::u16string> written(n);
-    std::vector<std::vector<std::u16string>> suggestions(n);
-    std::vector<char> misspelt(n, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        written[i] = text.substr(textWords[i].start, textWords[i].length);
-        if (!textWords[i].foreign)
-            misspelt[i] = check(written[i], suggestions[i]);
-    }
+    // The words from the one before the word at hand to the one after it, as check()
+    // answered them; a text of any length holds no more than these.
+    struct Checked {
+        bool misspelt = false;
+        std::vector<std::u16string> suggestions;
+    };
+    std::deque<Checked> window;
+    std::size_t windowStart = 0;
+    const auto written = [&](std::size_t i) { return text.substr(textWords[i].start, textWords[i].length); };
+    const auto at = [&](std::size_t i) -> Checked& {
+        while (windowStart + window.size() <= i) {
+            const std::size_t k = windowStart + window.size();
+            Checked checked;
+            if (!textWords[k].foreign)
+                checked.misspelt = check(written(k), checked.suggestions);
+            window.push_back(std::move(checked));
+        }
+        return window[i - windowStart];
+    };
     // Words are neighbours when nothing ends a sentence between them. A misspelt
     // neighbour counts as it will read corrected: the left one as its context made
     // it, the right one by its own first suggestion.
@@ -377,8 +419,9 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
                !endsSentence(text.substr(x.start + x.length, y.start - x.start - x.length));
     };
     const auto reads = [&](std::size_t i, bool lastPart) {
+        const Checked& checked = at(i);
         std::u16string_view word =
-            misspelt[i] && !suggestions[i].empty() ? suggestions[i].front() : written[i];
+            checked.misspelt && !checked.suggestions.empty() ? checked.suggestions.front() : written(i);
         const std::size_t space = word.find(u' ');
         if (space != std::u16string_view::npos)
             word = lastPart ? word.substr(space + 1) : word.substr(0, space);
@@ -387,50 +430,64 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
     // A word broken in two (ا چھے, خوب صورتی): a piece that is no word beside one it
     // makes a lexicon word with, nothing but a blank or ZWNJ between.
     const auto brokenWith = [&](std::size_t i) {
-        if (!ranked || joins != Joins::Offer || i + 1 >= n || !(misspelt[i] || misspelt[i + 1]) ||
-            textWords[i].foreign || textWords[i + 1].foreign)
+        if (!ranked || joins != Joins::Offer || i + 1 >= n || textWords[i].foreign ||
+            textWords[i + 1].foreign || !(at(i).misspelt || at(i + 1).misspelt))
             return std::u16string();
         const std::size_t end = textWords[i].start + textWords[i].length;
         const std::u16string_view gap = text.substr(end, textWords[i + 1].start - end);
         if (gap.empty() || gap.size() > 2 || gap.find_first_not_of(u" \u200C") != std::u16string_view::npos)
             return std::u16string();
-        const std::u16string join = written[i] + written[i + 1];
+        const std::u16string join = std::u16string(written(i)) + std::u16string(written(i + 1));
         return !heldAsOurs(join) && guarded([&] { return checker->accepts(join); }) ? join : std::u16string();
     };
     for (std::size_t i = 0; i < n; ++i) {
+        // The word before this one is the oldest still wanted.
+        for (; windowStart + 1 < i; ++windowStart)
+            if (!window.empty())
+                window.pop_front();
         if (textWords[i].foreign)
             continue;
         if (std::u16string join = brokenWith(i); !join.empty()) {
             const std::size_t start = textWords[i].start;
-            spans.push_back({start,
-                             textWords[i + 1].start + textWords[i + 1].length - start,
-                             {join},
-                             TextSpan::Kind::Broken});
-            misspelt[i] = misspelt[i + 1] = 1;
-            suggestions[i] = suggestions[i + 1] = {std::move(join)};
+            TextSpan span{offset + start,
+                          textWords[i + 1].start + textWords[i + 1].length - start,
+                          {join},
+                          TextSpan::Kind::Broken};
+            at(i) = at(i + 1) = Checked{true, {std::move(join)}};
             ++i;
+            if (!onSpan(span))
+                return false;
             continue;
         }
         const std::u16string_view before =
             ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
         const std::u16string_view after =
             ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
-        TextSpan span{textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
-        if (misspelt[i]) {
+        Checked& self = at(i);
+        const std::u16string_view word = written(i);
+        TextSpan span{offset + textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
+        if (self.misspelt) {
             if (ranked) {
-                rankInContext(written[i], before, after, suggestions[i]);
-                completionsFirst(written[i], suggestions[i]);
+                rankInContext(word, before, after, self.suggestions);
+                completionsFirst(word, self.suggestions);
             }
         } else if (ranked && realWords &&
-                   (runTogether(written[i], suggestions[i]) ||
-                    realWordSlip(written[i], before, after, suggestions[i]))) {
+                   (runTogether(std::u16string(word), self.suggestions) ||
+                    realWordSlip(word, before, after, self.suggestions))) {
             span.kind = TextSpan::Kind::RealWord;
         } else {
             continue;
         }
-        span.suggestions = suggestions[i];
-        spans.push_back(std::move(span));
+        // The suggestions go to the span; the next word reads this one by the first.
+        span.suggestions = std::move(self.suggestions);
+        if (self.misspelt && !span.suggestions.empty())
+            self.suggestions.assign(1, span.suggestions.front());
+        else
+            self.suggestions.clear();
+        if (!onSpan(span))
+            return false;
     }
+    return true;
 }
 
 void SpellerSession::accept(std::u16string_view word) {

@@ -131,6 +131,11 @@ public:
     // word at a time).
     enum class Joins { Offer, WordByWord };
     void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer);
+    // The same one span at a time, in order, as each is found: `onSpan` may take the
+    // span's suggestions, and returns false to stop. Memory stays that of a few
+    // words, whatever the text's length. `onSpan` must not call this session.
+    void checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
+                   Joins joins = Joins::Offer);
 
     // Accepted for this session only (Ignore All, @WORD), by its letters.
     void accept(std::u16string_view word);
@@ -155,6 +160,8 @@ public:
 
     // The engine behind it (not open for a session over an EngineAnswer).
     SpellChecker& engine() { return *checker; }
+    // The context model (empty until the context is first set on).
+    const ContextModel& contextModel() const { return model; }
 
 private:
     struct Answer {
@@ -175,6 +182,9 @@ private:
     void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                        std::vector<std::u16string>& suggestions);
     bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
+    // checkText over one line, its spans placed `offset` units on; false when stopped.
+    bool checkLine(std::u16string_view line, std::size_t offset, const std::function<bool(TextSpan&)>& onSpan,
+                   Joins joins);
     bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
                       std::vector<std::u16string>& suggestions);
 

@@ -5,6 +5,7 @@
 
 #include "cli/subprocess.h"
 #include "cli/testdictionary.h"
+#include "session/spellersession.h"
 #include "support/dictionary.h"
 #include "support/testsupport.h"
 
@@ -102,6 +103,26 @@ TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
     got = check({"--context-weights=1,x"}, text);
     EXPECT_EQ(got.status, 2);
     EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,A,M[,J], not 1,x\n");
+}
+
+TEST_F(Context, a_long_word_costs_work_in_proportion_to_its_length_in_every_check) {
+    SpellerSession speller;
+    ASSERT_TRUE(speller.open(dir.path() / "dict"));
+    speller.setContext(true);
+    speller.setRealWordSlips(true);
+    speller.setRunTogether(0.0f);
+    // Lookups in the lexicon and in the model for a text with a long correct word
+    // (بڑے under a run of diacritics) and a long misspelt one, between neighbours.
+    const auto work = [&](std::size_t units) {
+        const std::size_t before = speller.engine().lookedUpUnits() + speller.contextModel().lookedUpUnits();
+        std::u16string text = u"سخت بڑے" + std::u16string(units, u'\u064E') + u" شہر ";
+        text += u"سخت " + std::u16string(units, u'\u0628') + u"بڑے شہر";
+        std::vector<TextSpan> spans;
+        speller.checkText(text, spans);
+        EXPECT_EQ(spans.size(), 1u);
+        return speller.engine().lookedUpUnits() + speller.contextModel().lookedUpUnits() - before;
+    };
+    EXPECT_LE(work(8000), 2 * work(4000) + 64);
 }
 
 TEST_F(Context, a_dictionary_without_a_model_says_so) {

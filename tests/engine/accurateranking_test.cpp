@@ -208,6 +208,14 @@ TEST_F(AccurateRankingTest, family_frequency_far_words_and_splits_order_the_list
     Words none{u"stale"};
     EXPECT_FALSE(checker.checkWord(u"\u06A9\u062A\u0627\u0628", none, Ranking::Accurate));
     EXPECT_TRUE(none.empty());
+    // A long run of letters ending in a word costs lookups in proportion to its
+    // length, not to its square.
+    const auto work = [&](std::size_t letters) {
+        const std::size_t before = checker.lookedUpUnits();
+        accurate(checker, std::u16string(letters, u'\u0628') + u"\u06A9\u062A\u0627\u0628");
+        return checker.lookedUpUnits() - before;
+    };
+    EXPECT_LE(work(4000), 2 * work(2000) + 64);
 }
 
 TEST_F(AccurateRankingTest, a_suggestion_scored_alone_scores_as_in_the_list) {

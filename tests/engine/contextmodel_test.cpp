@@ -73,6 +73,54 @@ TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
     EXPECT_THROW(model.load(dir.file("fifo.bin")), IOException);
 }
 
+TEST(ContextModel, a_failed_load_keeps_the_model_it_had_and_fails_alike_every_time) {
+    TempDir dir;
+    // The last pair names word 5 of five; a pair given twice keeps its first place.
+    const Pairs pairs = {{u"بڑے", u"شہر"}, {u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}, {u"بڑا", u"شہر"}};
+    std::string bad = contextModelBytes(pairs);
+    bad[bad.size() - 4] = '\x05';
+    writeFile(dir.file("bad.bin"), bad);
+    writeFile(dir.file("good.bin"), contextModelBytes(pairs));
+    const std::string expected =
+        "Context model file is damaged (a pair names no word): " + dir.file("bad.bin") + ".";
+    ContextModel model;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(raised<IOException>([&] { model.load(dir.file("bad.bin")); }).getMessage(), expected);
+        EXPECT_TRUE(model.empty());
+        EXPECT_FALSE(model.knows(u"بڑے"));
+    }
+    model.load(dir.file("good.bin"));
+    EXPECT_EQ(raised<IOException>([&] { model.load(dir.file("bad.bin")); }).getMessage(), expected);
+    EXPECT_EQ(model.pairCount(), 4u);
+    EXPECT_EQ(model.rank(u"بڑے", u"شہر"), 1u);
+    EXPECT_EQ(model.rank(u"بڑا", u"شہر"), 4u);
+
+    // The file is mapped: one put in its place by rename leaves the loaded model whole.
+    writeFile(dir.file("other.bin"), contextModelBytes({{u"کتاب", u"گھر"}}));
+    std::filesystem::rename(dir.file("other.bin"), dir.file("good.bin"));
+    EXPECT_EQ(model.rank(u"سخت", u"ہزار"), 2u);
+    EXPECT_EQ(model.rank(u"کتاب", u"گھر"), 0u);
+}
+
+TEST(ContextModel, a_long_word_costs_lookups_in_proportion_to_its_length) {
+    ContextModel model;
+    model.assign(PAIRS);
+    // Near words of a word past the model's longest by far: none, at no cost that
+    // grows with its square.
+    const auto work = [&](std::size_t letters) {
+        const std::size_t before = model.lookedUpUnits();
+        std::vector<std::u16string> near;
+        std::u16string word = u"بڑے";
+        word.append(letters, u'ے');
+        model.nearWords(word, near);
+        EXPECT_TRUE(near.empty());
+        EXPECT_EQ(model.rank(word, u"شہر"), 0u);
+        return model.lookedUpUnits() - before;
+    };
+    EXPECT_LE(work(4000), 2 * work(2000) + 16);
+    EXPECT_EQ(model.longestWord(), 4u);
+}
+
 TEST(ContextRanking, neighbours_the_model_knows_reorder_and_others_leave_the_order) {
     ContextModel model;
     model.assign(PAIRS);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "engine/editdistance.h"
 #include "support/testsupport.h"
 
 using namespace zabrel;
@@ -362,6 +363,19 @@ TEST(personalwordlist_test, near_words_come_nearest_first_within_two_edits) {
     EXPECT_EQ(list.near(u"\u06A9\u062A\u0627"), (Words{u"\u06A9\u062A", KITAB}));
     EXPECT_EQ(list.near(u"\u06A9\u062A\u0627", 0), Words{});
     EXPECT_EQ(list.near(u"zzzzzzz"), Words{});
+
+    // Within a limit, the banded measure agrees with the full one; past it, limit + 1.
+    const std::u16string samples[] = {u"",    u"a",     u"ab",     u"ba",  u"abc",
+                                      u"acb", u"xabcx", u"abcabc", u"cba", u"bbbb"};
+    for (const std::u16string& x : samples)
+        for (const std::u16string& y : samples)
+            for (int32_t limit = 0; limit <= 3; ++limit)
+                EXPECT_EQ(editDistanceWithin(x, y, limit), std::min(editDistance(x, y), limit + 1)) << limit;
+    // A long personal word is near one edit away, and not three (both ends changed).
+    const std::u16string longWord = u"\u06A9" + std::u16string(20000, u'\u0628') + u"\u062A";
+    list.add(longWord);
+    EXPECT_EQ(list.near(u"\u06A9" + std::u16string(20000, u'\u0628')), Words{longWord});
+    EXPECT_EQ(list.near(u"\u067E\u067E" + std::u16string(20000, u'\u0628') + u"\u067E"), Words{});
 }
 
 TEST(personalwordlist_test, default_path_follows_xdg_data_home_then_home) {

@@ -107,10 +107,56 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
     ASSERT_NE(spans, nullptr);
     EXPECT_EQ(found, 0U);
     zabrel_misspellings_free(spans, found);
+    // One at a time: the same misspellings, the walk stopped by a callback that
+    // returns non-zero; a callback that calls the dictionary gets -1 from it.
+    struct Seen {
+        zabrel_dictionary* urdu;
+        std::vector<std::pair<size_t, std::vector<std::string>>> spans;
+        int stopAfter;
+        int inner = 0;
+    } seen{urdu.get(), {}, 3};
+    const auto collect = [](const zabrel_misspelling* misspelling, void* context) {
+        Seen& into = *static_cast<Seen*>(context);
+        into.spans.emplace_back(misspelling->offset,
+                                std::vector<std::string>(misspelling->suggestions,
+                                                         misspelling->suggestions + misspelling->count));
+        EXPECT_EQ(misspelling->suggestions[misspelling->count], nullptr);
+        into.inner = zabrel_check(into.urdu, "x", 1);
+        return static_cast<int>(into.spans.size()) >= into.stopAfter ? 1 : 0;
+    };
+    EXPECT_EQ(zabrel_check_text_each(urdu.get(), text.data(), text.size(), collect, &seen), 0);
+    ASSERT_EQ(seen.spans.size(), 2U);
+    EXPECT_EQ(seen.inner, -1);
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(seen.spans[k].first, expected[k].offset);
+        EXPECT_EQ(seen.spans[k].second, expected[k].suggestions);
+    }
+    seen.spans.clear();
+    seen.stopAfter = 1;
+    EXPECT_EQ(zabrel_check_text_each(urdu.get(), text.data(), text.size(), collect, &seen), 1);
+    EXPECT_EQ(seen.spans.size(), 1U);
+    EXPECT_EQ(zabrel_check_text_each(urdu.get(), text.data(), text.size(), nullptr, nullptr), -1);
+    EXPECT_EQ(std::string(zabrel_error(urdu.get())), "zabrel: no callback given");
+    EXPECT_EQ(zabrel_check_text_each(urdu.get(), nullptr, 0, collect, &seen), -1);
+
     // This dictionary has no context model: the context ranking is refused, with why.
     EXPECT_EQ(zabrel_set_ranking(urdu.get(), ZABREL_RANKING_CONTEXT), -1);
     EXPECT_NE(std::string(zabrel_error(urdu.get())), "");
     EXPECT_EQ(zabrel_check_text(urdu.get(), nullptr, 0, &found), nullptr);
+    // A damaged model fails the same way every time, and leaves the ranking as it was.
+    std::string model = contextModelBytes({{u"\u0628\u0627\u062A", u"\u06A9\u0627\u0645"}});
+    model[model.size() - 2] = '\x09';
+    writeContextModel(folder.path().string(), {});
+    writeFile(folder.file("context.bin"), model);
+    Handle damaged(zabrel_open(folder.path().string().c_str(), nullptr));
+    ASSERT_NE(damaged, nullptr);
+    const std::vector<std::string> exact = suggest(damaged.get(), BAT + KAM);
+    EXPECT_EQ(zabrel_set_ranking(damaged.get(), ZABREL_RANKING_CONTEXT), -1);
+    const std::string why = zabrel_error(damaged.get());
+    EXPECT_NE(why.find("a pair names no word"), std::string::npos) << why;
+    EXPECT_EQ(zabrel_set_ranking(damaged.get(), ZABREL_RANKING_CONTEXT), -1);
+    EXPECT_EQ(std::string(zabrel_error(damaged.get())), why);
+    EXPECT_EQ(suggest(damaged.get(), BAT + KAM), exact);
 
     // The header is C: a C program opens, suggests and frees.
     char first[64] = "";

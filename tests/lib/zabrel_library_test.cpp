@@ -177,3 +177,36 @@ TEST(ZabrelLibrary, check_text_gives_byte_spans_and_the_context_reorders_them) {
     // A word alone has no neighbours: check and suggest answer as the accurate ranking.
     EXPECT_EQ(urdu.suggest(BAAT), accurate);
 }
+
+TEST(ZabrelLibrary, check_text_one_misspelling_at_a_time_stops_when_asked_and_keeps_the_callers_errors) {
+    TempDir folder;
+    writeDictionary(folder.path().string(), sampleContents());
+    zabrel::Dictionary urdu(folder.path().string());
+    // A character outside the BMP before the words: offsets still count UTF-8 bytes.
+    const std::string text = "😀 " + BAAT + " " + BAT + " " + BAAT + "\n" + BAAT;
+    const std::vector<zabrel::Dictionary::Misspelling> whole = urdu.checkText(text);
+    ASSERT_EQ(whole.size(), 3u);
+    EXPECT_EQ(whole[0].offset, 5u);
+    std::vector<zabrel::Dictionary::Misspelling> streamed;
+    urdu.checkText(text, [&](zabrel::Dictionary::Misspelling& found) {
+        streamed.push_back(std::move(found));
+        return streamed.size() < 2;
+    });
+    ASSERT_EQ(streamed.size(), 2u);
+    for (std::size_t k = 0; k < streamed.size(); ++k) {
+        EXPECT_EQ(streamed[k].offset, whole[k].offset);
+        EXPECT_EQ(streamed[k].length, whole[k].length);
+        EXPECT_EQ(streamed[k].suggestions, whole[k].suggestions);
+    }
+    // The caller's own exception comes out as it was; a call back into the dictionary
+    // is refused instead of waiting for itself; afterwards the dictionary answers.
+    EXPECT_THROW(urdu.checkText(text, [](zabrel::Dictionary::Misspelling&) -> bool { throw 7; }), int);
+    try {
+        urdu.checkText(text, [&](zabrel::Dictionary::Misspelling&) { return urdu.check(BAT); });
+        ADD_FAILURE() << "a call from the callback went through";
+    } catch (const zabrel::Error& ex) {
+        EXPECT_EQ(std::string(ex.what()), "zabrel: a checkText callback called its own Dictionary");
+    }
+    EXPECT_TRUE(urdu.check(BAT));
+    EXPECT_EQ(urdu.checkText(text).size(), 3u);
+}
