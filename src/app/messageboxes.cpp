@@ -43,10 +43,13 @@ QIcon applicationIcon() {
 }
 
 QFont dialogFont() {
+    // Noto Naskh Arabic UI: its space is plainly wider than the room it leaves after
+    // the letters that do not join on (ا د ر و), so a word broken in two (خا موشی)
+    // shows as two. PakType's space is no wider than the gap after ر.
     const QStringList families = QFontDatabase::families();
     QString chosen;
-    if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
-        chosen = QStringLiteral("PakType Naskh Basic Urdu");
+    if (families.contains(NASKH_FACE)) {
+        chosen = NASKH_FACE;
     } else {
         for (const QString& family : families) {
             if (family.contains(QStringLiteral("Naskh"), Qt::CaseInsensitive)) {
