@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "app/dialogtexts.h"
+#include "session/spellersession.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
@@ -96,6 +97,14 @@ SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text)
 
 QString withDetail(const QString& sentence, const QString& detail) {
     return detail.isEmpty() ? sentence + u'۔' : sentence + QStringLiteral(u"۔\n") + detail;
+}
+
+QString failureDetail(const std::exception& failure) {
+    const auto* speller = dynamic_cast<const zabrel::SessionError*>(&failure);
+    if (speller == nullptr || speller->detail().empty())
+        return QString::fromStdString(failure.what());
+    const QString detail = QString::fromStdString(speller->detail());
+    return speller->file().empty() ? detail : QString::fromStdString(speller->file()) + u'\n' + detail;
 }
 
 namespace {

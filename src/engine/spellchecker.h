@@ -79,6 +79,16 @@ public:
     // The highest frequency the lexicon gives `word`, -1 when it does not hold it.
     int32_t frequencyOf(const std::u16string& word);
 
+    // The file set-up was at when it last failed, and what the dictionary holds in it
+    // ("hash table"): the loaders' context sentences name the kind of step, not the
+    // file, so a message for the user takes the file from here. Empty after a set-up
+    // that succeeded.
+    struct SetUpFile {
+        std::string role;
+        std::string path;
+    };
+    const SetUpFile& failedFile() const { return atFile; }
+
 private:
     // Each letter's digit in a code table, by alphabet index.
     using LetterDigits = std::array<uint8_t, 256>;
@@ -106,6 +116,7 @@ private:
     ConfigManager config;  // as read: written back with its own relative paths
     ConfigManager files;   // the same with every path taken from the folder
     std::filesystem::path folder;
+    SetUpFile atFile;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;
     FileReader unigramPLReader;
