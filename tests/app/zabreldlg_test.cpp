@@ -41,6 +41,7 @@
 
 #include "app/dialogunits.h"
 #include "app/messageboxes.h"
+#include "app/misspellinghighlighter.h"
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "app/zabrelapp.h"
@@ -274,6 +275,7 @@ private slots:
     void aNewTextStartsWithoutTheLastOnesChoices();
     void theFaceSetsABrokenWordApart();
     void everyCountStartsAgainWithANewCheck();
+    void aLineOfAFileIsCheckedButNotUnderlinedWhenHuge();
 
 private:
     QTemporaryDir dictionary;
@@ -1518,6 +1520,26 @@ void DialogTest::everyCountStartsAgainWithANewCheck() {
     // And after a pass that ran to its end.
     h.check->click();
     QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطی ملی — 1 لفظ جانچا گیا"));
+}
+
+void DialogTest::aLineOfAFileIsCheckedButNotUnderlinedWhenHuge() {
+    // A file of one 10 MB line was underlined again on every key, seconds each time.
+    Harness h;
+    QString line;
+    while (line.size() <= MisspellingHighlighter::LONGEST_UNDERLINED)
+        line += DOST + u' ';
+    const int misspelt = static_cast<int>(line.size());
+    line += KITAB_SWAPPED;
+    h.box->setPlainText(line + u'\n' + JAWAB_SWAPPED);
+    const int second = misspelt + static_cast<int>(KITAB_SWAPPED.size()) + 1;
+    QCOMPARE(underlined(*h.box), (QList<Range>{{second, second + 4}}));
+    // The pass still finds the word in it, and goes on to the next line.
+    h.check->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{misspelt, misspelt + 4}}));
+    h.leave->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{second, second + 4}}));
+    h.stop->click();
+    QCOMPARE(underlined(*h.box), (QList<Range>{{second, second + 4}}));
 }
 
 QTEST_MAIN(DialogTest)
