@@ -8,6 +8,8 @@
 namespace dialogtexts {
 
 inline const QString APP_NAME = QStringLiteral("Zabrel");
+// The dialog's Urdu face (Debian's fonts-noto-ui-core).
+inline const QString NASKH_FACE = QStringLiteral("Noto Naskh Arabic UI");
 
 inline const QString PROMPT = QStringLiteral(u"ہجے پڑتال کرنے کے لیے متن داخل کریں");
 inline const QString SUGGESTIONS_CAPTION = QStringLiteral(u"دستیاب تجاویز");

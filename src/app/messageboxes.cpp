@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "app/dialogtexts.h"
+#include "session/spellersession.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void initResources() {
@@ -43,10 +44,13 @@ QIcon applicationIcon() {
 }
 
 QFont dialogFont() {
+    // Noto Naskh Arabic UI: its space is plainly wider than the room it leaves after
+    // the letters that do not join on (ا د ر و), so a word broken in two (خا موشی)
+    // shows as two. PakType's space is no wider than the gap after ر.
     const QStringList families = QFontDatabase::families();
     QString chosen;
-    if (families.contains(QStringLiteral("PakType Naskh Basic Urdu"))) {
-        chosen = QStringLiteral("PakType Naskh Basic Urdu");
+    if (families.contains(NASKH_FACE)) {
+        chosen = NASKH_FACE;
     } else {
         for (const QString& family : families) {
             if (family.contains(QStringLiteral("Naskh"), Qt::CaseInsensitive)) {
@@ -93,6 +97,14 @@ SaveAnswer askToSave(QWidget* parent, const QString& title, const QString& text)
 
 QString withDetail(const QString& sentence, const QString& detail) {
     return detail.isEmpty() ? sentence + u'۔' : sentence + QStringLiteral(u"۔\n") + detail;
+}
+
+QString failureDetail(const std::exception& failure) {
+    const auto* speller = dynamic_cast<const zabrel::SessionError*>(&failure);
+    if (speller == nullptr || speller->detail().empty())
+        return QString::fromStdString(failure.what());
+    const QString detail = QString::fromStdString(speller->detail());
+    return speller->file().empty() ? detail : QString::fromStdString(speller->file()) + u'\n' + detail;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QSettings>
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QMenu;
@@ -28,6 +29,9 @@ void showMessageBox(QWidget* parent, const QString& title, const QString& text);
 // An Urdu sentence for the user, then what went wrong as the system said it (a file,
 // a reason), on lines of their own.
 QString withDetail(const QString& sentence, const QString& detail);
+// The detail lines of a speller failure: the file it names, then the engine's own
+// words (or the plain sentence, when the engine said nothing).
+QString failureDetail(const std::exception& failure);
 // Gives a widget's menu (a text box's, say) the dialog's font and direction, and
 // Urdu names for Qt's standard edit entries, which Qt cannot translate to Urdu.
 void dressMenu(QMenu& menu, const QWidget& owner);

@@ -19,7 +19,10 @@ void MisspellingHighlighter::setActive(bool on) {
 
 void MisspellingHighlighter::highlightBlock(const QString& text) {
     const zabrel::WordLetters* table = letters();
-    if (!active || table == nullptr)
+    // A line this long is no paragraph a writer types but a file of one line: its
+    // underline would cost seconds on every key (the whole line is cut and formatted
+    // again), and a seconds-long stall on Check and Stop. The pass still checks it.
+    if (!active || table == nullptr || text.size() > LONGEST_UNDERLINED)
         return;
     const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
                                     static_cast<std::size_t>(text.size()));

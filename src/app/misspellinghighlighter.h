@@ -22,6 +22,9 @@ public:
 
     MisspellingHighlighter(QTextDocument* document, Verifier isMisspelt, Cutter letters);
 
+    // Lines (text-box paragraphs) longer than this, in UTF-16 units, are not underlined.
+    static constexpr int LONGEST_UNDERLINED = 64 * 1024;
+
     // Off, the lines go; on, they come back. Both redo the whole text once.
     void setActive(bool active);
     bool isActive() const { return active; }

@@ -43,7 +43,7 @@ void RankingChoice::setAccurate(bool on) {
     } catch (const zabrel::SessionError& ex) {
         // A bad cost table: the exact ranking stays.
         accurateAction->setChecked(false);
-        messages(&parent, APP_NAME, withDetail(RANKING_FAILED, QString::fromStdString(ex.what())));
+        messages(&parent, APP_NAME, withDetail(RANKING_FAILED, failureDetail(ex)));
         return;
     }
     remember();
@@ -55,7 +55,7 @@ void RankingChoice::setContext(bool on) {
     } catch (const zabrel::SessionError& ex) {
         // No model, or a damaged one: the ranking stays as it was.
         contextAction->setChecked(false);
-        messages(&parent, APP_NAME, withDetail(CONTEXT_FAILED, QString::fromStdString(ex.what())));
+        messages(&parent, APP_NAME, withDetail(CONTEXT_FAILED, failureDetail(ex)));
         return;
     }
     if (on)

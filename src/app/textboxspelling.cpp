@@ -83,7 +83,7 @@ bool TextBoxSpelling::addPersonal(const std::u16string& word) {
     try {
         speller.addPersonal(speller.letters().lettersOf(word));
     } catch (const zabrel::SessionError& ex) {
-        messages(&parent, APP_NAME, withDetail(ADD_FAILED, QString::fromStdString(ex.what())));
+        messages(&parent, APP_NAME, withDetail(ADD_FAILED, failureDetail(ex)));
         return false;
     }
     return true;

@@ -138,7 +138,7 @@ void CZabrelDlg::onInitDialog() {
             ranking->restore();
         }
     } catch (const zabrel::SessionError& ex) {
-        failure = QString::fromStdString(ex.what());
+        failure = failureDetail(ex);
     }
 
     promptText = PROMPT;
@@ -166,7 +166,7 @@ void CZabrelDlg::onInitDialog() {
     try {
         speller.usePersonalList(zabrel::PersonalWordList::defaultPath());
     } catch (const zabrel::SessionError& ex) {
-        reportError(PERSONAL_LIST_FAILED, QString::fromStdString(ex.what()));
+        reportError(PERSONAL_LIST_FAILED, failureDetail(ex));
     }
     for (const std::string& warning : speller.takeWarnings())
         reportError(NOTICE, QString::fromStdString(warning));
@@ -379,7 +379,7 @@ void CZabrelDlg::runPass() {
         }
     } catch (const std::exception& ex) {
         // The speller's errors, and running out of memory in the walk itself.
-        failure = QString::fromStdString(ex.what());
+        failure = failureDetail(ex);
     }
     if (!failure.isEmpty()) {
         // The pass stops; the text stays as it is and can be checked again.

@@ -83,6 +83,7 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     indexedSlots = -1;
     folder = dictionaryFolder;
     const std::string configFile = inFolder(ConfigManager::FILE_NAME);
+    atFile = {"configuration file", configFile};
     if (!config.read(configFile))
         return false;
     // Programs starting together on a fresh folder: the first builds, the others wait
@@ -103,6 +104,7 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
         *path = inFolder(*path);
     if (!files.contextModelFilePath.empty())
         files.contextModelFilePath = inFolder(files.contextModelFilePath);
+    atFile = {"alphabet file", files.urduAlphabetFilePath};
     if (!alphabetMap.load(files.urduAlphabetFilePath))
         return false;
     checkAlphabet();
@@ -110,20 +112,30 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     if (config.initialize == "YES") {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
+        atFile = {"hash table", files.hashTableFilePath};
         if (!hashTable.load(files.hashTableFilePath))
             refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
-        postLists.load(files);
+        atFile = {"letter-pair index", files.bigramMatrixFilePath};
+        postLists.loadBigramMatrix(files.bigramMatrixFilePath);
+        atFile = {"letter index", files.unigramListsFilePath};
+        postLists.loadUnigramIndex(files.unigramListsFilePath);
     }
+    atFile = {"soundex table", files.soundexFilePath};
     codes.soundex.load(files.soundexFilePath);
+    atFile = {"shapex table", files.shapexFilePath};
     codes.shapex.load(files.shapexFilePath);
     try {
+        atFile = {"letter-pair lists", files.bigramPLFilePath};
         bigramPLReader.open(files.bigramPLFilePath, false);
+        atFile = {"letter lists", files.unigramPLFilePath};
         unigramPLReader.open(files.unigramPLFilePath, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
     }
+    atFile = {"posting-list index", files.bigramMatrixFilePath};
     checkPostingRecords();
+    atFile = {};
     indexLexicon();
     return true;
 }
@@ -173,15 +185,21 @@ void SpellChecker::buildDerivedFiles() {
         requireInsideFolder(*path, folder);
     // A header that is no count would give an empty lexicon that calls every word
     // misspelt, and the run would still rewrite config.ini as done.
+    atFile = {"word list", files.wordListFilePath};
     if (!hashTable.build(files.wordListFilePath, alphabetMap))
         refused("Word list header is not a word count: " + files.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
+    atFile = {"hash table", files.hashTableFilePath};
     if (!hashTable.save(files.hashTableFilePath))
         notWritten(files.hashTableFilePath, hashTable.saveFailureReason());
-    if (!postLists.save(files))
+    atFile = {"posting lists", files.bigramPLFilePath};
+    if (!postLists.save(files)) {
+        atFile.path = postLists.failedPath();
         notWritten(postLists.failedPath(), postLists.failureReason());
+    }
     // Last: a build that failed part-way leaves "initialize = YES", so the next start
     // builds again.
+    atFile = {"configuration file", inFolder(ConfigManager::FILE_NAME)};
     if (!config.write(inFolder(ConfigManager::FILE_NAME)))
         notWritten(inFolder(ConfigManager::FILE_NAME), config.writeFailureReason());
 }

@@ -82,6 +82,16 @@ public:
     // accurate ranking's included): how the work of a check grows with its word.
     std::size_t lookedUpUnits() const;
 
+    // The file set-up was at when it last failed, and what the dictionary holds in it
+    // ("hash table"): the loaders' context sentences name the kind of step, not the
+    // file, so a message for the user takes the file from here. Empty after a set-up
+    // that succeeded.
+    struct SetUpFile {
+        std::string role;
+        std::string path;
+    };
+    const SetUpFile& failedFile() const { return atFile; }
+
 private:
     // Each letter's digit in a code table, by alphabet index.
     using LetterDigits = std::array<uint8_t, 256>;
@@ -109,6 +119,7 @@ private:
     ConfigManager config;  // as read: written back with its own relative paths
     ConfigManager files;   // the same with every path taken from the folder
     std::filesystem::path folder;
+    SetUpFile atFile;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;
     FileReader unigramPLReader;

@@ -33,7 +33,8 @@ auto guarded(Action action) -> decltype(action()) {
     } catch (const Error&) {
         throw;
     } catch (const QuelmException& ex) {
-        throw Error("zabrel: " + ex.getFullMessage());
+        // Where in our source it was raised means nothing to a caller.
+        throw Error("zabrel: " + ex.getMessage());
     } catch (const std::bad_alloc&) {
         throw Error("zabrel: out of memory");
     } catch (const std::exception& ex) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <new>
 #include <utility>
@@ -20,19 +21,33 @@ namespace {
 constexpr std::size_t LONGEST_REMEMBERED = 256;
 constexpr std::size_t REMEMBERED_WORDS = 20000;
 
-enum class Detail { Full, Plain };
+// Says what the user was doing when the engine failed, naming the file where there
+// is one; the engine's message follows it.
+struct Context {
+    std::string sentence;
+    std::string file;
+};
+using Describe = std::function<Context()>;
+
+std::string joined(const std::string& sentence, const std::string& file) {
+    return file.empty() ? sentence : sentence + " " + file;
+}
 
 // Runs `action`, turning every failure into a SessionError with the user's message.
-// The engine's errors keep where they were raised, which their reports have always
-// shown; the personal list's are sentences for the user alone.
+// The engine's errors keep their message, after a sentence of ours; where in our
+// source they were raised is of no use to a user and is left out. The personal list's
+// errors are sentences for the user already (`describe` empty).
 template <typename Action>
-auto guarded(Action action, Detail detail = Detail::Full) -> decltype(action()) {
+auto guarded(Action action, const Describe& describe) -> decltype(action()) {
     try {
         return action();
     } catch (const SessionError&) {
         throw;
     } catch (const QuelmException& ex) {
-        throw SessionError(detail == Detail::Full ? ex.getFullMessage() : ex.getMessage());
+        if (!describe)
+            throw SessionError(ex.getMessage());
+        const Context context = describe();
+        throw SessionError(joined(context.sentence, context.file), context.file, ex.getMessage());
     } catch (const std::bad_alloc&) {
         throw SessionError("out of memory");
     } catch (const std::exception& ex) {
@@ -40,7 +55,36 @@ auto guarded(Action action, Detail detail = Detail::Full) -> decltype(action()) 
     }
 }
 
+Describe saying(std::string sentence, std::string file = {}) {
+    return [sentence = std::move(sentence), file = std::move(file)] { return Context{sentence, file}; };
+}
+
+const std::string COST_TABLE = "the accurate ranking's cost table could not be read";
+const std::string WHILE_CHECKING = "the dictionary could not be read while checking a word";
+
 }  // namespace
+
+SessionError::SessionError(const std::string& sentence, std::string file, std::string detail)
+    : std::runtime_error(detail.empty() ? sentence : sentence + ": " + detail),
+      plain(sentence),
+      named(std::move(file)),
+      engineText(std::move(detail)) {}
+
+std::string quotedWord(std::u16string_view word) {
+    std::u16string shown;
+    shown.reserve(word.size() + 2);
+    shown += u'"';
+    for (const char16_t unit : word) {
+        if (unit < 0x20)
+            shown += static_cast<char16_t>(0x2400 + unit);
+        else if (unit == 0x7F)
+            shown += u'\u2421';
+        else
+            shown += unit;
+    }
+    shown += u'"';
+    return utf16ToUtf8(shown);
+}
 
 SpellerSession::SpellerSession() : checker(std::make_unique<SpellChecker>()) {}
 
@@ -50,26 +94,33 @@ SpellerSession::SpellerSession(EngineAnswer engineAnswer, WordLetters letters)
 SpellerSession::~SpellerSession() = default;
 
 bool SpellerSession::open(const std::filesystem::path& folder) {
-    return guarded([&] {
-        std::string notice;
-        if (!DictionaryFolder::setUp(*checker, folder, notice))
-            return false;
-        if (!notice.empty())
-            pendingWarnings.push_back(notice);
-        if (order == Ranking::Accurate)
-            checker->prepareAccurateRanking();
-        // Words are cut by the engine's own letters.
-        const UniChar2IndexMap& alphabet = checker->alphabet();
-        letterTable = std::make_unique<WordLetters>(
-            [&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
-        answer = [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-            return checker->check(word, suggestions, order);
-        };
-        remembered.clear();
-        scores.clear();
-        indexPersonal();
-        return true;
-    });
+    return guarded(
+        [&] {
+            std::string notice;
+            if (!DictionaryFolder::setUp(*checker, folder, notice))
+                return false;
+            if (!notice.empty())
+                pendingWarnings.push_back(notice);
+            if (order == Ranking::Accurate)
+                checker->prepareAccurateRanking();
+            // Words are cut by the engine's own letters.
+            const UniChar2IndexMap& alphabet = checker->alphabet();
+            letterTable = std::make_unique<WordLetters>(
+                [&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
+            answer = [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+                return checker->check(word, suggestions, order);
+            };
+            remembered.clear();
+            scores.clear();
+            indexPersonal();
+            return true;
+        },
+        [this] {
+            const SpellChecker::SetUpFile& at = checker->failedFile();
+            if (at.role.empty())
+                return Context{COST_TABLE, {}};
+            return Context{"the dictionary could not be set up from its " + at.role, at.path};
+        });
 }
 
 const WordLetters& SpellerSession::letters() const {
@@ -81,7 +132,7 @@ const WordLetters& SpellerSession::letters() const {
 void SpellerSession::usePersonalList(const std::filesystem::path& file) {
     personalWords = PersonalWordList(file);
     try {
-        guarded([&] { personalWords.load(); }, Detail::Plain);
+        guarded([&] { personalWords.load(); }, {});
     } catch (const SessionError&) {
         indexPersonal();
         throw;
@@ -105,15 +156,17 @@ void SpellerSession::takePersonalWarnings() {
 }
 
 void SpellerSession::setRanking(Ranking ranking) {
-    guarded([&] {
-        if (ranking == Ranking::Accurate && checker && isOpen())
-            checker->prepareAccurateRanking();
-        if (ranking != order) {
-            remembered.clear();
-            scores.clear();
-        }
-        order = ranking;
-    });
+    guarded(
+        [&] {
+            if (ranking == Ranking::Accurate && checker && isOpen())
+                checker->prepareAccurateRanking();
+            if (ranking != order) {
+                remembered.clear();
+                scores.clear();
+            }
+            order = ranking;
+        },
+        saying(COST_TABLE));
 }
 
 bool SpellerSession::heldAsOurs(std::u16string_view word) const {
@@ -134,7 +187,7 @@ bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u
     }
     if (!answer)
         throw SessionError("no dictionary is open");
-    const bool misspelt = guarded([&] { return answer(word, suggestions); });
+    const bool misspelt = guarded([&] { return answer(word, suggestions); }, saying(WHILE_CHECKING));
     if (word.size() <= LONGEST_REMEMBERED) {
         if (remembered.size() >= REMEMBERED_WORDS)
             remembered.clear();
@@ -151,8 +204,9 @@ std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
     if (heldAsOurs(urdu))
         return urdu;
     std::vector<std::u16string> ignored;
-    const bool correct =
-        checker && isOpen() ? guarded([&] { return checker->accepts(urdu); }) : !engineAnswer(urdu, ignored);
+    const bool correct = checker && isOpen()
+                             ? guarded([&] { return checker->accepts(urdu); }, saying(WHILE_CHECKING))
+                             : !engineAnswer(urdu, ignored);
     return correct ? urdu : std::u16string();
 }
 
@@ -160,7 +214,7 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
     if (heldAsOurs(word) || (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
         return false;
     if (checker && isOpen())
-        return guarded([&] { return !checker->accepts(word); });
+        return guarded([&] { return !checker->accepts(word); }, saying(WHILE_CHECKING));
     std::vector<std::u16string> ignored;
     return engineAnswer(std::u16string(word), ignored);
 }
@@ -203,20 +257,24 @@ bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16s
 }
 
 void SpellerSession::setContext(bool on) {
-    guarded([&] {
-        if (on && model.empty()) {
-            if (!checker || !isOpen())
-                throw SessionError("no dictionary is open");
-            const std::string& path = checker->contextModelPath();
-            if (path.empty())
-                throw SessionError(
-                    "this dictionary has no context model (contextModelFilePath in config.ini)");
-            model.load(path);
-        }
-        if (on)
-            setRanking(Ranking::Accurate);
-        contextOn = on;
-    });
+    guarded(
+        [&] {
+            if (on && model.empty()) {
+                if (!checker || !isOpen())
+                    throw SessionError("no dictionary is open");
+                const std::string& path = checker->contextModelPath();
+                if (path.empty())
+                    throw SessionError(
+                        "this dictionary has no context model (contextModelFilePath in config.ini)");
+                model.load(path);
+            }
+            if (on)
+                setRanking(Ranking::Accurate);
+            contextOn = on;
+        },
+        [this] {
+            return Context{"the context model could not be read from", checker->contextModelPath()};
+        });
 }
 
 void SpellerSession::setContextWeights(float weight, float association, float margin) {
@@ -268,7 +326,7 @@ void SpellerSession::completionsFirst(std::u16string_view word, std::vector<std:
     auto listed = std::stable_partition(suggestions.begin(), suggestions.end(), isCompletion);
     for (const std::u16string& form : completions)
         if (std::find(suggestions.begin(), listed, form) == listed &&
-            guarded([&] { return checker->accepts(form); }))
+            guarded([&] { return checker->accepts(form); }, saying(WHILE_CHECKING)))
             listed = std::next(suggestions.insert(listed, form));
 }
 
@@ -438,7 +496,9 @@ bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
         if (gap.empty() || gap.size() > 2 || gap.find_first_not_of(u" \u200C") != std::u16string_view::npos)
             return std::u16string();
         const std::u16string join = std::u16string(written(i)) + std::u16string(written(i + 1));
-        return !heldAsOurs(join) && guarded([&] { return checker->accepts(join); }) ? join : std::u16string();
+        return !heldAsOurs(join) && guarded([&] { return checker->accepts(join); }, saying(WHILE_CHECKING))
+                   ? join
+                   : std::u16string();
     };
     for (std::size_t i = 0; i < n; ++i) {
         // The word before this one is the oldest still wanted.
@@ -502,8 +562,9 @@ void SpellerSession::accept(std::u16string_view word) {
 
 bool SpellerSession::addPersonal(std::u16string_view word) {
     if (!PersonalWordList::storable(word))
-        throw SessionError("\"" + utf16ToUtf8(word) +
-                           "\" cannot be a personal word (empty, or with a blank or line break inside)");
+        throw SessionError(
+            quotedWord(word) +
+            " cannot be a personal word (empty, or with a blank, a line break or a NUL inside)");
     const bool added = personalWords.add(word);
     if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
         !key.empty())
@@ -523,7 +584,7 @@ bool SpellerSession::removePersonal(std::u16string_view word) {
 void SpellerSession::savePersonal() {
     if (!personalWords.unsaved())
         return;
-    guarded([&] { personalWords.save(); }, Detail::Plain);
+    guarded([&] { personalWords.save(); }, {});
     takePersonalWarnings();
 }
 

@@ -35,11 +35,30 @@ struct TextSpan {
 };
 
 // Every failure of the speller as a front end meets it: the engine's errors, the
-// system's and running out of memory, with the message to show the user.
+// system's and running out of memory. what() is the message for the user: a plain
+// sentence, then, after ": ", the engine's own words where it gave some; never where
+// in our source the error was raised. The parts are there for front ends that say
+// the sentence in their own language.
 class SessionError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SessionError(const std::string& sentence) : SessionError(sentence, {}, {}) {}
+    // `file`: the file the sentence names, if any; `detail`: the engine's message.
+    SessionError(const std::string& sentence, std::string file, std::string detail);
+
+    const std::string& sentence() const { return plain; }
+    const std::string& file() const { return named; }
+    const std::string& detail() const { return engineText; }
+
+private:
+    std::string plain;
+    std::string named;
+    std::string engineText;
 };
+
+// A word as an error message quotes it: UTF-8, in double quotes, with control
+// characters shown as their visible pictures (NUL as U+2400), so that a word with a
+// NUL inside arrives whole through C strings and on a terminal.
+std::string quotedWord(std::u16string_view word);
 
 // The speller beneath every program: zabrel-check, the dialog, the library and the
 // Enchant provider are adapters over it. It owns the engine, the personal word list,

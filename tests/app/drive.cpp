@@ -12,6 +12,10 @@
 //       builds a 5,320-word text with 300 misspellings (15 distinct ones, 20 times each)
 //       from the evaluation data and reports the time per Leave, Change All over the 15,
 //       and the time to re-underline after a keystroke in 5,000 words.
+//   zabrel-drive [--dictionary DIR] --long-line MB
+//       opens a file of one line of MB megabytes of UTF-16 (words of the dictionary and
+//       one misspelling at the end), checks it to that word, stops, types a letter at
+//       the end, and reports the longest time the window did not answer in each step.
 //
 // The evaluation data is read from <project root>/../shared/data/eval by default (or
 // /work/shared/data/eval); it never becomes part of the project.
@@ -118,6 +122,92 @@ int walkText(const QString& textFile) {
                 static_cast<long long>(setUpMs), static_cast<long long>(walkMs), changed, left,
                 static_cast<long long>(c.box->document()->characterCount() - 1),
                 messages.isEmpty() ? "no message" : qPrintable(messages.last()));
+    return 0;
+}
+
+// ---- one very long line ----------------------------------------------------------
+
+// The longest time between two turns of the event loop while `step` runs and the
+// loop then settles for `settleMs`: how long the window did not answer.
+qint64 longestStall(const std::function<void()>& step, int settleMs) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    beat.start(5);
+    QTimer::singleShot(0, [&] {
+        const qint64 before = clock.elapsed();
+        step();
+        longest = std::max(longest, clock.elapsed() - before);
+        last = clock.elapsed();
+    });
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < settleMs + longest)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return longest;
+}
+
+int longLine(int megabytes) {
+    QStringList words;
+    {
+        zabrel::SpellChecker engine;
+        engine.initialize();
+        const zabrel::HashTable& lexicon = engine.lexicon();
+        for (int32_t slot = 0; slot < lexicon.getTableSize() && words.size() < 5000; ++slot)
+            if (const std::u16string& word = lexicon.nodeAt(slot).word; word.size() > 1)
+                words << QString::fromStdU16String(word);
+    }
+    if (words.isEmpty()) {
+        std::fprintf(stderr, "zabrel-drive: the dictionary has no words\n");
+        return 1;
+    }
+    QString line;
+    const qsizetype bytes = qsizetype{megabytes} * 1024 * 1024;
+    for (int i = 0; line.size() * 2 < bytes; ++i)
+        line += words[i % words.size()] + u' ';
+    // One misspelling, at the end: the pass walks the whole line to it.
+    line += QStringLiteral(u"کتبا");
+    const QString path = QDir::temp().filePath(QStringLiteral("zabrel-drive-long-line.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(line.toUtf8()) < 0) {
+        std::fprintf(stderr, "zabrel-drive: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    file.close();
+    QStringList messages;
+    CZabrelDlg dialog([&](QWidget*, const QString&, const QString& message) { messages << message; });
+    Controls c(dialog);
+    dialog.show();
+    const qint64 open = longestStall([&] { dialog.openFile(path); }, 3000);
+    const qint64 check = longestStall([&] { c.check->click(); }, 1000);
+    const bool paused = c.leave->isEnabled();
+    if (paused)
+        QMetaObject::invokeMethod(&dialog, "onStop");
+    const qint64 stopped = longestStall([] {}, 3000);
+    const qint64 typed = longestStall(
+        [&] {
+            QTextCursor end(c.box->document());
+            end.movePosition(QTextCursor::End);
+            c.box->setTextCursor(end);
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral(u"ب"));
+            QApplication::sendEvent(c.box, &key);
+        },
+        3000);
+    QFile::remove(path);
+    std::printf(
+        "%d MB in one line (%lld characters): longest stall opening %lld ms, checking to the %s %lld ms, "
+        "after Stop %lld ms, typing a letter %lld ms%s\n",
+        megabytes, static_cast<long long>(line.size()), static_cast<long long>(open),
+        paused ? "first pause" : "end", static_cast<long long>(check), static_cast<long long>(stopped),
+        static_cast<long long>(typed),
+        messages.isEmpty() ? "" : qPrintable(QStringLiteral("; ") + messages.last()));
     return 0;
 }
 
@@ -405,6 +495,7 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments().mid(1);
     QString dictionary, screenshots, eval, textFile;
     bool figures = false;
+    int longLineMegabytes = 0;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
         if (arg == QLatin1String("--dictionary") && !args.isEmpty())
@@ -415,14 +506,17 @@ int main(int argc, char** argv) {
             eval = args.takeFirst();
         else if (arg == QLatin1String("--figures"))
             figures = true;
+        else if (arg == QLatin1String("--long-line") && !args.isEmpty())
+            longLineMegabytes = std::max(1, args.takeFirst().toInt());
         else
             textFile = arg;
     }
-    if (!figures && screenshots.isEmpty() && textFile.isEmpty()) {
+    if (!figures && screenshots.isEmpty() && textFile.isEmpty() && longLineMegabytes == 0) {
         std::fprintf(stderr,
                      "usage: zabrel-drive [--dictionary DIR] TEXT\n"
                      "       zabrel-drive [--dictionary DIR] --screenshots DIR\n"
-                     "       zabrel-drive [--dictionary DIR] --figures [--eval DIR]\n");
+                     "       zabrel-drive [--dictionary DIR] --figures [--eval DIR]\n"
+                     "       zabrel-drive [--dictionary DIR] --long-line MB\n");
         return 2;
     }
     // Paths are the caller's; the dictionary folder becomes the current directory.
@@ -436,6 +530,8 @@ int main(int argc, char** argv) {
     qputenv("XDG_DATA_HOME", home.toLocal8Bit());
     if (figures)
         return measure(eval);
+    if (longLineMegabytes > 0)
+        return longLine(longLineMegabytes);
     if (!screenshots.isEmpty())
         return takeScreenshots(screenshots);
     return walkText(textFile);

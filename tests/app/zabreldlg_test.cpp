@@ -6,14 +6,19 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
@@ -36,6 +41,7 @@
 
 #include "app/dialogunits.h"
 #include "app/messageboxes.h"
+#include "app/misspellinghighlighter.h"
 #include "app/textboxtext.h"
 #include "app/textfile.h"
 #include "app/zabrelapp.h"
@@ -75,6 +81,50 @@ zabrel::test::DictionaryContents testDictionary() {
         ++next;
     }
     return dict;
+}
+
+// The widest blank stretch, in pixels, between the inked parts of `text` above the
+// baseline: inside one word, the gap a letter that does not join on leaves before the
+// next. Below the baseline the tails of ر and و run under the next letter, which the
+// eye does not take for a gap.
+int widestGapAboveBaseline(const QFont& font, const QString& text) {
+    const QFontMetricsF metrics(font);
+    const int margin = 30;
+    const int width = static_cast<int>(metrics.horizontalAdvance(text)) + 2 * margin;
+    const int baseline = margin + static_cast<int>(metrics.ascent());
+    QImage image(width, baseline + 1, QImage::Format_Grayscale8);
+    image.fill(255);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.setLayoutDirection(Qt::RightToLeft);
+    painter.drawText(QPointF(margin, baseline), text);
+    painter.end();
+    QList<bool> inked(width, false);
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < baseline && !inked[x]; ++y)
+            inked[x] = qGray(image.pixel(x, y)) < 128;
+    const qsizetype first = inked.indexOf(true);
+    const qsizetype last = inked.lastIndexOf(true);
+    int widest = 0;
+    int run = 0;
+    for (qsizetype x = first; first >= 0 && x <= last; ++x) {
+        run = inked[x] ? 0 : run + 1;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
+
+// How many times the face's space is as wide as the widest gap that ا د ر و leave
+// inside a word, whichever letter follows them.
+double spaceOverGap(const QString& family) {
+    QFont font(family);
+    font.setPixelSize(100);  // large, so that rounding to pixels does not count
+    int gap = 1;
+    for (const QChar letter : QStringLiteral(u"ادرو"))
+        for (const QChar next : QStringLiteral(u"بمک"))
+            gap = std::max(gap, widestGapAboveBaseline(font, QString(u'ب') + letter + next + u'ا'));
+    return QFontMetricsF(font).horizontalAdvance(u' ') / gap;
 }
 
 struct Range {
@@ -223,6 +273,9 @@ private slots:
     void accurateRankingIsAChoiceTheDialogRemembers();
     void everythingShownIsUrduAndRightToLeft();
     void aNewTextStartsWithoutTheLastOnesChoices();
+    void theFaceSetsABrokenWordApart();
+    void everyCountStartsAgainWithANewCheck();
+    void aLineOfAFileIsCheckedButNotUnderlinedWhenHuge();
 
 private:
     QTemporaryDir dictionary;
@@ -593,10 +646,10 @@ void DialogTest::setUpFailureIsReportedAndSurvived() {
     QVERIFY(QDir::setCurrent(previous));
 
     QCOMPARE(h.messages.size(), 1);
-    // An Urdu sentence, then the engine's own words.
-    QVERIFY2(h.messages[0].startsWith(QStringLiteral(u"Zabrel|لغت لوڈ نہیں ہو سکی۔\nError Code (0x10) in ")),
-             qPrintable(h.messages[0]));
-    QVERIFY(h.messages[0].contains(QStringLiteral("config.ini")));
+    // An Urdu sentence, the file, then the engine's own words, without where in our
+    // source they arose.
+    QCOMPARE(h.messages[0], QStringLiteral(u"Zabrel|لغت لوڈ نہیں ہو سکی۔\nconfig.ini\nCould not open file: "
+                                           u"config.ini. Config file not opened sucessfully."));
     QVERIFY(!h.check->isEnabled());
     QVERIFY(!h.change->isEnabled() && !h.leave->isEnabled());
     auto* prompt = h.dialog->findChild<QLineEdit*>(QStringLiteral("promptEdit"));
@@ -606,6 +659,25 @@ void DialogTest::setUpFailureIsReportedAndSurvived() {
     h.check->click();
     QVERIFY(!h.box->isReadOnly());
     QCOMPARE(h.messages.size(), 1);
+
+    // A damaged context model: said the same way, naming the model's file.
+    QTemporaryDir copy;
+    for (const QFileInfo& file : QDir(dictionary.path()).entryInfoList(QDir::Files))
+        QVERIFY(QFile::copy(file.filePath(), copy.filePath(file.fileName())));
+    const QString model = copy.filePath(QStringLiteral("context.bin"));
+    QVERIFY(QFile::remove(model));
+    QFile damaged(model);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("ZBL") == 3);
+    damaged.close();
+    QStringList messages;
+    CZabrelDlg other([&](QWidget*, const QString&, const QString& text) { messages << text; }, nullptr,
+                     copy.path().toStdString());
+    other.findChild<QAction*>(QStringLiteral("contextAction"))->setChecked(true);
+    const QString expected = QStringLiteral(u"ساتھ کے الفاظ سے ترتیب دستیاب نہیں۔\n") + model +
+                             QStringLiteral("\nContext model file is damaged (no ZBLM mark): ") + model +
+                             u'.';
+    QVERIFY2(messages == QStringList{expected}, qPrintable(messages.join(u'|')));
+    QVERIFY(!other.findChild<QAction*>(QStringLiteral("contextAction"))->isChecked());
 }
 
 void DialogTest::aboutBoxFromContextMenuAndF1() {
@@ -1404,6 +1476,70 @@ void DialogTest::aNewTextStartsWithoutTheLastOnesChoices() {
         QStringLiteral(
             u"متن میں ایسی تبدیلیاں ہیں جو محفوظ نہیں ہوئیں۔ دوسری فائل کھولنے سے پہلے انہیں محفوظ کریں؟"));
     QVERIFY(h.box->toPlainText().contains(DOST));
+}
+
+void DialogTest::theFaceSetsABrokenWordApart() {
+    // PakType's space was no wider than the gap after ر, so خا موشی read as one word.
+    Harness h;
+    const QString face = h.dialog->font().family();
+    QCOMPARE(face, QStringLiteral("Noto Naskh Arabic UI"));
+    QCOMPARE(h.box->font().family(), face);
+    QCOMPARE(h.dialog->font().pointSize(), 14);
+    const double ratio = spaceOverGap(face);
+    QVERIFY2(ratio >= 1.5, qPrintable(QString::number(ratio)));
+    // The measure tells the faces apart: the old one fails it where it is installed.
+    if (QFontDatabase::families().contains(QStringLiteral("PakType Naskh Basic Urdu")))
+        QVERIFY(spaceOverGap(QStringLiteral("PakType Naskh Basic Urdu")) < 1.0);
+    // Every letter of the test words is the face's own, none borrowed from another.
+    const QRawFont raw = QRawFont::fromFont(h.dialog->font());
+    for (const QChar letter : QStringLiteral(u"ابپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیےۃ۔،؟"))
+        QVERIFY2(raw.supportsCharacter(letter), qPrintable(QString(letter)));
+}
+
+void DialogTest::everyCountStartsAgainWithANewCheck() {
+    Harness h;
+    auto* status = h.dialog->findChild<QLabel*>(QStringLiteral("statusLine"));
+    const QString text =
+        KITAB_SWAPPED + u' ' + DOST + u' ' + JAWAB_SWAPPED + u' ' + SHEHAR + u' ' + BAZAR_SHORT;
+    h.checkText(text);
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطی ملی — 1 لفظ جانچا گیا"));
+    h.leave->click();
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 2، اب تک 2 غلطیاں ملیں — 3 الفاظ جانچے گئے"));
+    h.stop->click();
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال روک دی گئی: 3 الفاظ جانچے گئے، 2 غلطیاں ملیں"));
+    // A new check counts the pauses, the misspelt words and the words of its own pass.
+    h.check->click();
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطی ملی — 1 لفظ جانچا گیا"));
+    h.leave->click();
+    h.leave->click();
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 3، اب تک 3 غلطیاں ملیں — 5 الفاظ جانچے گئے"));
+    h.leave->click();
+    QVERIFY(h.idle());
+    QCOMPARE(status->text(), QStringLiteral(u"پڑتال مکمل: 5 الفاظ جانچے گئے، 3 غلطیاں ملیں"));
+    QCOMPARE(h.messages, QStringList{QStringLiteral("Zabrel|") + COMPLETED});
+    // And after a pass that ran to its end.
+    h.check->click();
+    QCOMPARE(status->text(), QStringLiteral(u"غلطی 1، اب تک 1 غلطی ملی — 1 لفظ جانچا گیا"));
+}
+
+void DialogTest::aLineOfAFileIsCheckedButNotUnderlinedWhenHuge() {
+    // A file of one 10 MB line was underlined again on every key, seconds each time.
+    Harness h;
+    QString line;
+    while (line.size() <= MisspellingHighlighter::LONGEST_UNDERLINED)
+        line += DOST + u' ';
+    const int misspelt = static_cast<int>(line.size());
+    line += KITAB_SWAPPED;
+    h.box->setPlainText(line + u'\n' + JAWAB_SWAPPED);
+    const int second = misspelt + static_cast<int>(KITAB_SWAPPED.size()) + 1;
+    QCOMPARE(underlined(*h.box), (QList<Range>{{second, second + 4}}));
+    // The pass still finds the word in it, and goes on to the next line.
+    h.check->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{misspelt, misspelt + 4}}));
+    h.leave->click();
+    QCOMPARE(redRanges(*h.box), (QList<Range>{{second, second + 4}}));
+    h.stop->click();
+    QCOMPARE(underlined(*h.box), (QList<Range>{{second, second + 4}}));
 }
 
 QTEST_MAIN(DialogTest)

@@ -360,12 +360,28 @@ TEST_F(ZabrelCheck, a_dictionary_that_cannot_load_gives_the_engine_message_and_2
     EXPECT_EQ(got.status, 2);
     EXPECT_EQ(got.err, "zabrel-check: no config.ini in nothing\n");
 
-    fs::remove(dictionary() / "wordlist.txt");
+    // A sentence naming the file, then the engine's own words; never where in our
+    // source the error arose.
+    const std::string wordList = (dictionary() / "wordlist.txt").string();
+    fs::rename(wordList, wordList + ".away");
     got = check({"a.txt"});
     EXPECT_EQ(got.status, 2);
     EXPECT_EQ(got.out, "");
-    EXPECT_TRUE(got.err.starts_with("zabrel-check: Error Code (0x")) << got.err;
-    EXPECT_EQ(lines(got.err).size(), 1u) << got.err;
+    EXPECT_EQ(got.err, "zabrel-check: the dictionary could not be set up from its word list " + wordList +
+                           ": Could not open file: " + wordList + ". Config file not opened sucessfully.\n");
+    // The hash table's loader says "Config file": the sentence names the hash table.
+    fs::rename(wordList + ".away", wordList);
+    EXPECT_EQ(check({"a.txt"}).status, 0);
+    const std::string hashTable = (dictionary() / "hashtable.dat").string();
+    fs::remove(hashTable);
+    got = check({"a.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err, "zabrel-check: the dictionary could not be set up from its hash table " + hashTable +
+                           ": Could not open file: " + hashTable + ". Config file not opened sucessfully.\n");
+    writeFile(hashTable, "x");
+    EXPECT_EQ(check({"a.txt"}).err, "zabrel-check: the dictionary could not be set up from its hash table " +
+                                        hashTable +
+                                        ": File is not Unicode based. Config file not opened sucessfully.\n");
 }
 
 TEST_F(ZabrelCheck, a_missing_file_is_reported_and_the_others_are_still_checked) {

@@ -204,6 +204,13 @@ TEST(ZabrelC, failures_are_return_values_with_a_message_and_nothing_escapes) {
     EXPECT_EQ(zabrel_add_personal(urdu.get(), two.data(), two.size()), -1);
     EXPECT_EQ(std::string(zabrel_error(urdu.get())).rfind("zabrel: ", 0), 0U) << zabrel_error(urdu.get());
     EXPECT_EQ(zabrel_use_personal_list(urdu.get(), folder.path().string().c_str()), -1);  // a folder
+    // A word with a NUL inside arrives whole in the message, the NUL shown as a picture
+    // of one (a C string would end at it).
+    const std::string withNul = BAT + std::string(1, '\0') + KAM;
+    EXPECT_EQ(zabrel_add_personal(urdu.get(), withNul.data(), withNul.size()), -1);
+    EXPECT_EQ(std::string(zabrel_error(urdu.get())),
+              "zabrel: \"" + BAT + "\xE2\x90\x80" + KAM +
+                  "\" cannot be a personal word (empty, or with a blank, a line break or a NUL inside)");
 
     // A bad cost table: the facade's Error, here a message.
     std::ofstream(folder.file("costs.txt")) << "one two\n";
