@@ -436,9 +436,6 @@ private:
                 handlePiece(name, lineNumber, {}, true, out);
             }
             if (piece.lineEnds) {
-                // An editor waits for the empty line that ends every answer; without it, it hangs.
-                if (lineBad && mode == Mode::Pipe)
-                    out += '\n';
                 lineBad = false;
                 markOnLine = false;
                 ++lineNumber;

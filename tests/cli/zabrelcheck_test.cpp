@@ -283,6 +283,34 @@ TEST_F(ZabrelCheck, pipe_mode_answers_each_line_before_the_next_arrives) {
     EXPECT_EQ(editor.finish(), 2);
 }
 
+TEST_F(ZabrelCheck, pipe_mode_answers_a_skipped_line_as_its_kind_and_stays_in_step) {
+    const std::string banner =
+        "@(#) International Ispell Version 3.2.06 (but really Zabrel " ZABREL_VERSION ")\n";
+    text("one.txt", "^صخت\n");
+    const Outcome alone = check({"-a"}, "one.txt");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    ASSERT_TRUE(alone.out.starts_with(banner + "& صخت ")) << alone.out;
+    const std::string answer = alone.out.substr(banner.size());
+
+    // Each command and each text line not in UTF-8, each followed by a check.
+    std::string input;
+    std::string expected = banner;
+    std::string errors;
+    std::size_t lineNumber = 1;
+    for (const std::string bad : {"*", "@", "#", "!", "+", "~", "&", "%", "-", "^", ""}) {
+        input += bad + "\xFF\n^صخت\n";
+        expected += (bad == "^" || bad.empty() ? "\n" : "") + answer;
+        errors += "zabrel-check: <stdin>:" + std::to_string(lineNumber) + ": invalid UTF-8 at byte " +
+                  std::to_string(bad.size() + 1) + ", line skipped\n";
+        lineNumber += 2;
+    }
+    text("bad.txt", input);
+    const Outcome got = check({"-a"}, "bad.txt");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, expected);
+    EXPECT_EQ(got.err, errors);
+}
+
 TEST_F(ZabrelCheck, invalid_utf8_skips_the_line_goes_on_and_exits_2) {
     text("bad.txt", "بزار\nسخت \xD8\xB3\xED\xA0\x80 بزار\nصخت\n");
     Outcome got = check({"-l", "bad.txt"});
