@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/dialogtexts.h"
+#include "app/officedocumentnotice.h"
 #include "app/textboxtext.h"
 
 using namespace dialogtexts;
@@ -18,6 +19,8 @@ DocumentFile::DocumentFile(QTextEdit& textBox, QWidget& owner, MessageHandler me
     : QObject(&owner), box(textBox), parent(owner), messages(std::move(messageHandler)) {}
 
 bool DocumentFile::open(const QString& path) {
+    if (officedocumentnotice::refuse(&parent, path, messages))
+        return false;
     TextFile opened;
     QString error;
     if (!opened.read(path, error)) {

@@ -27,7 +27,8 @@ public:
     void setFileChooser(FileChooser chooser) { files = std::move(chooser); }
 
     // Reads a UTF-8 (or byte-order-marked UTF-16) text into the text box, which starts
-    // a new undo history; false (after telling the user) when it cannot.
+    // a new undo history; false (after telling the user) when it cannot, or when it is a
+    // .docx or .odt document, which belongs in a word processor.
     bool open(const QString& path);
     // Asks about unsaved text, then for a file, and opens it.
     bool chooseAndOpen();

@@ -22,6 +22,7 @@
 #include "cli/progressbar.h"
 #include "cli/textreport.h"
 #include "core/errors.h"
+#include "documents/officedocument.h"
 #include "programs/dictionaryfolder.h"
 #include "session/spellersession.h"
 #include "text/utf8.h"
@@ -58,7 +59,9 @@ void printHelp() {
     std::printf(
         "Usage: %s [OPTION]... [FILE]...\n"
         "Check the spelling of Urdu text in UTF-8. With no FILE, or when FILE is -,\n"
-        "read standard input.\n"
+        "read standard input. A FILE ending in .docx or .odt is read as a document:\n"
+        "the text of its paragraphs, and the report names a paragraph where it would\n"
+        "name a line (FILE:PARAGRAPH:COLUMN).\n"
         "\n"
         "Modes:\n"
         "  (default)          one line per misspelt word:\n"
@@ -118,7 +121,8 @@ void printHelp() {
         "Exit status:\n"
         "  0  no misspelt word (in list and pipe modes: no trouble)\n"
         "  1  at least one misspelt word (report mode)\n"
-        "  2  trouble: a file could not be read or was UTF-16, a line was not valid\n"
+        "  2  trouble: a file could not be read or was UTF-16, a document was damaged\n"
+        "     (or given to -a or --correct), a line was not valid\n"
         "     UTF-8 (that line is skipped and the run goes on), the personal word list\n"
         "     could not be read or saved, or the dictionary could not be loaded\n",
         PROGRAM, TextReport::DEFAULT_SUGGESTIONS, static_cast<double>(ContextRanking::WEIGHT),
@@ -332,6 +336,12 @@ public:
             return true;
         }
         struct stat info {};
+        const OfficeDocument::Kind kind = OfficeDocument::kindOf(input.path);
+        if (kind != OfficeDocument::Kind::None && !(fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))) {
+            ::close(fd);
+            checkDocument(input, kind);
+            return outputError == 0;
+        }
         if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
             complain(input.name + ": " + std::strerror(EISDIR));
         else
@@ -436,9 +446,6 @@ private:
                 handlePiece(name, lineNumber, {}, true, out);
             }
             if (piece.lineEnds) {
-                // An editor waits for the empty line that ends every answer; without it, it hangs.
-                if (lineBad && mode == Mode::Pipe)
-                    out += '\n';
                 lineBad = false;
                 markOnLine = false;
                 ++lineNumber;
@@ -452,6 +459,36 @@ private:
         }
         if (reader.error() != 0)
             complain(name + ": " + std::strerror(reader.error()));
+    }
+
+    // A document's paragraphs are its lines. Corrected text would be plain text, and the
+    // pipe protocol reads commands: neither can stand for a document.
+    void checkDocument(const Input& input, OfficeDocument::Kind kind) {
+        if (mode == Mode::Correct) {
+            complain(input.name +
+                     ": --correct writes plain text, which would lose the document's formatting; correct it "
+                     "in LibreOffice Writer, where Zabrel works too");
+            return;
+        }
+        if (mode == Mode::Pipe) {
+            complain(input.name + ": pipe mode reads the ispell protocol, not a document");
+            return;
+        }
+        std::vector<std::string> paragraphs;
+        try {
+            paragraphs = OfficeDocument::paragraphs(input.path, kind);
+        } catch (const DocumentError& ex) {
+            complain(input.name + ": " + ex.what());
+            return;
+        }
+        std::string out;
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            out.clear();
+            if (!report.checkLine(input.name, i + 1, paragraphs[i], out))
+                badLine(input.name, i + 1, paragraphs[i], 0);
+            if (!write(out))
+                return;
+        }
     }
 
     // False once standard output fails: the rest of the run could not be seen.

@@ -16,6 +16,11 @@ std::size_t characters(std::u16string_view text) {
     return count;
 }
 
+// The first byte of a line decides its kind; every command is one ASCII byte.
+bool isCommand(std::string_view line) {
+    return !line.empty() && std::string_view("*&@!%#~+-").find(line.front()) != std::string_view::npos;
+}
+
 }  // namespace
 
 std::string PipeSession::banner(std::string_view version) {
@@ -26,13 +31,16 @@ std::string PipeSession::banner(std::string_view version) {
 
 bool PipeSession::feed(std::string_view piece, bool lineEnds, std::string& out) {
     std::size_t badOffset = 0;
-    if (line == Line::Bad || line == Line::Ignore) {
+    bool valid = true;
+    if (line == Line::Skipped || line == Line::Ignore) {
         // Nothing more of this line matters.
     } else if (!utf8ToUtf16(piece, text, badOffset)) {
-        line = Line::Bad;
-        if (lineEnds)
-            line = Line::Start;
-        return false;
+        // The line is skipped, but answered as a valid line of its kind would be (an
+        // empty line for text, nothing for a command), or an editor reading one answer
+        // per line would stay one behind for the rest of the session.
+        const bool isText = line == Line::Text || (line == Line::Start && !isCommand(piece));
+        line = isText ? Line::Skipped : Line::Ignore;
+        valid = false;
     } else {
         std::size_t skip = 0;
         if (line == Line::Start)
@@ -56,7 +64,7 @@ bool PipeSession::feed(std::string_view piece, bool lineEnds, std::string& out) 
     }
     if (lineEnds)
         endLine(out);
-    return true;
+    return valid;
 }
 
 void PipeSession::startLine(std::u16string_view first, std::size_t& skip) {
@@ -99,6 +107,7 @@ void PipeSession::endLine(std::string& out) {
     switch (line) {
         case Line::Start:  // an empty line
         case Line::Text:
+        case Line::Skipped:
             out += '\n';
             break;
         case Line::Add:

@@ -37,13 +37,14 @@ public:
     static std::string banner(std::string_view version);
 
     // Answers one line (without its LF) by appending the protocol's output to `out`:
-    // nothing for a command, else one line per word and an empty line. Returns false,
-    // appending nothing, when the line is not valid UTF-8.
+    // nothing for a command, else one line per word and an empty line. Returns false
+    // when the line is not valid UTF-8: it is skipped, and answered with the empty
+    // line alone if it is text, nothing if it is a command.
     bool respond(std::string_view line, std::string& out) { return feed(line, true, out); }
 
     // The same for a line that comes in pieces cut between words; `lineEnds` marks the
-    // last one. After an invalid piece, the rest of its line is ignored and nothing
-    // more is appended for it: the caller ends the answer.
+    // last one. After an invalid piece, the rest of its line is ignored, and the
+    // answer still ends as its kind of line asks.
     bool feed(std::string_view piece, bool lineEnds, std::string& out);
 
     // Saves the personal list if words were added since it was last saved (a save
@@ -53,7 +54,8 @@ public:
     bool isTerse() const { return terse; }
 
 private:
-    enum class Line { Start, Text, Add, Accept, Ignore, Bad };
+    // Skipped: a text line that went bad, which still ends its answer.
+    enum class Line { Start, Text, Add, Accept, Ignore, Skipped };
 
     void startLine(std::u16string_view text, std::size_t& skip);
     void checkText(std::u16string_view text, std::size_t offset, std::string& out);

@@ -174,13 +174,46 @@ TEST(pipesession_test, refuses_invalid_utf8_and_keeps_its_state) {
     s.session.respond("!", out);
     EXPECT_FALSE(s.session.respond("\xD8\xB3\xC0\xAF", out));
     EXPECT_FALSE(s.session.respond("%\xFF", out));
-    EXPECT_EQ(out, "");
+    // The text line still ends its answer; the skipped command does nothing.
+    EXPECT_EQ(out, "\n");
     EXPECT_TRUE(s.session.isTerse());
-    // A piece that goes bad leaves the rest of its line alone; the caller ends the answer.
+    out.clear();
+    // A piece that goes bad leaves the rest of its line alone; its answer still ends.
     EXPECT_TRUE(s.session.feed("صخت ", false, out));
     EXPECT_FALSE(s.session.feed("\xFF", false, out));
     EXPECT_TRUE(s.session.feed("صخت", true, out));
-    EXPECT_EQ(out, "& صخت 7 0: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n");
+    EXPECT_EQ(out, "& صخت 7 0: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n\n");
+}
+
+TEST(pipesession_test, a_skipped_line_is_answered_as_its_kind_so_answers_stay_in_step) {
+    Session s;
+    // Every kind of line, bad in its first piece, then a check that must get its own answer.
+    const std::string check = "^صخت";
+    const std::string answer = "& صخت 7 1: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n\n";
+    std::string out;
+    for (const char* bad :
+         {"*\xFF", "&\xD8", "@\xC0\xAF", "#\xFF", "!\xFF", "%\xFF", "+\xFF", "~\xFF", "-\xFF"}) {
+        out.clear();
+        EXPECT_FALSE(s.session.respond(bad, out)) << bad;
+        EXPECT_TRUE(s.session.respond(check, out));
+        EXPECT_EQ(out, answer) << bad;
+    }
+    // Text, with or without the caret, gets the empty line that ends an answer.
+    for (const char* bad : {"^\xFF", "\xFF", "صخت \xED\xA0\x80"}) {
+        out.clear();
+        EXPECT_FALSE(s.session.respond(bad, out)) << bad;
+        EXPECT_TRUE(s.session.respond(check, out));
+        EXPECT_EQ(out, "\n" + answer) << bad;
+    }
+    // A command whose later piece goes bad does nothing and answers nothing.
+    out.clear();
+    EXPECT_TRUE(s.session.feed("*بز", false, out));
+    EXPECT_FALSE(s.session.feed("\xFF", false, out));
+    EXPECT_TRUE(s.session.feed("ار", true, out));
+    EXPECT_TRUE(s.session.respond("بزار", out));
+    EXPECT_EQ(out, "& بزار 3 0: بازار, بزر, ہزار\n\n");
+    EXPECT_EQ(s.personal.size(), 0u);
+    EXPECT_FALSE(s.session.isTerse());
 }
 
 }  // namespace

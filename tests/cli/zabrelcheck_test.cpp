@@ -7,6 +7,7 @@
 
 #include "cli/subprocess.h"
 #include "cli/testdictionary.h"
+#include "documents/makedocument.h"
 #include "support/testsupport.h"
 
 namespace zabrel::test {
@@ -281,6 +282,118 @@ TEST_F(ZabrelCheck, pipe_mode_answers_each_line_before_the_next_arrives) {
     editor.send("صخت");
     EXPECT_EQ(editor.receiveLines(2), "*\n\n");
     EXPECT_EQ(editor.finish(), 2);
+}
+
+TEST_F(ZabrelCheck, pipe_mode_answers_a_skipped_line_as_its_kind_and_stays_in_step) {
+    const std::string banner =
+        "@(#) International Ispell Version 3.2.06 (but really Zabrel " ZABREL_VERSION ")\n";
+    text("one.txt", "^صخت\n");
+    const Outcome alone = check({"-a"}, "one.txt");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    ASSERT_TRUE(alone.out.starts_with(banner + "& صخت ")) << alone.out;
+    const std::string answer = alone.out.substr(banner.size());
+
+    // Each command and each text line not in UTF-8, each followed by a check.
+    std::string input;
+    std::string expected = banner;
+    std::string errors;
+    std::size_t lineNumber = 1;
+    for (const std::string bad : {"*", "@", "#", "!", "+", "~", "&", "%", "-", "^", ""}) {
+        input += bad + "\xFF\n^صخت\n";
+        expected += (bad == "^" || bad.empty() ? "\n" : "") + answer;
+        errors += "zabrel-check: <stdin>:" + std::to_string(lineNumber) + ": invalid UTF-8 at byte " +
+                  std::to_string(bad.size() + 1) + ", line skipped\n";
+        lineNumber += 2;
+    }
+    text("bad.txt", input);
+    const Outcome got = check({"-a"}, "bad.txt");
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, expected);
+    EXPECT_EQ(got.err, errors);
+}
+
+// The report of `plain` as it reads for a file called `name`.
+std::string renamed(const std::string& report, const std::string& from, const std::string& name) {
+    std::string out;
+    for (const std::string& line : lines(report))
+        out += (line.starts_with(from + ":") ? name + line.substr(from.size()) : line) + "\n";
+    return out;
+}
+
+TEST_F(ZabrelCheck, a_document_is_reported_by_paragraph_where_a_text_is_by_line) {
+    // One text as lines of a plain file and as paragraphs of a .docx and an .odt, its
+    // words split across runs and spans, with an empty paragraph and a tab.
+    text("letter.txt", "سخت بزار\n\nکتاب، بزار شہر\tصخت\n");
+    writeDocx(dir.path() / "letter.docx",
+              "<w:p><w:r><w:t>سخت بز</w:t></w:r><w:r><w:t>ار</w:t></w:r></w:p><w:p/>"
+              "<w:p><w:r><w:t xml:space=\"preserve\">کتاب، بزار شہر</w:t><w:tab/><w:t>صخت</w:t></w:r></w:p>");
+    writeOdt(dir.path() / "Letter.ODT",
+             "<text:h>سخت بزار</text:h><text:p/>"
+             "<text:p>کتاب، <text:span>بزار</text:span> شہر<text:tab/>صخت</text:p>");
+    const Outcome plain = check({"letter.txt"});
+    ASSERT_EQ(plain.status, 1) << plain.err;
+    const std::vector<std::string> report = lines(plain.out);
+    ASSERT_EQ(report.size(), 3u) << plain.out;
+    EXPECT_TRUE(report[0].starts_with("letter.txt:1:5: بزار -> ")) << report[0];
+    EXPECT_TRUE(report[1].starts_with("letter.txt:3:7: بزار -> ")) << report[1];
+    EXPECT_TRUE(report[2].starts_with("letter.txt:3:16: صخت -> ")) << report[2];
+    for (const std::string name : {"letter.docx", "Letter.ODT"}) {
+        const Outcome got = check({name});
+        EXPECT_EQ(got.status, 1) << name;
+        EXPECT_EQ(got.err, "") << name;
+        EXPECT_EQ(got.out, renamed(plain.out, "letter.txt", name));
+        EXPECT_EQ(check({"-l", name}).out, "بزار\nبزار\nصخت\n");
+    }
+}
+
+TEST_F(ZabrelCheck, a_damaged_document_is_named_with_its_fault_and_the_other_files_still_checked) {
+    writeZip(dir.path() / "broken.docx", {{"word/styles.xml", "<x/>"}});
+    text("plain.odt", "سخت بزار\n");
+    writeOdt(dir.path() / "bad.odt", "<text:p>سخت</text:span>");
+    writeDocx(dir.path() / "good.docx", "<w:p><w:r><w:t>بزار</w:t></w:r></w:p>");
+    text("after.txt", "صخت\n");
+    Outcome got = check({"broken.docx", "plain.odt", "bad.odt", "good.docx", "after.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err,
+              "zabrel-check: broken.docx: it holds no word/document.xml\n"
+              "zabrel-check: plain.odt: Not a zip archive\n"
+              "zabrel-check: bad.odt: content.xml is not well-formed XML (line 2: Opening and ending tag "
+              "mismatch: p line 2 and span)\n");
+    const std::vector<std::string> report = lines(got.out);
+    ASSERT_EQ(report.size(), 2u) << got.out;
+    EXPECT_TRUE(report[0].starts_with("good.docx:1:1: بزار -> ")) << report[0];
+    EXPECT_TRUE(report[1].starts_with("after.txt:1:1: صخت -> ")) << report[1];
+
+    // Corrected text would be plain text in place of the document; the pipe reads commands.
+    got = check({"--correct", "good.docx", "after.txt"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err,
+              "zabrel-check: good.docx: --correct writes plain text, which would lose the document's "
+              "formatting; correct it in LibreOffice Writer, where Zabrel works too\n");
+    EXPECT_EQ(lines(got.out).size(), 1u) << got.out;
+    got = check({"-a", "good.docx"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err, "zabrel-check: good.docx: pipe mode reads the ispell protocol, not a document\n");
+}
+
+TEST_F(ZabrelCheck, documents_that_libreoffice_writes_read_as_the_text_they_came_from) {
+    if (std::string(SOFFICE_PROGRAM).empty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    text("letter.txt", "سخت بزار\n\nکتاب، بزار شہر\tصخت\n");
+    for (const std::string format : {"docx", "odt"}) {
+        const Outcome converted =
+            runProgram({SOFFICE_PROGRAM, "--headless", "-env:UserInstallation=file://" + dir.file("profile"),
+                        "--infilter=Text (encoded):UTF8", "--convert-to", format, "--outdir",
+                        dir.path().string(), "letter.txt"},
+                       dir.path());
+        ASSERT_TRUE(fs::exists(dir.path() / ("letter." + format))) << converted.out << converted.err;
+    }
+    const Outcome plain = check({"letter.txt"});
+    for (const std::string name : {"letter.docx", "letter.odt"}) {
+        const Outcome got = check({name});
+        EXPECT_EQ(got.status, 1) << got.err;
+        EXPECT_EQ(got.out, renamed(plain.out, "letter.txt", name));
+    }
 }
 
 TEST_F(ZabrelCheck, invalid_utf8_skips_the_line_goes_on_and_exits_2) {
