@@ -50,25 +50,35 @@ bool isReadOnly(const struct stat& info, const fs::path& path) {
     return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// Opens `path` for reading only if it is a regular file: Done with `fd` open and
+// `info` filled, else Missing or Failed with `fd` closed.
+UserFile::Read openRegular(const fs::path& path, int& fd, struct stat& info, std::string& reason) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return UserFile::Read::Missing;
+        reason = systemReason(errno);
+        return UserFile::Read::Failed;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? systemReason(EISDIR) : NOT_REGULAR;
+        ::close(fd);
+        fd = -1;
+        return UserFile::Read::Failed;
+    }
+    return UserFile::Read::Done;
+}
+
 }  // namespace
 
 UserFile::Read UserFile::read(const fs::path& path, std::uintmax_t limit, std::string& bytes,
                               std::string& reason) {
     bytes.clear();
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return Read::Missing;
-        reason = systemReason(errno);
-        return Read::Failed;
-    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? systemReason(EISDIR) : NOT_REGULAR;
-        ::close(fd);
-        return Read::Failed;
-    }
+    int fd = -1;
+    if (const Read opened = openRegular(path, fd, info, reason); opened != Read::Done)
+        return opened;
     char buffer[65536];
     Read result = Read::Done;
     while (result == Read::Done) {
@@ -110,19 +120,12 @@ UserFile::Mapping& UserFile::Mapping::operator=(Mapping&& other) noexcept {
 UserFile::Read UserFile::map(const fs::path& path, std::uintmax_t limit, Mapping& mapping,
                              std::string& reason) {
     mapping = Mapping();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return Read::Missing;
-        reason = systemReason(errno);
-        return Read::Failed;
-    }
     struct stat info {};
+    int fd = -1;
+    if (const Read opened = openRegular(path, fd, info, reason); opened != Read::Done)
+        return opened;
     Read result = Read::Done;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? systemReason(EISDIR) : NOT_REGULAR;
-        result = Read::Failed;
-    } else if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+    if (static_cast<std::uintmax_t>(info.st_size) > limit) {
         result = Read::TooLarge;
     } else if (info.st_size > 0) {
         void* at = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0);

@@ -11,17 +11,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Splits after a free-ending letter cost little; every other edit costs 1.
-constexpr const char* COSTS =
-    "weight transpose 1\nweight frequency 0.01\nweight split 0.5\nweight split-joined 0.9\n"
-    "weight split-attested 50\nsplit-after \xD8\xA8\n";  // ب
-
 class Ranking : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(dir.path() / "dict");
         makeDictionary(dir.path() / "dict", sampleWords());
-        writeFile((dir.path() / "dict" / "costs.txt").string(), std::string(COSTS));
+        writeFile((dir.path() / "dict" / "costs.txt").string(), std::string(SPLIT_COSTS));
         writeFile(dir.file("in.txt"), std::string("کتابشہر سخت بزار\n"));
     }
 

@@ -19,4 +19,10 @@ void makeDictionary(const std::filesystem::path& dir, const std::vector<ListedWo
 // The words the command-line tests use: سخت بازار پچھلے دوستوں کتاب شہر ہزار.
 std::vector<ListedWord> sampleWords();
 
+// A costs.txt for the accurate ranking: splits after a free-ending letter cost
+// little; every other edit costs 1.
+inline constexpr const char* SPLIT_COSTS =
+    "weight transpose 1\nweight frequency 0.01\nweight split 0.5\nweight split-joined 0.9\n"
+    "weight split-attested 50\nsplit-after \xD8\xA8\n";  // ب
+
 }  // namespace zabrel::test

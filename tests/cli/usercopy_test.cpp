@@ -15,10 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* COSTS =
-    "weight transpose 1\nweight frequency 0.01\nweight split 0.5\nweight split-joined 0.9\n"
-    "weight split-attested 50\nsplit-after \xD8\xA8\n";  // ب
-
 // Every file of a folder, dot files too, with its bytes.
 std::map<std::string, std::string> contentsOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
@@ -36,7 +32,7 @@ protected:
         std::vector<ListedWord> words = sampleWords();
         words.insert(words.end(), {{u"بڑے", 90}, {u"کو", 900}});
         makeDictionary(shipped, words);
-        writeFile((shipped / "costs.txt").string(), std::string(COSTS));
+        writeFile((shipped / "costs.txt").string(), std::string(SPLIT_COSTS));
         // After سخت the model wants ہزار where the letters alone want بازار.
         writeContextModel(shipped.string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
         writeFile(dir.file("in.txt"), std::string("سخت بزار\nکتاب بزار\n"));

@@ -220,6 +220,15 @@ std::vector<std::string> inChildren(int processes, const fs::path& out,
     return outputs;
 }
 
+// What a program starting on the user copy answers, with the notice it was given.
+std::string startOn(const fs::path& user) {
+    SpellChecker checker;
+    std::string notice;
+    if (!DictionaryFolder::setUp(checker, user, notice))
+        return "error: not set up";
+    return answersOf(checker) + (notice.empty() ? "" : "\n" + notice);
+}
+
 }  // namespace
 
 TEST(ConcurrentStarts, four_programs_thirty_times_on_a_fresh_folder_and_a_fresh_user_copy) {
@@ -289,26 +298,36 @@ TEST(DictionaryChoice, another_programs_config_ini_in_the_current_directory_is_p
     unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
 
-TEST(UserCopy, a_damaged_copy_is_made_again_from_the_shipped_dictionary_by_programs_starting_together) {
+// A user copy made from a small shipped dictionary, its answers taken, and then its
+// hash table cut short.
+class DamagedUserCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeDictionary(shipped.path().string(), smallDictionary());
+        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+        setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
+        std::string error;
+        user = DictionaryFolder::userCopy(error);
+        ASSERT_FALSE(user.empty()) << error;
+        expected = start();
+        ASSERT_FALSE(expected.starts_with("error")) << expected;
+        fs::resize_file(user / "hashtable.dat", 100);
+    }
+    void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("ZABREL_SHIPPED_DICTIONARY");
+    }
+    std::string start() const { return startOn(user); }
+
     TempDir shipped;
-    writeDictionary(shipped.path().string(), smallDictionary());
     TempDir home;
     TempDir outputs;
-    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-    setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
-    std::string error;
-    const fs::path user = DictionaryFolder::userCopy(error);
-    ASSERT_FALSE(user.empty()) << error;
-    const auto start = [&] {
-        SpellChecker checker;
-        std::string notice;
-        if (!DictionaryFolder::setUp(checker, user, notice))
-            return std::string("error: not set up");
-        return answersOf(checker) + (notice.empty() ? "" : "\n" + notice);
-    };
-    const std::string expected = start();
-    ASSERT_FALSE(expected.starts_with("error")) << expected;
-    fs::resize_file(user / "hashtable.dat", 100);
+    fs::path user;
+    std::string expected;
+};
+
+TEST_F(DamagedUserCopy, is_made_again_from_the_shipped_dictionary_by_programs_starting_together) {
+    const auto start = [this] { return this->start(); };
     const std::string repaired = "\nYour copy of the dictionary in " + user.string() + " was damaged (";
     int told = 0;
     for (const std::string& outcome : inChildren(4, outputs.path(), start)) {
@@ -318,8 +337,6 @@ TEST(UserCopy, a_damaged_copy_is_made_again_from_the_shipped_dictionary_by_progr
     EXPECT_GE(told, 1);
     // Mended for good: the next start has nothing to say.
     EXPECT_EQ(start(), expected);
-    unsetenv("XDG_DATA_HOME");
-    unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
 
 namespace {
@@ -335,26 +352,9 @@ void pauseWhileReplacing() {
 
 }  // namespace
 
-TEST(UserCopy, programs_starting_while_the_copy_is_made_again_load_the_whole_new_copy_and_are_told_nothing) {
-    TempDir shipped;
-    writeDictionary(shipped.path().string(), smallDictionary());
-    TempDir home;
-    TempDir outputs;
-    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-    setenv("ZABREL_SHIPPED_DICTIONARY", shipped.path().c_str(), 1);
-    std::string error;
-    const fs::path user = DictionaryFolder::userCopy(error);
-    ASSERT_FALSE(user.empty()) << error;
-    const auto start = [&] {
-        SpellChecker checker;
-        std::string notice;
-        if (!DictionaryFolder::setUp(checker, user, notice))
-            return std::string("error: not set up");
-        return answersOf(checker) + (notice.empty() ? "" : "\n" + notice);
-    };
-    const std::string expected = start();
-    ASSERT_FALSE(expected.starts_with("error")) << expected;
-    fs::resize_file(user / "hashtable.dat", 100);
+TEST_F(DamagedUserCopy,
+       programs_starting_while_it_is_made_again_load_the_whole_new_copy_and_are_told_nothing) {
+    const auto start = [this] { return this->start(); };
     replacingMark = outputs.path() / "replacing";
     DictionaryFolder::whileReplacing = pauseWhileReplacing;
     const pid_t mender = inChild(outputs.path() / "mender", start);
@@ -376,8 +376,6 @@ TEST(UserCopy, programs_starting_while_the_copy_is_made_again_load_the_whole_new
     for (const fs::directory_entry& entry : fs::directory_iterator(home.path() / "zabrel"))
         made.insert(entry.path().filename().string());
     EXPECT_EQ(made, (std::set<std::string>{".urdu.lock", "urdu"}));
-    unsetenv("XDG_DATA_HOME");
-    unsetenv("ZABREL_SHIPPED_DICTIONARY");
 }
 
 TEST(UserCopy, a_library_or_program_handed_the_shipped_folder_uses_the_copy_and_writes_nothing_there) {
