@@ -50,13 +50,6 @@ public:
     // Copies the shipped dictionary's files into `target`, creating it.
     static bool copyShipped(const std::filesystem::path& shipped, const std::filesystem::path& target,
                             std::string& error);
-    // A checksum over the names and contents of a folder's files, so that the same
-    // files in another place or with other times are the same dictionary.
-    static std::string stampOf(const std::filesystem::path& shipped);
-    // What the user's copy records of what it was made from: the shipped files' stamp,
-    // and the size and times of each file of the copy.
-    static constexpr const char* RECORD_FILE = ".made-from";
-
     // Called while the user's copy is being replaced by a new one, with the copy's
     // lock held: tests widen that moment with it.
     static inline void (*whileReplacing)() = nullptr;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "programs/copyrecord.h"
 #include "programs/dictionaryfolder.h"
 #include "smalldictionary.h"
 #include "support/testsupport.h"
@@ -38,7 +39,7 @@ TEST(ShippedStamp, the_same_files_elsewhere_are_one_dictionary_and_changed_bytes
     for (const fs::directory_entry& entry : fs::directory_iterator(installed.path()))
         fs::last_write_time(entry.path(), fs::last_write_time(entry.path()) - std::chrono::hours(24 * 30));
     writeFile(installed.file(".gitattributes"), std::string("* binary\n"));
-    EXPECT_EQ(DictionaryFolder::stampOf(buildTree.path()), DictionaryFolder::stampOf(installed.path()));
+    EXPECT_EQ(CopyRecord::stampOf(buildTree.path()), CopyRecord::stampOf(installed.path()));
 
     setenv("XDG_DATA_HOME", home.path().c_str(), 1);
     const fs::path copy = userCopyFrom(buildTree.path());
@@ -57,7 +58,7 @@ TEST(ShippedStamp, the_same_files_elsewhere_are_one_dictionary_and_changed_bytes
     bytes.back() ^= 1;
     writeFile(list.string(), bytes);
     fs::last_write_time(list, time);
-    EXPECT_NE(DictionaryFolder::stampOf(installed.path()), DictionaryFolder::stampOf(buildTree.path()));
+    EXPECT_NE(CopyRecord::stampOf(installed.path()), CopyRecord::stampOf(buildTree.path()));
     EXPECT_EQ(userCopyFrom(installed.path()), copy);
     EXPECT_FALSE(fs::exists(copy / "derived.bin")) << "the changed dictionary did not replace the copy";
     EXPECT_EQ(readFile((copy / "wordlist.txt").string()), bytes);
@@ -69,18 +70,18 @@ TEST(ShippedStamp, names_and_file_boundaries_count) {
     TempDir b;
     writeFile(a.file("config.ini"), std::string("initialize=YES\n"));
     writeFile(b.file("config.ini"), std::string("initialize=YES\n"));
-    EXPECT_EQ(DictionaryFolder::stampOf(a.path()), DictionaryFolder::stampOf(b.path()));
+    EXPECT_EQ(CopyRecord::stampOf(a.path()), CopyRecord::stampOf(b.path()));
     // The same bytes under another name.
     writeFile(a.file("alphabet.txt"), std::string("xy"));
     writeFile(b.file("alphabet2.txt"), std::string("xy"));
-    EXPECT_NE(DictionaryFolder::stampOf(a.path()), DictionaryFolder::stampOf(b.path()));
+    EXPECT_NE(CopyRecord::stampOf(a.path()), CopyRecord::stampOf(b.path()));
     // The same bytes in all, split differently between two files.
     fs::remove(b.file("alphabet2.txt"));
     writeFile(b.file("alphabet.txt"), std::string("x"));
     writeFile(a.file("costs.txt"), std::string(""));
     writeFile(b.file("costs.txt"), std::string("y"));
-    EXPECT_NE(DictionaryFolder::stampOf(a.path()), DictionaryFolder::stampOf(b.path()));
-    EXPECT_EQ(DictionaryFolder::stampOf(a.path()).size(), 16u);
+    EXPECT_NE(CopyRecord::stampOf(a.path()), CopyRecord::stampOf(b.path()));
+    EXPECT_EQ(CopyRecord::stampOf(a.path()).size(), 16u);
 }
 
 }  // namespace
