@@ -80,6 +80,7 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     alphabetMap.clear();
     postLists.release();
     accurate.reset();
+    sureFixes = {};
     indexedSlots = -1;
     folder = dictionaryFolder;
     const std::string configFile = inFolder(ConfigManager::FILE_NAME);
@@ -135,6 +136,11 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     }
     atFile = {"posting-list index", files.bigramMatrixFilePath};
     checkPostingRecords();
+    // Its messages name the file and the line themselves.
+    atFile = {"sure-fix table", {}};
+    sureFixes = SureFixes::load(inFolder(SureFixes::FILE_NAME), [this](std::u16string slip) {
+        return alphabetMap.filterWord(std::move(slip));
+    });
     atFile = {};
     indexLexicon();
     return true;
@@ -272,6 +278,12 @@ bool SpellChecker::accepts(std::u16string_view word) const {
     return acceptsFiltered(alphabetMap.filterWord(std::u16string(word)), hashTable);
 }
 
+const std::u16string* SpellChecker::sureFix(std::u16string_view word) const {
+    if (sureFixes.size() == 0)
+        return nullptr;
+    return sureFixes.find(alphabetMap.filterWord(std::u16string(word)));
+}
+
 bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
     // A bad cost table is reported for any word, not only for the first misspelt one.
     if (ranking == Ranking::Accurate)
@@ -301,10 +313,18 @@ bool SpellChecker::checkWord(std::u16string word, std::vector<std::u16string>& s
         gatherCandidates(errWord);
         bucketCandidates(errWord);
     }
-    if (ranking == Ranking::Accurate)
+    if (ranking == Ranking::Accurate) {
         accurate->rank(errWord, buckets, hashTable, codes, longestWord, suggestions);
-    else
+        // A slip whose word is certain: that word first, whatever the prices say.
+        if (const std::u16string* fix = sureFixes.find(errWord)) {
+            std::erase(suggestions, *fix);
+            suggestions.insert(suggestions.begin(), *fix);
+            if (suggestions.size() > AccurateRanking::MAX_SUGGESTIONS)
+                suggestions.pop_back();
+        }
+    } else {
         rankBuckets(errWord, suggestions);
+    }
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "core/filereader.h"
 #include "engine/codetables.h"
 #include "engine/slotkeys.h"
+#include "engine/surefixes.h"
 #include "lexicon/hashtable.h"
 #include "lexicon/unichar2indexmap.h"
 #include "postings/postlistresources.h"
@@ -55,6 +56,10 @@ public:
     bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
         return checkWord(std::move(word), suggestions, ranking);
     }
+    // The fix surefixes.txt gives `word` (a misspelt word whose intended word is
+    // certain), or null. The accurate ranking offers it first; the exact one leaves it
+    // where its order puts it.
+    const std::u16string* sureFix(std::u16string_view word) const;
     // checkWord's verdict alone, without the cost of suggestions: true when the word
     // filtered to the alphabet is empty, one letter, or in the lexicon.
     bool accepts(std::u16string_view word) const;
@@ -125,6 +130,7 @@ private:
     FileReader unigramPLReader;
     FileReader bigramPLReader;
     CodeTables codes;
+    SureFixes sureFixes;
 
     // Working state of one check, kept between checks so that the hot path allocates
     // nothing once the buffers have grown.

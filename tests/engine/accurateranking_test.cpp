@@ -10,6 +10,7 @@
 #include "engine/accurateranking.h"
 #include "engine/costtable.h"
 #include "engine/spellchecker.h"
+#include "engine/surefixes.h"
 #include "support/dictionary.h"
 #include "support/testsupport.h"
 
@@ -285,3 +286,45 @@ TEST_F(AccurateRankingTest, the_exact_ranking_is_untouched_and_the_table_comes_f
     withTable.loadCostTable(dir.file("costs.txt"));
     EXPECT_EQ(accurate(withTable, misspelt)[0], u"\u0635\u0628\u0631");
 }
+
+namespace {
+
+// The key the engine would give: here the slip as written, less a diacritic.
+std::u16string testKey(std::u16string slip) {
+    std::erase(slip, u'\u064E');
+    return slip;
+}
+
+std::string sureFixRefusal(const std::string& text) {
+    return raised<IOException>([&] { SureFixes::parse(text, "surefixes.txt", testKey); }).getMessage();
+}
+
+TEST(SureFixes, reads_one_or_two_word_fixes_by_the_slips_key_and_refuses_damage_by_line) {
+    const SureFixes table = SureFixes::parse(
+        "# slips\n\u0627\u0633\u06A9\u06CC\t\u0627\u0633 "
+        "\u06A9\u06CC\r\n\n\u0628\u064E\u0632\u0627\u0631\t\u0628\u0627\u0632\u0627\u0631\n",
+        "surefixes.txt", testKey);
+    EXPECT_EQ(table.size(), 2u);
+    ASSERT_NE(table.find(u"\u0627\u0633\u06A9\u06CC"), nullptr);
+    EXPECT_EQ(*table.find(u"\u0627\u0633\u06A9\u06CC"), u"\u0627\u0633 \u06A9\u06CC");
+    EXPECT_EQ(*table.find(u"\u0628\u0632\u0627\u0631"), u"\u0628\u0627\u0632\u0627\u0631");
+    EXPECT_EQ(table.find(u"\u0628\u0627\u0632\u0627\u0631"), nullptr);
+
+    EXPECT_EQ(sureFixRefusal("# x\n\u0628\u0632\u0627\u0631 \u0628\u0627\u0632\u0627\u0631\n"),
+              "surefixes.txt:2: a line is: slip, a tab, its fix.");
+    EXPECT_EQ(sureFixRefusal("\t\u0628\n"), "surefixes.txt:1: the slip and its fix must both be given.");
+    EXPECT_EQ(sureFixRefusal("\u0628\t\n"), "surefixes.txt:1: the slip and its fix must both be given.");
+    EXPECT_EQ(sureFixRefusal("\u0628 \u0628\t\u0628\n"), "surefixes.txt:1: the slip must be one word.");
+    for (const char* fix : {"\u0628  \u0628", " \u0628", "\u0628 ", "\u0628 \u0628 \u0628", "\u0628\t\u0628"})
+        EXPECT_EQ(sureFixRefusal(std::string("\u0628\u0628\t") + fix + "\n"),
+                  "surefixes.txt:1: the fix must be one word, or two with one space between them.")
+            << fix;
+    EXPECT_EQ(sureFixRefusal("\u064E\t\u0628\n"),
+              "surefixes.txt:1: the slip has no letter of the dictionary's alphabet.");
+    // Twice by its key: with and without the diacritic.
+    EXPECT_EQ(sureFixRefusal("\u0628\u0628\t\u0628\n\u0628\u064E\u0628\t\u0628\u0627\n"),
+              "surefixes.txt:2: the slip is given twice.");
+    EXPECT_EQ(sureFixRefusal("\u0628\u0628\t\xDB\n"), "surefixes.txt:1: not valid UTF-8.");
+}
+
+}  // namespace
