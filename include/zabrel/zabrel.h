@@ -31,12 +31,15 @@ public:
 
 class ZABREL_API Dictionary {
 public:
-    // How suggestions are ordered: Exact is the engine's own ranking (the default);
-    // Accurate prices the letter confusions common in Urdu writing, weighs word
-    // frequency and offers two words run together as "A B"; Context is Accurate
-    // with the neighbouring words weighed too, where checkText knows them (check and
-    // suggest, a word alone, answer as Accurate, but for a bare final ئ, whose
-    // completions with ی or ے come first).
+    // How suggestions are ordered: Exact is the engine's own ranking; Accurate prices
+    // the letter confusions common in Urdu writing, weighs word frequency, offers two
+    // words run together as "A B" and a slip whose word is certain (the dictionary's
+    // surefixes.txt) with that word first; Context is Accurate with the neighbouring
+    // words weighed too, where checkText knows them (check and suggest, a word alone,
+    // answer as Accurate, but for a bare final ئ, whose completions with ی or ے come
+    // first). A dictionary opens with the best it offers: Context when its folder has
+    // a context model, else Accurate. setRanking(Ranking::Exact) gives the engine's
+    // own order.
     enum class Ranking { Exact, Accurate, Context };
 
     // One misspelt word of a text given to checkText: where it stands, in bytes of
@@ -87,6 +90,7 @@ public:
     // Raises Error when the dictionary's cost table (costs.txt) is bad, or for
     // Context when the dictionary has no usable context model.
     void setRanking(Ranking ranking);
+    Ranking ranking() const;
 
     // The personal word list: `path` empty means the shared default, which is also
     // the list addPersonal and removePersonal use when none was chosen. Loading

@@ -37,7 +37,8 @@ typedef struct zabrel_dictionary zabrel_dictionary;
 
 /* How suggestions are ordered, as in zabrel::Dictionary::Ranking. */
 /* Context ranks by the neighbouring words too, which only zabrel_check_text knows;
- * for a word alone it is the accurate ranking. */
+ * for a word alone it is the accurate ranking. A dictionary opens with CONTEXT when
+ * its folder has a context model, else ACCURATE; EXACT is the engine's own order. */
 typedef enum zabrel_ranking {
     ZABREL_RANKING_EXACT = 0,
     ZABREL_RANKING_ACCURATE = 1,

@@ -46,7 +46,9 @@ enum class Mode { Report, List, Pipe, Correct };
 struct Settings {
     Mode mode = Mode::Report;
     bool allSuggestions = false;
-    Ranking ranking = Ranking::Exact;
+    // Unset: the best the dictionary offers, the accurate ranking with the context
+    // where it has a context model.
+    std::optional<Ranking> ranking;
     bool context = false;
     bool realWordSlips = false;
     std::optional<std::array<float, 4>> contextWeights;
@@ -71,7 +73,8 @@ void printHelp() {
         "  -l, --list         print each misspelt word, once per occurrence\n"
         "  -a, --pipe         ispell pipe protocol for editors (as hunspell -a)\n"
         "      --correct      print the text with each misspelt word replaced by its\n"
-        "                     first suggestion, every other byte as it was\n"
+        "                     sure fix or else its first suggestion, every other byte\n"
+        "                     as it was\n"
         "\n"
         "Options:\n"
         "  -d, --dictionary=DIR  the dictionary folder, the one holding config.ini;\n"
@@ -85,12 +88,15 @@ void printHelp() {
         "                     $XDG_DATA_HOME/zabrel/personal.txt (one list for all\n"
         "                     programs), made on first save\n"
         "      --all          show every suggestion, not only the first %zu\n"
-        "      --ranking=accurate  order suggestions by the accurate ranking (weighted\n"
-        "                     letter edits and word frequency, with two words run\n"
-        "                     together offered as a pair); --ranking=exact, the\n"
-        "                     default, keeps the classic order\n"
-        "      --context      rank suggestions by the neighbouring words too (a line\n"
-        "                     is the context; implies --ranking=accurate)\n"
+        "      --ranking=exact  the classic order, without the context (by default\n"
+        "                     suggestions follow the accurate ranking, and the\n"
+        "                     neighbouring words too when the dictionary has a\n"
+        "                     context model)\n"
+        "      --ranking=accurate  the accurate ranking alone (weighted letter edits\n"
+        "                     and word frequency, two words run together offered as a\n"
+        "                     pair, a sure fix of the dictionary first)\n"
+        "      --context      the accurate ranking with the neighbouring words (a line\n"
+        "                     is the context); an error without a context model\n"
         "      --real-word-slips  with --context, also flag correct words whose\n"
         "                     neighbours strongly want a word one slip away\n"
         "      --context-weights=W,A,M[,J]  the context's weight, association, slip\n"
@@ -238,6 +244,11 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                 return EXIT_TROUBLE;
         }
     }
+    if (settings.ranking == Ranking::Exact && (settings.context || settings.realWordSlips)) {
+        std::fprintf(stderr, "%s: --%s ranks by the accurate ranking and cannot go with --ranking=exact\n",
+                     PROGRAM, settings.context ? "context" : "real-word-slips");
+        return EXIT_TROUBLE;
+    }
     for (int i = optind; i < argc; ++i)
         settings.files.emplace_back(argv[i]);
     if (settings.files.empty())
@@ -263,10 +274,12 @@ bool startSpeller(const Settings& settings, SpellerSession& speller) {
     }
     try {
         // A bad cost table is reported before any text is read.
-        speller.setRanking(settings.ranking);
+        speller.setRanking(settings.ranking.value_or(Ranking::Exact));
         const bool ready = speller.open(folder);
         for (const std::string& warning : speller.takeWarnings())
             std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
+        if (ready && !settings.ranking && !settings.context && !settings.realWordSlips)
+            speller.useBestRanking();
         if (ready && (settings.context || settings.realWordSlips)) {
             speller.setContext(true);
             speller.setRealWordSlips(settings.realWordSlips);
@@ -507,8 +520,9 @@ private:
         return report.checkPiece(name, lineNumber, piece, lineEnds, out);
     }
 
-    // The piece with each misspelt stretch replaced by its first suggestion; false,
-    // appending nothing, when it is not valid UTF-8.
+    // The piece with each misspelt stretch replaced by its sure fix, which is certain
+    // whatever the ranking, or else by its first suggestion; false, appending nothing,
+    // when it is not valid UTF-8.
     bool correct(std::string_view piece, std::string& out) {
         std::size_t badOffset = 0;
         if (!utf8ToUtf16(piece, text, badOffset))
@@ -516,10 +530,13 @@ private:
         speller.checkText(text, spans);
         std::size_t done = 0;
         for (const TextSpan& span : spans) {
-            if (span.suggestions.empty())
+            const std::u16string_view written = std::u16string_view(text).substr(span.start, span.length);
+            std::u16string fix =
+                span.kind == TextSpan::Kind::Misspelt ? speller.sureFix(written) : std::u16string();
+            if (fix.empty() && span.suggestions.empty())
                 continue;
             appendUtf8(out, std::u16string_view(text).substr(done, span.start - done));
-            appendUtf8(out, span.suggestions.front());
+            appendUtf8(out, fix.empty() ? span.suggestions.front() : fix);
             done = span.start + span.length;
         }
         appendUtf8(out, std::u16string_view(text).substr(done));

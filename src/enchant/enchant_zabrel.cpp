@@ -88,18 +88,24 @@ std::shared_ptr<Urdu> setUp() {
     if (folder.empty())
         throw std::runtime_error(error);
     auto urdu = std::make_shared<Urdu>();
-    // Enchant has no options for a provider: the environment chooses the ranking.
+    // Enchant has no options for a provider: the environment chooses the ranking. The
+    // accurate one by default (Enchant never hands over a word's neighbours, so the
+    // context has nothing to weigh); ZABREL_RANKING=exact gives the engine's own order.
     const char* ranking = std::getenv("ZABREL_RANKING");
-    if (ranking != nullptr && std::string_view(ranking) == "accurate")
-        urdu->speller.setRanking(zabrel::Ranking::Accurate);
+    const bool exact = ranking != nullptr && std::string_view(ranking) == "exact";
+    if (ranking != nullptr && !exact && std::string_view(ranking) != "accurate")
+        g_warning("zabrel: ZABREL_RANKING is \"%s\", not exact or accurate; the accurate ranking is used",
+                  ranking);
     if (!urdu->speller.open(folder))
         throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
+    if (!exact)
+        urdu->speller.useBestRanking(false);
     // Enchant hands over one word at a time, never its neighbours: ZABREL_CONTEXT=1
     // gives what the context gives a word alone, the accurate ranking with the
     // word-level rules of the context (a bare final ئ completed first).
     const char* context = std::getenv("ZABREL_CONTEXT");
     if (context != nullptr && std::string_view(context) == "1") {
-        urdu->speller.setRanking(zabrel::Ranking::Accurate);
+        // The context takes the accurate ranking with it.
         try {
             urdu->speller.setContext(true);
         } catch (const zabrel::SessionError& ex) {

@@ -81,6 +81,7 @@ Dictionary::Dictionary(const std::string& folder)
           made->folder = folder;
           if (!made->speller.open(std::filesystem::path(folder)))
               throw Error("zabrel: the dictionary in " + folder + " could not be set up");
+          made->speller.useBestRanking();
           return made;
       })) {}
 
@@ -219,9 +220,19 @@ void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
         const auto hold = self.hold();
-        self.speller.setContext(ranking == Ranking::Context);
         self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
                                                           : zabrel::Ranking::Accurate);
+        self.speller.setContext(ranking == Ranking::Context);
+    });
+}
+
+Dictionary::Ranking Dictionary::ranking() const {
+    return guarded([&] {
+        Impl& self = state();
+        const auto hold = self.hold();
+        if (self.speller.context())
+            return Ranking::Context;
+        return self.speller.ranking() == zabrel::Ranking::Exact ? Ranking::Exact : Ranking::Accurate;
     });
 }
 

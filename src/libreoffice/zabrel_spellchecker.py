@@ -98,7 +98,9 @@ class Urdu:
         self.ready = threading.Event()
         self.lib = None
         self.handle = None
-        self.ranking = RANKINGS["exact"]
+        # Unknown until the first request sets it: the library opens with its own
+        # default, which need not be the setting's.
+        self.ranking = None
         self.logged = set()
         self.listeners = []
         threading.Thread(target=self.open, name="zabrel-open", daemon=True).start()
@@ -275,10 +277,10 @@ class SpellChecker(unohelper.Base, XServiceInfo, XServiceDisplayName, XInitializ
             value = self.settings.getPropertyValue("Ranking")
         except Exception as error:
             self.urdu.fail(f"the Ranking setting could not be read: {error}")
-            return RANKINGS["exact"]
+            return RANKINGS["accurate"]
         if value not in RANKINGS:
             self.urdu.fail(f"the Ranking setting is {value!r}, not one of {', '.join(RANKINGS)}")
-            return RANKINGS["exact"]
+            return RANKINGS["accurate"]
         return RANKINGS[value]
 
     # XLinguServiceEventBroadcaster

@@ -59,6 +59,13 @@ Describe saying(std::string sentence, std::string file = {}) {
     return [sentence = std::move(sentence), file = std::move(file)] { return Context{sentence, file}; };
 }
 
+// A message continued by another clause.
+std::string withoutFullStop(std::string message) {
+    if (message.ends_with('.'))
+        message.pop_back();
+    return message;
+}
+
 const std::string COST_TABLE = "the accurate ranking's cost table could not be read";
 const std::string WHILE_CHECKING = "the dictionary could not be read while checking a word";
 
@@ -165,8 +172,55 @@ void SpellerSession::setRanking(Ranking ranking) {
                 scores.clear();
             }
             order = ranking;
+            if (ranking == Ranking::Exact)
+                contextOn = false;
         },
         saying(COST_TABLE));
+}
+
+bool SpellerSession::hasContextModel() const {
+    if (!checker || !isOpen())
+        return false;
+    std::error_code ec;
+    const std::string& path = checker->contextModelPath();
+    return !path.empty() && std::filesystem::exists(path, ec);
+}
+
+void SpellerSession::useBestRanking(bool withContext) {
+    // Asked for by no one, the best is what the dictionary can give: what it cannot is
+    // said, and the next best is used.
+    try {
+        setRanking(Ranking::Accurate);
+    } catch (const SessionError& ex) {
+        pendingWarnings.push_back(withoutFullStop(ex.what()) + "; the exact ranking is used");
+        return;
+    }
+    if (!withContext || !hasContextModel()) {
+        setContext(false);
+        return;
+    }
+    try {
+        setContext(true);
+    } catch (const SessionError& ex) {
+        pendingWarnings.push_back(withoutFullStop(ex.what()) + "; the accurate ranking is used without it");
+    }
+}
+
+std::u16string SpellerSession::sureFix(std::u16string_view word) const {
+    if (!checker || !isOpen())
+        return {};
+    const std::u16string* fix = checker->sureFix(word);
+    return fix ? *fix : std::u16string();
+}
+
+void SpellerSession::sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
+    if (order != Ranking::Accurate)
+        return;
+    std::u16string fix = sureFix(word);
+    if (fix.empty() || (!suggestions.empty() && suggestions.front() == fix))
+        return;
+    std::erase(suggestions, fix);
+    suggestions.insert(suggestions.begin(), std::move(fix));
 }
 
 bool SpellerSession::heldAsOurs(std::u16string_view word) const {
@@ -235,6 +289,7 @@ bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>
     }
     if (contextOn)
         completionsFirst(word, suggestions);
+    sureFixFirst(word, suggestions);
     personalWords.appendNear(word, suggestions);
     return true;
 }
@@ -530,6 +585,7 @@ bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
             if (ranked) {
                 rankInContext(word, before, after, self.suggestions);
                 completionsFirst(word, self.suggestions);
+                sureFixFirst(word, self.suggestions);
             }
         } else if (ranked && realWords &&
                    (runTogether(std::u16string(word), self.suggestions) ||

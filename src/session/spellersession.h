@@ -99,9 +99,24 @@ public:
     void usePersonalList(const std::filesystem::path& file);
     const PersonalWordList& personal() const { return personalWords; }
 
-    // Raises when the dictionary's cost table is bad.
+    // Raises when the dictionary's cost table is bad. The context ranks the accurate
+    // ranking's suggestions, so the exact ranking sets it off.
     void setRanking(Ranking ranking);
     Ranking ranking() const { return order; }
+    // The best order the dictionary offers, the default of every front end but the
+    // dialog: the accurate ranking, with the context when the dictionary has a context
+    // model (quietly without it when it has none). `withContext` false: the accurate
+    // ranking alone, for front ends that never know a word's neighbours. A bad cost
+    // table or a damaged model is no failure here: takeWarnings() says so, and the
+    // next best order is used.
+    void useBestRanking(bool withContext = true);
+    // Whether the dictionary names a context model that is there to be read.
+    bool hasContextModel() const;
+
+    // The fix the dictionary's sure-fix table gives `word`, a slip whose intended word
+    // is certain; empty when it has none. The accurate ranking (and the context) offer
+    // it first; a text corrected as a whole takes it whatever the ranking.
+    std::u16string sureFix(std::u16string_view word) const;
 
     const WordLetters& letters() const;
 
@@ -195,6 +210,9 @@ private:
     void takePersonalWarnings();
     void indexPersonal();
     int32_t frequency(const std::u16string& word);
+    // The accurate ranking's promise, kept through what this session adds and moves:
+    // a sure fix comes first.
+    void sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
     // A word that ends in a bare ئ stops short of its ی or ے (کوئ, ہوئ): those
     // completions that are words go first, in the order they had.
     void completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions);

@@ -61,8 +61,8 @@ Verdicts fromPipeMode(const std::filesystem::path& dir, const std::filesystem::p
         input << "^" << token << "\n";
     input.close();
     const zabrel::test::Outcome run =
-        zabrel::test::runProgram({ZABREL_CHECK_PROGRAM, "-a", "-d", dictionary.string(), "-p",
-                                  (dir / "data" / "zabrel" / "personal.txt").string()},
+        zabrel::test::runProgram({ZABREL_CHECK_PROGRAM, "-a", "--ranking=exact", "-d", dictionary.string(),
+                                  "-p", (dir / "data" / "zabrel" / "personal.txt").string()},
                                  dir, (dir / "tokens.txt").string());
     std::vector<std::string> lines;
     for (std::size_t at = run.out.find('\n') + 1, end; (end = run.out.find('\n', at)) != std::string::npos;
@@ -94,6 +94,7 @@ Verdicts fromPipeMode(const std::filesystem::path& dir, const std::filesystem::p
 
 Verdicts fromLibrary(const std::filesystem::path& dictionary) {
     zabrel::Dictionary urdu(dictionary.string());
+    urdu.setRanking(zabrel::Dictionary::Ranking::Exact);
     urdu.usePersonalList();
     urdu.addSession(SESSION_WORD);
     Verdicts verdicts;
@@ -200,7 +201,9 @@ private slots:
         QCOMPARE(shown(fromLibrary(dictionary)), shown(expected));
         QCOMPARE(shown(fromDialog(dictionary)), shown(expected));
 #ifdef ENCHANT_PROVIDER
+        qputenv("ZABREL_RANKING", "exact");
         QCOMPARE(shown(fromEnchant()), shown(expected));
+        qunsetenv("ZABREL_RANKING");
 #endif
         qunsetenv("ZABREL_SHIPPED_DICTIONARY");
     }

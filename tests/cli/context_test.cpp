@@ -62,9 +62,43 @@ TEST_F(Context, the_neighbours_reorder_suggestions_in_every_mode) {
     EXPECT_EQ(got.out, "\xEF\xBB\xBFسخت ہزار!\r\nbad \xFF بزار\nکتاب، بازار");
     EXPECT_NE(got.err.find("<stdin>:2: invalid UTF-8 at byte 5, line skipped"), std::string::npos) << got.err;
     // Without the context it corrects with the ranking it is given.
-    got = check({"--correct"}, "سخت بزار\n");
+    got = check({"--ranking=accurate", "--correct"}, "سخت بزار\n");
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_EQ(got.out, "سخت بازار\n");
+}
+
+TEST_F(Context, sure_fixes_come_first_the_context_is_the_default_and_the_exact_order_a_flag_away) {
+    // سحط is sure to be کتاب شہر, far from anything its letters reach; بزار has no sure fix.
+    writeFile((dir.path() / "dict" / "surefixes.txt").string(),
+              std::string("# Slips whose word is certain.\nسحط\tکتاب شہر\nکتابب\tکتاب\n"));
+    const std::string text = "سخت بزار\nسحط، کتابب\n";
+    Outcome got = check({}, text);
+    EXPECT_EQ(got.status, 1) << got.err;
+    EXPECT_EQ(got.err, "");
+    const std::string contextFirst = "<stdin>:1:5: بزار -> ہزار, بازار\n";
+    EXPECT_TRUE(got.out.starts_with(contextFirst + "<stdin>:2:1: سحط -> کتاب شہر")) << got.out;
+    EXPECT_NE(got.out.find("\n<stdin>:2:6: کتابب -> کتاب"), std::string::npos) << got.out;
+    EXPECT_EQ(got.out, check({"--context"}, text).out);
+    // The same in the pipe protocol, the pair a suggestion like any split.
+    got = check({"-a"}, "^" + text.substr(0, text.find('\n')) + "\n^سحط\n");
+    EXPECT_NE(got.out.find("\n& بزار 2 5: ہزار, بازار\n"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("\n& سحط 2 1: کتاب شہر, سخت\n"), std::string::npos) << got.out;
+    // The exact order knows nothing of either, but --correct applies a sure fix in
+    // every ranking: it is certain.
+    got = check({"--ranking=exact"}, text);
+    EXPECT_TRUE(got.out.starts_with("<stdin>:1:5: بزار -> بازار, ہزار\n")) << got.out;
+    EXPECT_EQ(got.out.find("کتاب شہر"), std::string::npos) << got.out;
+    EXPECT_EQ(check({"--ranking=exact", "--correct"}, text).out, "سخت بازار\nکتاب شہر، کتاب\n");
+    EXPECT_EQ(check({"--correct"}, text).out, "سخت ہزار\nکتاب شہر، کتاب\n");
+
+    // A damaged table is named with its line, and nothing is checked.
+    writeFile((dir.path() / "dict" / "surefixes.txt").string(), std::string("# fixes\nسحط کتاب\n"));
+    got = check({"--ranking=exact"}, text);
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.out, "");
+    EXPECT_EQ(got.err, "zabrel-check: the dictionary could not be set up from its sure-fix table: " +
+                           (dir.path() / "dict" / "surefixes.txt").string() +
+                           ":2: a line is: slip, a tab, its fix.\n");
 }
 
 TEST_F(Context, a_broken_word_is_offered_joined_where_both_pieces_can_be_replaced) {

@@ -42,10 +42,14 @@ TEST_F(Ranking, accurate_ranking_in_report_list_and_pipe_modes) {
     EXPECT_EQ(got.status, 0) << got.err;
     EXPECT_NE(got.out.find("\n& کتابشہر 2 0: کتاب شہر, کتاب\n"), std::string::npos) << got.out;
     EXPECT_NE(got.out.find("\n& بزار 2 12: بازار, ہزار\n"), std::string::npos) << got.out;
-    // The exact ranking stays the default and offers no pair.
-    Outcome plain = check({"--all"});
-    EXPECT_EQ(plain.out, check({"--ranking=exact", "--all"}).out);
-    EXPECT_EQ(plain.out.find("کتاب شہر"), std::string::npos) << plain.out;
+    // A dictionary without a context model quietly gets the accurate ranking alone by
+    // default; the exact ranking is a flag away, and offers no pair.
+    const std::string accurate = check({"--ranking=accurate", "--all"}).out;
+    got = check({"--all"});
+    EXPECT_EQ(got.out, accurate);
+    EXPECT_EQ(got.err, "");
+    Outcome plain = check({"--ranking=exact", "--all"});
+    EXPECT_EQ(plain.out, "<stdin>:1:1: کتابشہر -> کتاب\n<stdin>:1:13: بزار -> بازار, ہزار\n");
 }
 
 TEST_F(Ranking, a_bad_ranking_or_cost_table_ends_the_run_with_2) {
@@ -60,8 +64,21 @@ TEST_F(Ranking, a_bad_ranking_or_cost_table_ends_the_run_with_2) {
     EXPECT_TRUE(got.err.starts_with("zabrel-check: the accurate ranking's cost table could not be read: /"))
         << got.err;
     EXPECT_TRUE(got.err.ends_with("/costs.txt:1: \"one\" is not a number.\n")) << got.err;
-    // The exact ranking does not read the table.
-    EXPECT_EQ(check({}).status, 1);
+    // The exact ranking does not read the table; by default a warning says why it
+    // is the one used.
+    got = check({"--ranking=exact"});
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.err, "");
+    got = check({});
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.out, check({"--ranking=exact"}).out);
+    EXPECT_TRUE(got.err.ends_with("/costs.txt:1: \"one\" is not a number; the exact ranking is used\n"))
+        << got.err;
+    // The context ranks by the accurate ranking.
+    got = check({"--ranking=exact", "--context"});
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.err,
+              "zabrel-check: --context ranks by the accurate ranking and cannot go with --ranking=exact\n");
 }
 
 }  // namespace

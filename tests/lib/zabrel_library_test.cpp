@@ -121,21 +121,33 @@ TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
-TEST(ZabrelLibrary, the_accurate_ranking_is_opt_in_and_offers_words_run_together) {
+TEST(ZabrelLibrary, the_accurate_ranking_is_the_default_and_offers_words_run_together) {
     TempDir folder;
     writeDictionary(folder.path().string(), sampleContents());
     zabrel::Dictionary urdu(folder.path().string());
+    // No context model here: the accurate ranking alone, and nothing said about it.
+    EXPECT_EQ(urdu.ranking(), zabrel::Dictionary::Ranking::Accurate);
+    EXPECT_TRUE(urdu.warnings().empty());
     const std::string joined = BAT + KAM;
-    const std::vector<std::string> exact = urdu.suggest(joined);
-    EXPECT_EQ(std::find(exact.begin(), exact.end(), BAT + " " + KAM), exact.end());
-    urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
     const std::vector<std::string> accurate = urdu.suggest(joined);
     EXPECT_NE(std::find(accurate.begin(), accurate.end(), BAT + " " + KAM), accurate.end());
     urdu.setRanking(zabrel::Dictionary::Ranking::Exact);
-    EXPECT_EQ(urdu.suggest(joined), exact);
-    // A bad cost table in the folder is the caller's error, not a crash.
+    EXPECT_EQ(urdu.ranking(), zabrel::Dictionary::Ranking::Exact);
+    const std::vector<std::string> exact = urdu.suggest(joined);
+    EXPECT_EQ(std::find(exact.begin(), exact.end(), BAT + " " + KAM), exact.end());
+    urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
+    EXPECT_EQ(urdu.suggest(joined), accurate);
+    // A bad cost table in the folder is the caller's error, not a crash: asked for by
+    // name it raises; by default the exact ranking answers and a warning says why.
     std::ofstream(folder.file("costs.txt")) << "one two\n";
     zabrel::Dictionary other(folder.path().string());
+    EXPECT_EQ(other.ranking(), zabrel::Dictionary::Ranking::Exact);
+    EXPECT_EQ(other.suggest(joined), exact);
+    const std::vector<std::string> warnings = other.warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].starts_with("the accurate ranking's cost table could not be read: "))
+        << warnings[0];
+    EXPECT_TRUE(warnings[0].ends_with("; the exact ranking is used")) << warnings[0];
     EXPECT_THROW(other.setRanking(zabrel::Dictionary::Ranking::Accurate), zabrel::Error);
 }
 
@@ -176,6 +188,10 @@ TEST(ZabrelLibrary, check_text_gives_byte_spans_and_the_context_reorders_them) {
     EXPECT_EQ(found[1].suggestions, accurate);  // after ، and no pair: as before
     // A word alone has no neighbours: check and suggest answer as the accurate ranking.
     EXPECT_EQ(urdu.suggest(BAAT), accurate);
+    // A folder with a model opens with the context.
+    zabrel::Dictionary byDefault(folder.path().string());
+    EXPECT_EQ(byDefault.ranking(), zabrel::Dictionary::Ranking::Context);
+    EXPECT_EQ(byDefault.checkText(text).at(0).suggestions, found[0].suggestions);
 }
 
 TEST(ZabrelLibrary, check_text_one_misspelling_at_a_time_stops_when_asked_and_keeps_the_callers_errors) {

@@ -2,8 +2,8 @@
 """zabrel.oxt in LibreOffice as a user meets it: unopkg installs it into a temporary
 profile, soffice --headless starts on that profile, and a UNO client asks the
 LinguServiceManager for Urdu. The spell checker must be there for ur-PK and ur-IN,
-judge words as zabrel-check does, offer zabrel-check's suggestions (in the exact
-ranking and, once the setting asks for them, the accurate and context ones), accept the words of
+judge words as zabrel-check does, offer zabrel-check's suggestions (in the accurate
+ranking by default and, once the setting asks for them, the exact and context ones), accept the words of
 the shared personal list, and find the misspelt words of an Urdu paragraph in a
 Writer document. Beforehand the component alone, with no dictionary to open, must
 take every word as correct and say why once.
@@ -147,8 +147,11 @@ def check(soffice, zabrel_check, env):
         for word in MISSPELT:
             if uno.invoke(speller, "isValid", (word, locale, props)):
                 failures.append(f"ur-{country}: {word} accepted")
-    for ranking in ("exact", "accurate", "context"):
-        set_ranking(soffice, ranking)
+    # Untouched, the setting is the accurate ranking; then each in turn, exact included.
+    for setting in (None, "exact", "accurate", "context"):
+        if setting is not None:
+            set_ranking(soffice, setting)
+        ranking = setting or "accurate"
         for word in RANKED:
             answer = uno.invoke(speller, "spell", (word, locale, props))
             offered = list(answer.getAlternatives()) if answer is not None else []
