@@ -64,6 +64,7 @@ void RankingChoice::setContext(bool on) {
 }
 
 void RankingChoice::remember() {
+    emit changed();
     dialogSettings().setValue(RANKING_KEY, contextAction->isChecked()    ? QStringLiteral("context")
                                            : accurateAction->isChecked() ? QStringLiteral("accurate")
                                                                          : QStringLiteral("exact"));

@@ -29,6 +29,10 @@ public:
     QAction* accurate() const { return accurateAction; }
     QAction* context() const { return contextAction; }
 
+signals:
+    // The speller now orders suggestions another way.
+    void changed();
+
 private:
     void setAccurate(bool on);
     void setContext(bool on);

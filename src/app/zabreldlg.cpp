@@ -122,6 +122,7 @@ void CZabrelDlg::onInitDialog() {
     newTextAction = makeAction(NEW_TEXT_ENTRY, "newTextAction", QKeySequence::New);
     connect(newTextAction, &QAction::triggered, this, &CZabrelDlg::onNewText);
     ranking = new RankingChoice(speller, *ui.rankingBox, messages, *this);
+    connect(ranking, &RankingChoice::changed, this, &CZabrelDlg::rerankPaused);
     // Shortcuts of actions work only on a widget that holds them.
     addActions({newTextAction, aboutAction});
 
@@ -392,30 +393,56 @@ void CZabrelDlg::runPass() {
 }
 
 void CZabrelDlg::pauseOnWord() {
+    pausedStart = walk.getHighlightStart();
+    pausedLength = walk.getWordLength();
+    showSuggestions(walk.getSuggestions());
+    ui.replacementEdit->setEnabled(true);
+    // With nothing to offer, the user may still type the right spelling over the word.
+    ui.replacementEdit->setText(pausedText());
+}
+
+void CZabrelDlg::showSuggestions(std::vector<std::u16string> suggestions) {
     ui.suggestionList->clear();
-    std::vector<std::u16string> suggestions = walk.getSuggestions();
-    const int start = walk.getHighlightStart();
-    const int length = walk.getWordLength();
+    const int start = pausedStart;
+    const int length = pausedLength;
     spelling->rankByNeighbours(start, length, suggestions);
-    if (const auto broken = spelling->brokenWordAt(start, length)) {
-        // A word broken in two pauses on both pieces, and a change replaces both: the
-        // word they make first, then the word's own suggestions beside the other
-        // piece as it was written.
+    const auto broken = spelling->brokenWordAt(start, length);
+    // A word broken in two pauses on both pieces, and a change replaces both: the word
+    // they make first, then the word's own suggestions beside the other piece as it
+    // was written. A pause once widened stays so.
+    if (broken && !walk.isWidened())
         walk.widen(start - broken->start, broken->start + broken->length - start - length);
+    if (walk.isWidened()) {
         const QString span = pausedText();
-        const std::u16string before = span.left(start - broken->start).toStdU16String();
-        const std::u16string after = span.mid(start - broken->start + length).toStdU16String();
+        const int before = start - walk.getHighlightStart();
+        const std::u16string left = span.left(before).toStdU16String();
+        const std::u16string right = span.mid(before + length).toStdU16String();
         for (std::u16string& suggestion : suggestions)
-            suggestion = before + suggestion + after;
-        std::erase(suggestions, broken->join);
-        suggestions.insert(suggestions.begin(), broken->join);
+            suggestion = left + suggestion + right;
+        if (broken) {
+            std::erase(suggestions, broken->join);
+            suggestions.insert(suggestions.begin(), broken->join);
+        }
     }
     highlightWord(walk.getHighlightStart(), walk.getWordLength());
     for (const std::u16string& suggestion : suggestions)
         ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
-    ui.replacementEdit->setEnabled(true);
-    // With nothing to offer, the user may still type the right spelling over the word.
-    ui.replacementEdit->setText(pausedText());
+}
+
+void CZabrelDlg::rerankPaused() {
+    if (!walk.isPaused())
+        return;
+    std::vector<std::u16string> suggestions;
+    try {
+        speller.check(walk.getCurrentWord(), suggestions);
+    } catch (const std::exception& ex) {
+        reportError(PASS_FAILED, failureDetail(ex));
+        return;
+    }
+    showSuggestions(std::move(suggestions));
+    if (ui.suggestionList->count() > 0)
+        ui.suggestionList->setCurrentRow(0);
+    updateChangeButton();
 }
 
 QString CZabrelDlg::pausedText() const {

@@ -103,6 +103,11 @@ private:
     void returnToIdle();
     void reportError(const QString& sentence, const QString& detail = {});
     void pauseOnWord();
+    // Fills the list for the paused word from its own suggestions: ranked by its
+    // neighbours, and around the other piece of a word broken in two.
+    void showSuggestions(std::vector<std::u16string> suggestions);
+    // The paused word's list again, in the ranking now chosen.
+    void rerankPaused();
     // The text the pause covers: the word, or both pieces of a broken one.
     QString pausedText() const;
     void updateChangeButton();
@@ -137,6 +142,9 @@ private:
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
     bool setUpFailed = false;
+    // The paused word in text-box characters, before a broken word widens the pause.
+    int pausedStart = 0;
+    int pausedLength = 0;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;
 };

@@ -1255,9 +1255,15 @@ void DialogTest::accurateRankingIsAChoiceTheDialogRemembers() {
     box->click();
     h.checkText(text);
     QCOMPARE(h.list->item(0)->text(), BAZAR);
-    h.stop->click();
+    // The open list follows the choice at once, and the edit its new first word.
     context->setChecked(true);
     QVERIFY(box->isChecked());
+    QCOMPARE(h.list->item(0)->text(), QStringLiteral(u"ہزار"));
+    QCOMPARE(h.replacement->text(), QStringLiteral(u"ہزار"));
+    context->setChecked(false);
+    QCOMPARE(h.list->item(0)->text(), BAZAR);
+    context->setChecked(true);
+    h.stop->click();
     h.checkText(text);
     QCOMPARE(h.list->item(0)->text(), QStringLiteral(u"ہزار"));
     h.stop->click();
