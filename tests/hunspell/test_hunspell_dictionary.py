@@ -383,6 +383,14 @@ class ShippedDictionary(unittest.TestCase):
         self.assertEqual(answers["فتنه"][0], "فتنہ")  # an Arabic he is a slip, as for the engine
         self.assertIsNone(answers["ک"])
 
+    def test_every_sure_fix_is_the_first_suggestion(self):
+        pairs = mh.read_surefixes(REPO_ROOT / "data" / "urdu")
+        if not pairs:
+            self.skipTest("data/urdu has no sure-fix table")
+        answers = first_answers(self.prefix, [slip for slip, _ in pairs])
+        self.assertEqual([(slip, fix, (answers[slip] or [None])[:3]) for slip, fix in pairs
+                          if (answers[slip] or [None])[0] != fix], [])
+
     def test_nuspell_accepts_every_word_without_a_warning(self):
         if shutil.which("nuspell") is None:
             if os.environ.get("CI"):
