@@ -193,6 +193,15 @@ def shared():
         return _shared
 
 
+def autocorrect(context):
+    """Writer's AutoCorrect list of sure fixes, where the office has none for Urdu."""
+    try:
+        import zabrel_autocorrect
+        zabrel_autocorrect.install(context, os.path.dirname(os.path.abspath(__file__)))
+    except Exception as error:  # spelling goes on without it
+        log.error("the AutoCorrect list was not installed: %s", error)
+
+
 class Alternatives(unohelper.Base, XSpellAlternatives):
     def __init__(self, word, locale, alternatives):
         self.word, self.locale, self.alternatives = word, locale, tuple(alternatives)
@@ -219,6 +228,7 @@ class SpellChecker(unohelper.Base, XServiceInfo, XServiceDisplayName, XInitializ
         self.context = context
         self.settings = None
         self.urdu = shared()
+        autocorrect(context)
 
     # XServiceInfo, XServiceDisplayName, XInitialization
     def getImplementationName(self):

@@ -155,6 +155,49 @@ class SmallTables(unittest.TestCase):
         self.assertIsNotNone(answers["کتاب\u200dباد"])     # ZWJ is ignored: one unknown word
         self.assertNotIn("ب", answers["بب"])               # single letters are never offered
 
+    def test_sure_fixes_are_whole_word_rep_lines_offered_first(self):
+        # Without the table hunspell's own edits come first: a letter left out (مزہ,
+        # اسی) before a letter changed (مذہب) or a word cut in two (اس کی).
+        words = {"مزہ": 90, "مذہب": 80, "اسی": 70, "اس": 60, "کی": 50, "ہے": 40}
+        (self.folder / "wordlist.txt").write_bytes(md.wordlist_bytes(md.sort_entries(words)))
+        prefix = self.dir / "out" / "ur_PK"
+        slips = ["مزہب", "اسکی", "اسکیں"]
+        aff, _ = self.make()
+        before = first_answers(prefix, slips)
+        self.assertEqual([before[s][0] for s in slips[:2]], ["مزہ", "اسی"])
+        (self.folder / "surefixes.txt").write_bytes(
+            "# the sure fixes\nاسکی\tاس کی\nمزہب\tمذہب\n".encode("utf-8"))
+        aff, _ = self.make()
+        # First, in the table's order, tied to the whole word, _ for the space.
+        self.assertIn("\nREP 11\nREP ^اسکی$ اس_کی\nREP ^مزہب$ مذہب\nREP ^ا آ\n", aff)
+        after = first_answers(prefix, slips)
+        self.assertEqual(after["مزہب"][0], "مذہب")
+        self.assertEqual(after["اسکی"][0], "اس کی")
+        self.assertEqual(after["اسکیں"], before["اسکیں"])  # not the whole slip: untouched
+        # The same bytes again (the alias too), and the same with --order evidence.
+        self.assertEqual(self.make()[0], aff)
+        self.assertIn("\nREP ^اسکی$ اس_کی\nREP ^مزہب$ مذہب\nREP و$ وں\n",
+                      self.make("--order", "evidence")[0])
+
+    def test_damaged_sure_fix_table_is_named_with_its_line(self):
+        table = self.folder / "surefixes.txt"
+        for data, message in [
+                (b"# fixes\n\xd9\x87\xd9\n", "surefixes.txt:2: not UTF-8"),
+                ("# fixes\nھے ہے\n".encode(), "surefixes.txt:2: no tab between a slip and its fix"),
+                ("ھے\t\n".encode(), "surefixes.txt:1: an empty slip or fix"),
+                ("\tہے\n".encode(), "surefixes.txt:1: an empty slip or fix"),
+                ("اسکی\tاس  کی\n".encode(), "surefixes.txt:1: a fix is one word or two words with one space"),
+                ("اسکی\tاس\tکی\n".encode(), "surefixes.txt:1: 'اس\\tکی' is not a word of Urdu letters"),
+                ("ھے\tہے\r\n".encode(), "surefixes.txt:1: 'ہے\\r' is not a word of Urdu letters"),
+                ("ھے\tہے\nمزہب\tمذہب\nھے\tہی\n".encode(), "surefixes.txt:3: ھے again (first on line 1)")]:
+            table.write_bytes(data)
+            done = subprocess.run([sys.executable, str(TOOL), str(self.folder), str(self.dir / "x"),
+                                   "--rules", str(self.rules), "--xkb", str(self.xkb)],
+                                  capture_output=True, text=True)
+            self.assertEqual((done.returncode, done.stderr),
+                             (2, f"make-hunspell-dictionary: {table}{message[len('surefixes.txt'):]}\n"))
+            self.assertFalse((self.dir / "x.aff").exists())
+
     def test_suffix_classes(self):
         # کتاب and کتابیں: ("", یں) and (ب, بیں) spare the 12 bytes of کتابیں, the
         # swaps back the 8 of کتاب; ties go by code point. کتاب is the root, and the
@@ -339,6 +382,14 @@ class ShippedDictionary(unittest.TestCase):
         self.assertEqual(answers["قادیانیو"][0], "قادیانیوں")
         self.assertEqual(answers["فتنه"][0], "فتنہ")  # an Arabic he is a slip, as for the engine
         self.assertIsNone(answers["ک"])
+
+    def test_every_sure_fix_is_the_first_suggestion(self):
+        pairs = mh.read_surefixes(REPO_ROOT / "data" / "urdu")
+        if not pairs:
+            self.skipTest("data/urdu has no sure-fix table")
+        answers = first_answers(self.prefix, [slip for slip, _ in pairs])
+        self.assertEqual([(slip, fix, (answers[slip] or [None])[:3]) for slip, fix in pairs
+                          if (answers[slip] or [None])[0] != fix], [])
 
     def test_nuspell_accepts_every_word_without_a_warning(self):
         if shutil.which("nuspell") is None:
