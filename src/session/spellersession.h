@@ -133,7 +133,7 @@ public:
     // write one lexicon word the neighbours prefer are offered joined.
     void setRealWordSlips(bool on) { realWords = on; }
     bool realWordSlips() const { return realWords; }
-    void setContextWeights(float weight, float association, float slipMargin);
+    void setContextWeights(float weight, float after, float slipMargin);
     // With real-word slips: a lexicon word that running text writes far more often as
     // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
     // how far the pair's count must pass the joined word's frequency, on a log scale;
@@ -198,13 +198,13 @@ private:
     // A word that ends in a bare ئ stops short of its ی or ے (کوئ, ہوئ): those
     // completions that are words go first, in the order they had.
     void completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions);
-    void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+    void rankInContext(std::u16string_view word, const Neighbours& around,
                        std::vector<std::u16string>& suggestions);
     bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
     // checkText over one line, its spans placed `offset` units on; false when stopped.
     bool checkLine(std::u16string_view line, std::size_t offset, const std::function<bool(TextSpan&)>& onSpan,
                    Joins joins);
-    bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+    bool realWordSlip(std::u16string_view word, const Neighbours& around,
                       std::vector<std::u16string>& suggestions);
 
     std::unique_ptr<SpellChecker> checker;
