@@ -44,7 +44,7 @@ public:
     // A model of these counts, estimated as the builder does.
     void assign(const Counts& counts);
     // The same from pairs alone, commonest first (a pair twice keeps its first place):
-    // the pair at place r is taken to be seen 1000 / r times.
+    // the pair at place r is taken to be seen 1000 / r times in a text of a million words.
     void assign(const std::vector<Pair>& pairs);
     // The bytes of a model file of these counts or pairs.
     static std::string encode(const Counts& counts);
@@ -117,8 +117,8 @@ struct Neighbours {
 class ContextRanking {
 public:
     // Fitted by scripts/context-folds on the development tweets (held-out folds).
-    static constexpr float WEIGHT = 0.1f;
-    static constexpr float AFTER = 1.0f;
+    static constexpr float WEIGHT = 0.15f;
+    static constexpr float AFTER = 0.5f;
 
     struct Scored {
         std::u16string word;

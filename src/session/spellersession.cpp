@@ -293,8 +293,11 @@ void SpellerSession::rankInContext(std::u16string_view word, const Neighbours& a
     // The Urdu letter forms of the word itself stay first: they are no guess.
     const std::u16string misspelt(word);
     const std::size_t fixed = !correctUrduForms(word).empty() ? 1 : 0;
+    // The context reorders the accurate ranking's best few: one farther down is seldom
+    // the word, and scoring the whole list again is what the context costs.
+    const std::size_t last = std::min(suggestions.size(), fixed + CONTEXT_CANDIDATES);
     std::vector<std::u16string> ranked(suggestions.begin() + static_cast<std::ptrdiff_t>(fixed),
-                                       suggestions.end());
+                                       suggestions.begin() + static_cast<std::ptrdiff_t>(last));
     // Scores are remembered as answers are: real texts repeat their slips.
     const auto accurate = [&](const std::u16string& w) {
         std::u16string key = misspelt.size() > LONGEST_REMEMBERED ? std::u16string() : misspelt + u'\t' + w;

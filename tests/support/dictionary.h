@@ -29,7 +29,7 @@ std::u16string urduLetters();
 void writeDictionary(const std::string& folder, const DictionaryContents& dict);
 
 // The bytes of a context model of `pairs`, commonest first (the pair at place r seen
-// 1000 / r times), laid out and estimated as tools/make-dictionary does.
+// 1000 / r times in a million words), laid out and estimated as tools/make-dictionary does.
 std::string contextModelBytes(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
 // Writes it as context.bin into a folder writeDictionary wrote, and names it in config.ini.
 void writeContextModel(const std::string& folder,
