@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The context's cost against the accurate ranking's, in the same run: CPU microseconds
 // per misspelt word between two neighbours, and per 1,000 words of checkText over the
-// sample texts with every tenth word a misspelling (medians of the runs).
+// sample texts with every tenth word a misspelling (medians of the runs); then the
+// model's load time and the memory it takes.
 //
 //   context_bench [RUNS]
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -36,6 +40,15 @@ double pass(SpellerSession& speller, const std::vector<std::u16string>& texts, S
     for (const std::u16string& text : texts)
         speller.checkText(text, spans);
     return cpuMicroseconds() - start;
+}
+
+// The process's resident memory (the mapped pages it touched included).
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -105,5 +118,21 @@ int main(int argc, char** argv) {
     std::printf("(µs per 1,000 words of checkText, %zu words, a tenth misspelt)\n", words);
     row("checkText with the context", text, Setting::Context, 1000.0 / static_cast<double>(words));
     row("checkText with real-word slips", text, Setting::RealWords, 1000.0 / static_cast<double>(words));
+
+    // The model alone: its load (mapped, then checked and indexed) and what it holds
+    // in memory once loaded, on top of the pages it maps.
+    const std::string path = (workspace.folder() / "context.bin").string();
+    std::vector<double> loads;
+    long grown = 0;
+    for (int run = 0; run < runs; ++run) {
+        const long before = residentKiB();
+        const double start = cpuMicroseconds();
+        ContextModel model;
+        model.load(path);
+        loads.push_back(cpuMicroseconds() - start);
+        grown = residentKiB() - before;
+    }
+    std::printf("context model: %.2f MB, loaded in %.1f ms (CPU, median), resident %ld KiB more\n",
+                static_cast<double>(std::filesystem::file_size(path)) / 1e6, median(loads) / 1000.0, grown);
     return 0;
 }

@@ -198,7 +198,15 @@ int model(const fs::path& shipped, std::size_t pairs) {
             made.erase(std::unique(made.begin(), made.end()), made.end());
         }
     }
-    std::string out = "ZBLM";
+    // The model's layout: header, words with their costs, pairs sorted by their words
+    // (random ones, each once), no triples.
+    std::vector<uint32_t> keys(pairs);
+    for (uint32_t& key : keys)
+        key = static_cast<uint32_t>((random() % made.size()) << 16 | (random() % made.size()));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    pairs = keys.size();
+    std::string out = "ZBLC";
     const auto u32 = [&](std::size_t v) {
         for (int shift = 0; shift < 32; shift += 8)
             out += static_cast<char>((v >> shift) & 0xFF);
@@ -207,16 +215,21 @@ int model(const fs::path& shipped, std::size_t pairs) {
         out += static_cast<char>(v & 0xFF);
         out += static_cast<char>((v >> 8) & 0xFF);
     };
+    u32(2);
     u32(made.size());
     u32(pairs);
+    u32(0);
+    out += std::string("\x80\0\0\0", 4);
     for (const std::u16string& word : made) {
         out += static_cast<char>(word.size());
         for (char16_t unit : word)
             u16(unit);
+        out += "\x60\x02";
     }
-    for (std::size_t k = 0; k < pairs; ++k) {
-        u16(random() % made.size());
-        u16(random() % made.size());
+    for (uint32_t key : keys) {
+        u16(key >> 16);
+        u16(key & 0xFFFF);
+        out += "\x10\x02";
     }
     std::ofstream(copy.dir / "context.bin", std::ios::binary) << out;
     std::ofstream(copy.dir / "config.ini", std::ios::binary | std::ios::app)

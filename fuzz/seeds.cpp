@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/contextmodel.h"
 #include "fixture.h"
 #include "text/utf8.h"
 
@@ -84,6 +85,15 @@ int main(int argc, char** argv) {
     postings.insert(postings.end(), built.at("unigram-lists.dat").begin(),
                     built.at("unigram-lists.dat").end());
     seed("postings", "built", postings);
+
+    ContextModel::Counts counts;
+    counts.words = {{u"\u0628\u0627\u062A", 20}, {u"\u062F\u0644", 9}, {u"\u0633\u0628", 30}};
+    counts.pairs = {{{u"\u0628\u0627\u062A", u"\u062F\u0644"}, 6},
+                    {{u"\u0633\u0628", u"\u0628\u0627\u062A"}, 12}};
+    counts.triples = {{{u"\u0633\u0628", u"\u0628\u0627\u062A", u"\u062F\u0644"}, 5}};
+    counts.tokens = 100;
+    seed("context", "model", ContextModel::encode(counts));
+    seed("context", "older-kind", std::string("ZBLM\1\0\0\0\1\0\0\0\1\x28\x06\0\0\0\0", 19));
 
     const auto& words = sampleWords();
     const auto& wrong = misspellings();

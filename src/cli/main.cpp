@@ -99,9 +99,11 @@ void printHelp() {
         "                     is the context); an error without a context model\n"
         "      --real-word-slips  with --context, also flag correct words whose\n"
         "                     neighbours strongly want a word one slip away\n"
-        "      --context-weights=W,A,M[,J]  the context's weight, association, slip\n"
-        "                     margin and run-together evidence (negative: off), for\n"
-        "                     tuning (default %g,%g,%g,%g)\n"
+        "      --context-weights=W,R,M[,J]  for tuning: W weighs the model's log-\n"
+        "                     probability gain (nats) against the accurate score, R\n"
+        "                     the share of the words after; M is the slip margin and\n"
+        "                     J the join evidence in nats (negative: off)\n"
+        "                     (default %g,%g,%g,%g)\n"
         "  -h, --help         show this help and exit\n"
         "      --version      show the version and exit\n"
         "  -v, -vv            print the ispell version line, as editors ask for it\n"
@@ -132,7 +134,7 @@ void printHelp() {
         "     UTF-8 (that line is skipped and the run goes on), the personal word list\n"
         "     could not be read or saved, or the dictionary could not be loaded\n",
         PROGRAM, TextReport::DEFAULT_SUGGESTIONS, static_cast<double>(ContextRanking::WEIGHT),
-        static_cast<double>(ContextRanking::ASSOCIATION), static_cast<double>(SpellerSession::SLIP_MARGIN),
+        static_cast<double>(ContextRanking::AFTER), static_cast<double>(SpellerSession::SLIP_MARGIN),
         static_cast<double>(SpellerSession::JOIN_EVIDENCE), PROGRAM, PROGRAM, PROGRAM, PROGRAM);
 }
 
@@ -203,7 +205,7 @@ std::optional<int> parseOptions(int argc, char** argv, Settings& settings) {
                                              &weights[3], &end);
                 if (read != 3 && read != 4) {
                     std::fprintf(stderr,
-                                 "%s: --context-weights must be three or four numbers W,A,M[,J], not %s\n",
+                                 "%s: --context-weights must be three or four numbers W,R,M[,J], not %s\n",
                                  PROGRAM, optarg);
                     return EXIT_TROUBLE;
                 }

@@ -2,7 +2,9 @@
 #include "engine/contextmodel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 
 #include "core/errors.h"
@@ -12,8 +14,16 @@ namespace zabrel {
 
 namespace {
 
-constexpr char MAGIC[4] = {'Z', 'B', 'L', 'M'};
-// The model is a few hundred kilobytes; a file far past that is not one.
+constexpr char MAGIC[4] = {'Z', 'B', 'L', 'C'};
+constexpr char OLD_MAGIC[4] = {'Z', 'B', 'L', 'M'};
+constexpr uint32_t VERSION = 2;
+constexpr std::size_t HEADER = 24;
+constexpr std::size_t PAIR_BYTES = 6;
+constexpr std::size_t TRIPLE_BYTES = 7;
+constexpr double STEP = 8.0;  // a cost is −ln p times this, rounded
+// As the builder estimates: the discount of a seen n-gram's count.
+constexpr double DISCOUNT = 0.8;
+// The model is a few megabytes; a file far past that is not one.
 constexpr std::size_t LARGEST_FILE = 64u * 1024 * 1024;
 
 [[noreturn]] void damaged(const std::string& path, const std::string& what) {
@@ -26,29 +36,17 @@ uint32_t littleEndian32(const unsigned char* p) {
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-std::string modelBytes(const std::vector<std::u16string>& words,
-                       const std::vector<std::pair<uint32_t, uint32_t>>& pairs) {
-    std::string out(MAGIC, 4);
-    const auto u32 = [&](std::size_t value) {
-        for (int shift = 0; shift < 32; shift += 8)
-            out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    };
-    const auto u16 = [&](uint32_t value) {
-        out.push_back(static_cast<char>(value & 0xFF));
-        out.push_back(static_cast<char>((value >> 8) & 0xFF));
-    };
-    u32(words.size());
-    u32(pairs.size());
-    for (const std::u16string& word : words) {
-        out.push_back(static_cast<char>(word.size()));
-        for (char16_t unit : word)
-            u16(unit);
-    }
-    for (const auto& [first, second] : pairs) {
-        u16(first);
-        u16(second);
-    }
-    return out;
+uint32_t littleEndian16(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
+}
+
+float logOf(uint8_t cost) {
+    return static_cast<float>(-cost / STEP);
+}
+
+uint8_t costOf(double p) {
+    const double c = std::round(-std::log(p) * STEP);
+    return static_cast<uint8_t>(std::clamp(c, 0.0, 255.0));
 }
 
 }  // namespace
@@ -75,66 +73,70 @@ void ContextModel::load(const std::string& path) {
 ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t size,
                                         const std::string& path) {
     Tables made;
-    std::size_t at = 0;
-    const auto take = [&](std::size_t wanted) {
-        if (size - at < wanted)
-            damaged(path, "cut short");
-        const std::size_t from = at;
-        at += wanted;
-        return bytes + from;
-    };
+    if (size >= 4 && std::equal(OLD_MAGIC, OLD_MAGIC + 4, bytes))
+        damaged(path, "a model of an older kind: rebuild it with tools/make-dictionary");
     if (size < 4 || !std::equal(MAGIC, MAGIC + 4, bytes))
-        damaged(path, "no ZBLM mark");
-    at = 4;
-    const uint32_t wordCount = littleEndian32(take(4));
-    const uint32_t pairCount = littleEndian32(take(4));
-    if (wordCount > 0xFFFF || pairCount > size / 4)
+        damaged(path, "no ZBLC mark");
+    if (size < HEADER)
+        damaged(path, "cut short");
+    if (littleEndian32(bytes + 4) != VERSION)
+        damaged(path,
+                "version " + std::to_string(littleEndian32(bytes + 4)) + ", not " + std::to_string(VERSION));
+    const uint32_t wordCount = littleEndian32(bytes + 8);
+    const uint32_t pairCount = littleEndian32(bytes + 12);
+    const uint32_t tripleCount = littleEndian32(bytes + 16);
+    made.unknown = logOf(bytes[20]);
+    if (bytes[21] != 0 || bytes[22] != 0 || bytes[23] != 0 || wordCount > 0xFFFF ||
+        pairCount > size / PAIR_BYTES || tripleCount > size / TRIPLE_BYTES)
         damaged(path, "impossible counts");
+    std::size_t at = HEADER;
     made.words.reserve(wordCount);
+    made.alone.reserve(wordCount);
+    made.backOff.reserve(wordCount);
     for (uint32_t i = 0; i < wordCount; ++i) {
-        const std::size_t length = *take(1);
-        const unsigned char* units = take(2 * length);
+        if (at >= size || size - at < 3 + 2 * static_cast<std::size_t>(bytes[at]))
+            damaged(path, "cut short");
+        const std::size_t length = bytes[at];
+        const unsigned char* units = bytes + at + 1;
         std::u16string word(length, u'\0');
         for (std::size_t k = 0; k < length; ++k)
-            word[k] = static_cast<char16_t>(units[2 * k] | units[2 * k + 1] << 8);
+            word[k] = static_cast<char16_t>(littleEndian16(units + 2 * k));
         if (word.empty() || (!made.words.empty() && !(made.words.back() < word)))
             damaged(path, "words not in order");
         made.longest = std::max(made.longest, length);
         made.words.push_back(std::move(word));
+        made.alone.push_back(units[2 * length]);
+        made.backOff.push_back(units[2 * length + 1]);
+        at += 3 + 2 * length;
     }
-    if (size - at != 4 * static_cast<std::size_t>(pairCount))
-        damaged(path, "pairs do not match their count");
-    made.pairsAt = at;
+    if (size - at != PAIR_BYTES * pairCount + TRIPLE_BYTES * tripleCount)
+        damaged(path, "n-grams do not match their counts");
+    made.pairs = bytes + at;
+    made.triples = made.pairs + PAIR_BYTES * pairCount;
     made.pairCount = pairCount;
-    // Every id is checked once here, so lookups need not; the places are sorted by
-    // counting their first words, then each run by its second words.
-    made.firstStart.assign(static_cast<std::size_t>(wordCount) + 1, 0);
-    const unsigned char* pairs = bytes + at;
-    for (uint32_t place = 0; place < pairCount; ++place) {
-        const uint32_t first = static_cast<uint32_t>(pairs[4 * place] | pairs[4 * place + 1] << 8);
-        const uint32_t second = static_cast<uint32_t>(pairs[4 * place + 2] | pairs[4 * place + 3] << 8);
+    made.tripleCount = tripleCount;
+    // Every id and the order are checked once here, so lookups may search the bytes.
+    uint64_t last = 0;
+    for (uint32_t i = 0; i < pairCount; ++i) {
+        const unsigned char* p = made.pairs + PAIR_BYTES * i;
+        const uint32_t first = littleEndian16(p);
+        const uint32_t second = littleEndian16(p + 2);
         if (first >= wordCount || second >= wordCount)
             damaged(path, "a pair names no word");
-        ++made.firstStart[first + 1];
+        const uint64_t key = static_cast<uint64_t>(first) << 16 | second;
+        if (i > 0 && key <= last)
+            damaged(path, "pairs not in order");
+        last = key;
     }
-    for (uint32_t w = 0; w < wordCount; ++w)
-        made.firstStart[w + 1] += made.firstStart[w];
-    made.byFirst.resize(pairCount);
-    std::vector<uint32_t> next(made.firstStart.begin(), made.firstStart.end() - 1);
-    for (uint32_t place = 0; place < pairCount; ++place)
-        made.byFirst[next[static_cast<uint32_t>(pairs[4 * place] | pairs[4 * place + 1] << 8)]++] = place;
-    // Each run sorted as (second word, place) in one 64-bit key, without reading the
-    // pairs again for every comparison.
-    std::vector<uint64_t> keys;
-    for (uint32_t w = 0; w < wordCount; ++w) {
-        const auto begin = made.byFirst.begin() + made.firstStart[w];
-        const auto end = made.byFirst.begin() + made.firstStart[w + 1];
-        keys.clear();
-        for (auto at = begin; at != end; ++at)
-            keys.push_back(static_cast<uint64_t>(pairs[4 * *at + 2] | pairs[4 * *at + 3] << 8) << 32 | *at);
-        std::sort(keys.begin(), keys.end());
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            begin[static_cast<std::ptrdiff_t>(k)] = static_cast<uint32_t>(keys[k]);
+    for (uint32_t i = 0; i < tripleCount; ++i) {
+        const unsigned char* p = made.triples + TRIPLE_BYTES * i;
+        const uint32_t a = littleEndian16(p), b = littleEndian16(p + 2), c = littleEndian16(p + 4);
+        if (a >= wordCount || b >= wordCount || c >= wordCount)
+            damaged(path, "a triple names no word");
+        const uint64_t key = static_cast<uint64_t>(a) << 32 | static_cast<uint64_t>(b) << 16 | c;
+        if (i > 0 && key <= last)
+            damaged(path, "triples not in order");
+        last = key;
     }
     return made;
 }
@@ -144,14 +146,30 @@ void ContextModel::take(Tables&& made) {
     deletions.clear();
 }
 
-void ContextModel::assign(const std::vector<Pair>& pairs) {
-    std::vector<std::u16string> words;
-    for (const auto& [first, second] : pairs) {
-        words.push_back(first);
-        words.push_back(second);
+ContextModel::Counts ContextModel::countsOf(const std::vector<Pair>& pairs) {
+    Counts counts;
+    for (std::size_t place = 0; place < pairs.size(); ++place) {
+        const double count = 1000.0 / static_cast<double>(place + 1);
+        if (!counts.pairs.emplace(pairs[place], count).second)
+            continue;
+        counts.words[pairs[place].first] += count;
+        counts.words[pairs[place].second] += count;
     }
-    std::sort(words.begin(), words.end());
-    words.erase(std::unique(words.begin(), words.end()), words.end());
+    // The pairs are what a long text writes, a million words: their words are rare
+    // alone and common together.
+    counts.tokens = 1e6;
+    return counts;
+}
+
+std::string ContextModel::encode(const Counts& counts) {
+    // As tools/contextmodel.py estimates: interpolated absolute discounting, whose
+    // back-off takes what a context's own count leaves to its seen n-grams.
+    std::set<std::u16string> vocabulary;
+    for (const auto& [pair, count] : counts.pairs)
+        vocabulary.insert({pair.first, pair.second});
+    for (const auto& [triple, count] : counts.triples)
+        vocabulary.insert(triple.begin(), triple.end());
+    const std::vector<std::u16string> words(vocabulary.begin(), vocabulary.end());
     if (words.size() > 0xFFFF || std::any_of(words.begin(), words.end(), [](const std::u16string& w) {
             return w.empty() || w.size() > 0xFF;
         }))
@@ -159,15 +177,97 @@ void ContextModel::assign(const std::vector<Pair>& pairs) {
     const auto number = [&](const std::u16string& word) {
         return static_cast<uint32_t>(std::lower_bound(words.begin(), words.end(), word) - words.begin());
     };
-    std::vector<std::pair<uint32_t, uint32_t>> numbered;
-    numbered.reserve(pairs.size());
-    for (const auto& [first, second] : pairs)
-        numbered.emplace_back(number(first), number(second));
+    const auto countOf = [](const auto& table, const auto& key) {
+        const auto found = table.find(key);
+        return found == table.end() ? 0.0 : found->second;
+    };
+    const double total = std::max(counts.tokens, 1.0) + static_cast<double>(words.size());
+    const auto alone = [&](const std::u16string& w) { return (countOf(counts.words, w) + 1) / total; };
+    // A context's count and the mass its seen n-grams keep.
+    std::map<std::u16string, std::pair<double, double>> afterWord;
+    for (const auto& [pair, count] : counts.pairs) {
+        auto& [seen, kept] = afterWord[pair.first];
+        seen += count;
+        kept += std::max(count - DISCOUNT, 0.0);
+    }
+    for (auto& [word, context] : afterWord)
+        context.first = std::max(context.first, countOf(counts.words, word));
+    std::map<Pair, std::pair<double, double>> afterPair;
+    for (const auto& [triple, count] : counts.triples) {
+        auto& [seen, kept] = afterPair[{triple[0], triple[1]}];
+        seen += count;
+        kept += std::max(count - DISCOUNT, 0.0);
+    }
+    for (auto& [pair, context] : afterPair)
+        context.first = std::max(context.first, countOf(counts.pairs, pair));
+    const auto backOff = [](const auto& contexts, const auto& key) {
+        const auto found = contexts.find(key);
+        return found == contexts.end() ? 1.0 : 1.0 - found->second.second / found->second.first;
+    };
+    const auto second = [&](const std::u16string& a, const std::u16string& b) {
+        const auto found = afterWord.find(a);
+        const double seen =
+            found == afterWord.end()
+                ? 0.0
+                : std::max(countOf(counts.pairs, Pair{a, b}) - DISCOUNT, 0.0) / found->second.first;
+        return seen + backOff(afterWord, a) * alone(b);
+    };
+    // Every pair of a triple is a pair of the model.
+    std::map<Pair, double> pairs = counts.pairs;
+    for (const auto& [triple, count] : counts.triples)
+        pairs.emplace(Pair{triple[0], triple[1]}, count);
+
+    std::string out(MAGIC, 4);
+    const auto u32 = [&](std::size_t value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    };
+    const auto u16 = [&](uint32_t value) {
+        out.push_back(static_cast<char>(value & 0xFF));
+        out.push_back(static_cast<char>((value >> 8) & 0xFF));
+    };
+    const auto u8 = [&](uint8_t value) { out.push_back(static_cast<char>(value)); };
+    u32(VERSION);
+    u32(words.size());
+    u32(pairs.size());
+    u32(counts.triples.size());
+    u8(costOf(1 / total));
+    out.append(3, '\0');
+    for (const std::u16string& word : words) {
+        u8(static_cast<uint8_t>(word.size()));
+        for (char16_t unit : word)
+            u16(unit);
+        u8(costOf(alone(word)));
+        u8(costOf(backOff(afterWord, word)));
+    }
+    // std::map orders by the words, and the numbers keep that order.
+    for (const auto& [pair, count] : pairs) {
+        u16(number(pair.first));
+        u16(number(pair.second));
+        u8(costOf(second(pair.first, pair.second)));
+        u8(costOf(backOff(afterPair, pair)));
+    }
+    for (const auto& [triple, count] : counts.triples) {
+        const auto& [seen, kept] = afterPair.at({triple[0], triple[1]});
+        const double p = std::max(count - DISCOUNT, 0.0) / seen +
+                         backOff(afterPair, Pair{triple[0], triple[1]}) * second(triple[1], triple[2]);
+        for (const std::u16string& word : triple)
+            u16(number(word));
+        u8(costOf(p));
+    }
+    return out;
+}
+
+void ContextModel::assign(const Counts& counts) {
     // Laid out as a file is, and read the same way.
-    std::string bytes = modelBytes(words, numbered);
+    std::string bytes = encode(counts);
     Tables made = read(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), "(in memory)");
     made.owned = std::move(bytes);
     take(std::move(made));
+}
+
+void ContextModel::assign(const std::vector<Pair>& pairs) {
+    assign(countsOf(pairs));
 }
 
 uint32_t ContextModel::numberOf(std::u16string_view word) const {
@@ -184,20 +284,72 @@ bool ContextModel::knows(std::u16string_view word) const {
     return numberOf(word) != NONE;
 }
 
-uint32_t ContextModel::rank(std::u16string_view first, std::u16string_view second) const {
-    const uint32_t a = numberOf(first);
-    return a == NONE ? 0 : rank(a, numberOf(second));
+const unsigned char* ContextModel::findPair(uint32_t first, uint32_t second) const {
+    if (first == NONE || second == NONE)
+        return nullptr;
+    const uint32_t wanted = first << 16 | second;
+    uint32_t low = 0, high = tables.pairCount;
+    while (low < high) {
+        const uint32_t mid = low + (high - low) / 2;
+        const unsigned char* p = tables.pairs + PAIR_BYTES * mid;
+        const uint32_t key = littleEndian16(p) << 16 | littleEndian16(p + 2);
+        if (key == wanted)
+            return p;
+        if (key < wanted)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return nullptr;
 }
 
-uint32_t ContextModel::rank(uint32_t first, uint32_t second) const {
-    if (first == NONE || second == NONE || first + 1 >= tables.firstStart.size())
-        return 0;
-    const auto begin = tables.byFirst.begin() + tables.firstStart[first];
-    const auto end = tables.byFirst.begin() + tables.firstStart[first + 1];
-    const auto found = std::lower_bound(begin, end, second, [&](uint32_t place, uint32_t wanted) {
-        return tables.wordAt(place, 1) < wanted;
-    });
-    return found != end && tables.wordAt(*found, 1) == second ? *found + 1 : 0;
+const unsigned char* ContextModel::findTriple(uint32_t first, uint32_t second, uint32_t third) const {
+    if (first == NONE || second == NONE || third == NONE)
+        return nullptr;
+    const uint64_t wanted = static_cast<uint64_t>(first) << 32 | static_cast<uint64_t>(second) << 16 | third;
+    uint32_t low = 0, high = tables.tripleCount;
+    while (low < high) {
+        const uint32_t mid = low + (high - low) / 2;
+        const unsigned char* p = tables.triples + TRIPLE_BYTES * mid;
+        const uint64_t key = static_cast<uint64_t>(littleEndian16(p)) << 32 |
+                             static_cast<uint64_t>(littleEndian16(p + 2)) << 16 | littleEndian16(p + 4);
+        if (key == wanted)
+            return p;
+        if (key < wanted)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return nullptr;
+}
+
+float ContextModel::logProbability(uint32_t word) const {
+    return word == NONE ? tables.unknown : logOf(tables.alone[word]);
+}
+
+float ContextModel::logProbability(uint32_t word, uint32_t before) const {
+    if (before == NONE)
+        return logProbability(word);
+    if (const unsigned char* pair = findPair(before, word))
+        return logOf(pair[4]);
+    return logOf(tables.backOff[before]) + logProbability(word);
+}
+
+float ContextModel::logProbability(uint32_t word, uint32_t before2, uint32_t before1) const {
+    if (before1 == NONE)
+        return logProbability(word);
+    if (before2 == NONE)
+        return logProbability(word, before1);
+    if (const unsigned char* triple = findTriple(before2, before1, word))
+        return logOf(triple[6]);
+    const unsigned char* pair = findPair(before2, before1);
+    return (pair ? logOf(pair[5]) : 0.0f) + logProbability(word, before1);
+}
+
+float ContextModel::logProbability(std::u16string_view word, std::u16string_view before2,
+                                   std::u16string_view before1) const {
+    const uint32_t second = before1.empty() ? NONE : numberOf(before1);
+    return logProbability(numberOf(word), second == NONE ? NONE : numberOf(before2), second);
 }
 
 void ContextModel::indexDeletions() const {
@@ -235,6 +387,35 @@ void ContextModel::nearWords(std::u16string_view word, std::vector<std::u16strin
         for (auto [at, end] = deletions.equal_range(less); at != end; ++at)
             add(at->second);
     }
+}
+
+float ContextRanking::fit(const Neighbours& around, const std::u16string& candidate) const {
+    const auto id = [&](std::u16string_view w) { return w.empty() ? ContextModel::NONE : model.numberOf(w); };
+    const uint32_t b2 = id(around.before2), b1 = id(around.before1);
+    const uint32_t a1 = id(around.after1), a2 = id(around.after2);
+    // The candidate's words, and what they do to the words after them.
+    std::vector<uint32_t> own;
+    for (std::size_t from = 0;;) {
+        const std::size_t space = candidate.find(u' ', from);
+        own.push_back(id(std::u16string_view(candidate).substr(from, space - from)));
+        if (space == std::u16string::npos)
+            break;
+        from = space + 1;
+    }
+    float before = 0.0f;
+    uint32_t p2 = b2, p1 = b1;
+    for (uint32_t w : own) {
+        before += model.logProbability(w, p2, p1) - model.logProbability(w);
+        p2 = p1;
+        p1 = w;
+    }
+    float next = 0.0f;
+    if (!around.after1.empty()) {
+        next += model.logProbability(a1, p2, p1) - model.logProbability(a1, b2, b1);
+        if (!around.after2.empty())
+            next += model.logProbability(a2, p1, a1) - model.logProbability(a2, b1, a1);
+    }
+    return before + after * next;
 }
 
 }  // namespace zabrel

@@ -332,8 +332,8 @@ void SpellerSession::setContext(bool on) {
         });
 }
 
-void SpellerSession::setContextWeights(float weight, float association, float margin) {
-    contextRanking.setWeights(weight, association);
+void SpellerSession::setContextWeights(float weight, float after, float margin) {
+    contextRanking.setWeights(weight, after);
     slipMargin = margin;
 }
 
@@ -341,16 +341,18 @@ int32_t SpellerSession::frequency(const std::u16string& word) {
     return checker->frequencyOf(word);
 }
 
-void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view left,
-                                   std::u16string_view right, std::vector<std::u16string>& suggestions) {
-    if (suggestions.size() < 2 || !(model.knows(left) || model.knows(right)))
+void SpellerSession::rankInContext(std::u16string_view word, const Neighbours& around,
+                                   std::vector<std::u16string>& suggestions) {
+    if (suggestions.size() < 2 || (around.before1.empty() && around.after1.empty()))
         return;
     // The Urdu letter forms of the word itself stay first: they are no guess.
     const std::u16string misspelt(word);
     const std::size_t fixed = !correctUrduForms(word).empty() ? 1 : 0;
+    // The context reorders the accurate ranking's best few: one farther down is seldom
+    // the word, and scoring the whole list again is what the context costs.
+    const std::size_t last = std::min(suggestions.size(), fixed + CONTEXT_CANDIDATES);
     std::vector<std::u16string> ranked(suggestions.begin() + static_cast<std::ptrdiff_t>(fixed),
-                                       suggestions.end());
-    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
+                                       suggestions.begin() + static_cast<std::ptrdiff_t>(last));
     // Scores are remembered as answers are: real texts repeat their slips.
     const auto accurate = [&](const std::u16string& w) {
         std::u16string key = misspelt.size() > LONGEST_REMEMBERED ? std::u16string() : misspelt + u'\t' + w;
@@ -365,7 +367,7 @@ void SpellerSession::rankInContext(std::u16string_view word, std::u16string_view
         scores.emplace(std::move(key), score);
         return score;
     };
-    if (contextRanking.rerank(left, right, ranked, accurate, lexicon))
+    if (contextRanking.rerank(around, ranked, accurate))
         std::move(ranked.begin(), ranked.end(), suggestions.begin() + static_cast<std::ptrdiff_t>(fixed));
 }
 
@@ -389,23 +391,29 @@ bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u1
     suggestions.clear();
     if (joinEvidence < 0.0f || word.size() < 3 || heldAsOurs(word))
         return false;
-    // ln count(pair) − ln f(word) with the pair's count taken as e^evidence / rank:
-    // the cut whose pair is commonest.
-    const double joined = std::log(static_cast<double>(std::max(frequency(word), 1)));
-    uint32_t best = 0;
+    // ln P(A B) − ln P(AB) by the model: the cut whose two words it likes best, when
+    // that passes the evidence asked for.
+    const float joined = model.logProbability(model.numberOf(word));
+    float best = 0.0f;
     std::size_t bestCut = 0;
     // Both parts must be words of the model, so no cut leaves one longer than its longest.
     const std::size_t longest = model.longestWord();
     const std::size_t firstCut = std::max<std::size_t>(1, word.size() > longest ? word.size() - longest : 0);
     for (std::size_t cut = firstCut; cut < word.size() && cut <= longest; ++cut) {
-        const uint32_t place =
-            model.rank(std::u16string_view(word).substr(0, cut), std::u16string_view(word).substr(cut));
-        if (place != 0 && (best == 0 || place < best)) {
-            best = place;
+        const uint32_t first = model.numberOf(std::u16string_view(word).substr(0, cut));
+        const uint32_t second = first == ContextModel::NONE
+                                    ? ContextModel::NONE
+                                    : model.numberOf(std::u16string_view(word).substr(cut));
+        // Only a pair the model saw together: two words apart say nothing of a join.
+        if (second == ContextModel::NONE || !model.hasPair(first, second))
+            continue;
+        const float pair = model.logProbability(first) + model.logProbability(second, first);
+        if (bestCut == 0 || pair > best) {
+            best = pair;
             bestCut = cut;
         }
     }
-    if (best == 0 || joinEvidence - std::log(static_cast<double>(best)) - joined <= 0.0)
+    if (bestCut == 0 || best - joined <= joinEvidence)
         return false;
     suggestions.push_back(word.substr(0, bestCut) + u' ' + word.substr(bestCut));
     return true;
@@ -415,10 +423,10 @@ namespace {
 void addInflections(const std::u16string& word, const ContextModel& model, std::vector<std::u16string>& near);
 }  // namespace
 
-bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view left,
-                                  std::u16string_view right, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::realWordSlip(std::u16string_view word, const Neighbours& around,
+                                  std::vector<std::u16string>& suggestions) {
     suggestions.clear();
-    if ((left.empty() && right.empty()) || heldAsOurs(word))
+    if ((around.before1.empty() && around.after1.empty()) || heldAsOurs(word))
         return false;
     const std::u16string own(word);
     std::vector<std::u16string> near;
@@ -426,13 +434,12 @@ bool SpellerSession::realWordSlip(std::u16string_view word, std::u16string_view 
     addInflections(own, model, near);
     if (near.empty())
         return false;
-    const auto lexicon = [this](const std::u16string& w) { return frequency(w); };
     const float weight = contextRanking.contextWeight();
-    const float ownFit = contextRanking.fit(left, own, right, lexicon);
+    const float ownFit = contextRanking.fit(around, own);
     const float ownCost = checker->accurateScore(own, own) - weight * ownFit;
     std::vector<ContextRanking::Scored> better;
     for (const std::u16string& other : near) {
-        const float fit = contextRanking.fit(left, other, right, lexicon);
+        const float fit = contextRanking.fit(around, other);
         if (fit <= ownFit)
             continue;
         const float cost = checker->accurateScore(own, other) - weight * fit;
@@ -556,8 +563,8 @@ bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
                    : std::u16string();
     };
     for (std::size_t i = 0; i < n; ++i) {
-        // The word before this one is the oldest still wanted.
-        for (; windowStart + 1 < i; ++windowStart)
+        // The second word before this one is the oldest still wanted.
+        for (; windowStart + 2 < i; ++windowStart)
             if (!window.empty())
                 window.pop_front();
         if (textWords[i].foreign)
@@ -574,22 +581,31 @@ bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
                 return false;
             continue;
         }
-        const std::u16string_view before =
-            ranked && i > 0 && joined(i - 1) ? reads(i - 1, true) : std::u16string_view();
-        const std::u16string_view after =
-            ranked && i + 1 < n && joined(i) ? reads(i + 1, false) : std::u16string_view();
+        // Two words each side, as far as the sentence goes; a word read as two
+        // (a join's suggestion) is its nearer part.
+        Neighbours around;
+        if (ranked && i > 0 && joined(i - 1)) {
+            around.before1 = reads(i - 1, true);
+            if (i > 1 && joined(i - 2))
+                around.before2 = reads(i - 2, true);
+        }
+        if (ranked && i + 1 < n && joined(i)) {
+            around.after1 = reads(i + 1, false);
+            if (i + 2 < n && joined(i + 1))
+                around.after2 = reads(i + 2, false);
+        }
         Checked& self = at(i);
         const std::u16string_view word = written(i);
         TextSpan span{offset + textWords[i].start, textWords[i].length, {}, TextSpan::Kind::Misspelt};
         if (self.misspelt) {
             if (ranked) {
-                rankInContext(word, before, after, self.suggestions);
+                rankInContext(word, around, self.suggestions);
                 completionsFirst(word, self.suggestions);
                 sureFixFirst(word, self.suggestions);
             }
         } else if (ranked && realWords &&
                    (runTogether(std::u16string(word), self.suggestions) ||
-                    realWordSlip(word, before, after, self.suggestions))) {
+                    realWordSlip(word, around, self.suggestions))) {
             span.kind = TextSpan::Kind::RealWord;
         } else {
             continue;

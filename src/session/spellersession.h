@@ -148,11 +148,11 @@ public:
     // write one lexicon word the neighbours prefer are offered joined.
     void setRealWordSlips(bool on) { realWords = on; }
     bool realWordSlips() const { return realWords; }
-    void setContextWeights(float weight, float association, float slipMargin);
+    void setContextWeights(float weight, float after, float slipMargin);
     // With real-word slips: a lexicon word that running text writes far more often as
     // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
-    // how far the pair's count must pass the joined word's frequency, on a log scale;
-    // a negative one turns this off.
+    // how far ln P(A B) must pass ln P(AB) by the context model, for a pair the model
+    // saw; a negative one turns this off.
     void setRunTogether(float evidence) { joinEvidence = evidence; }
 
     // The misspelt words of `text` (a line or a whole text) in order, each with its
@@ -216,13 +216,13 @@ private:
     // A word that ends in a bare ئ stops short of its ی or ے (کوئ, ہوئ): those
     // completions that are words go first, in the order they had.
     void completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions);
-    void rankInContext(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+    void rankInContext(std::u16string_view word, const Neighbours& around,
                        std::vector<std::u16string>& suggestions);
     bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions);
     // checkText over one line, its spans placed `offset` units on; false when stopped.
     bool checkLine(std::u16string_view line, std::size_t offset, const std::function<bool(TextSpan&)>& onSpan,
                    Joins joins);
-    bool realWordSlip(std::u16string_view word, std::u16string_view left, std::u16string_view right,
+    bool realWordSlip(std::u16string_view word, const Neighbours& around,
                       std::vector<std::u16string>& suggestions);
 
     std::unique_ptr<SpellChecker> checker;
@@ -254,10 +254,13 @@ private:
 
 public:
     // How much a close word must be preferred for a correct word to be flagged, and
-    // the run-together evidence (off): fitted by scripts/context-folds with the
-    // context's weights, to the fewest false alarms for the slips found.
-    static constexpr float SLIP_MARGIN = 12.0f;
-    static constexpr float JOIN_EVIDENCE = -1.0f;
+    // the run-together evidence: fitted by scripts/context-folds with the context's
+    // weights, among the settings that flag something, to the most errors fixed less
+    // correct words broken.
+    static constexpr float SLIP_MARGIN = 4.0f;
+    static constexpr float JOIN_EVIDENCE = 8.0f;
+    // How many of the accurate ranking's first suggestions the context reorders.
+    static constexpr std::size_t CONTEXT_CANDIDATES = 10;
 };
 
 }  // namespace zabrel

@@ -674,7 +674,7 @@ void DialogTest::setUpFailureIsReportedAndSurvived() {
                      copy.path().toStdString());
     other.findChild<QAction*>(QStringLiteral("contextAction"))->setChecked(true);
     const QString expected = QStringLiteral(u"ساتھ کے الفاظ سے ترتیب دستیاب نہیں۔\n") + model +
-                             QStringLiteral("\nContext model file is damaged (no ZBLM mark): ") + model +
+                             QStringLiteral("\nContext model file is damaged (no ZBLC mark): ") + model +
                              u'.';
     QVERIFY2(messages == QStringList{expected}, qPrintable(messages.join(u'|')));
     QVERIFY(!other.findChild<QAction*>(QStringLiteral("contextAction"))->isChecked());

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // zabrel-check with the context: the report, -a, --correct and real-word slips over a
-// small dictionary and a hand-made model of word pairs.
+// small dictionary and a model made of a few word pairs.
 #include <gtest/gtest.h>
 
 #include "cli/subprocess.h"
@@ -118,25 +118,29 @@ TEST_F(Context, a_broken_word_is_offered_joined_where_both_pieces_can_be_replace
 }
 
 TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
-    // بڑی شہر: a correct word, but running text writes بڑے شہر.
+    // بڑی شہر: a correct word, but running text writes بڑے شہر (ln P(شہر | بڑے) − ln P(شہر)
+    // is about 7.6 here); with W = R = 1 that passes a margin of 2.
     const std::string text = "بڑی شہر\nبڑی کتاب\n";
-    EXPECT_EQ(check({"--context"}, text).out, "");
-    Outcome got = check({"--context", "--real-word-slips"}, text);
+    const std::string strong = "--context-weights=1,1,2";
+    EXPECT_EQ(check({"--context", strong}, text).out, "");
+    Outcome got = check({"--context", "--real-word-slips", strong}, text);
     EXPECT_EQ(got.status, 1) << got.err;
     EXPECT_EQ(got.out, "<stdin>:1:1: بڑی -> بڑے\n");
-    EXPECT_EQ(check({"--real-word-slips", "--correct"}, text).out, "بڑے شہر\nبڑی کتاب\n");
-    // A lexicon word that running text writes as two.
-    // (off unless asked for: running text and its hand corrections write most such
-    // words both ways).
-    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,12,14"}, "بڑےشہر\n").out,
-              "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
-    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,12,0.5"}, "بڑےشہر\n").out, "");
-    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "");
+    EXPECT_EQ(check({"--real-word-slips", "--correct", strong}, text).out, "بڑے شہر\nبڑی کتاب\n");
+    // The shipped weights ask for more than this small model's 0.15 · 0.5 · 7.6.
+    EXPECT_EQ(check({"--real-word-slips"}, text).out, "");
     // A margin past the model's preference keeps the word.
-    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,30,100"}, text).out, "");
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,100"}, text).out, "");
+    // A lexicon word that running text writes as two: ln P(بڑے) + ln P(شہر | بڑے) less
+    // ln P(بڑےشہر), a word the model never saw, is about 6.2.
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,2,5"}, "بڑےشہر\n").out,
+              "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,2,7"}, "بڑےشہر\n").out, "");
+    EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,2,-1"}, "بڑےشہر\n").out, "");
+    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "");
     got = check({"--context-weights=1,x"}, text);
     EXPECT_EQ(got.status, 2);
-    EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,A,M[,J], not 1,x\n");
+    EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,R,M[,J], not 1,x\n");
 }
 
 TEST_F(Context, a_long_word_costs_work_in_proportion_to_its_length_in_every_check) {

@@ -436,37 +436,5 @@ class CheckTest(SourcesTestCase):
         self.assertEqual(self.run_main("--out", str(out), "--check"), (0, ""))
 
 
-class ContextModelTest(SourcesTestCase):
-    def test_pairs_are_cleaned_numbered_and_checked(self):
-        # Digits (as tesseract writes them), markup, Latin and words outside the
-        # list go; marks are dropped before a pair is compared, so the second
-        # spelling of a pair is the same pair and keeps the first one's place.
-        self.write_sources(unilex_rows=[("ہے", 900), ("کہ", 800), ("اب", 700)],
-                           pairs=["ہے کہ", "???? ہے", "| =", "اب ok", "اب ہے", "ہےٌ کہ", "کہ اب extra",
-                                  "کہ اب"])
-        out = self.dir / "urdu"
-        self.assertEqual(self.run_main("--out", str(out))[0], 0)
-        (out / "costs.txt").write_bytes(b"")
-        data = (out / md.CONTEXT_FILE).read_bytes()
-        # Words in code-unit order: اب (0627 0628), کہ (06A9 06C1), ہے (06C1 06D2).
-        words = b"\x02\x27\x06\x28\x06" b"\x02\xa9\x06\xc1\x06" b"\x02\xc1\x06\xd2\x06"
-        self.assertEqual(data, b"ZBLM\x03\x00\x00\x00\x03\x00\x00\x00" + words +
-                         b"\x02\x00\x01\x00" b"\x00\x00\x02\x00" b"\x01\x00\x00\x00")
-        self.assertEqual(md.read_context(data), [("ہے", "کہ"), ("اب", "ہے"), ("کہ", "اب")])
-        self.assertTrue((out / "config.ini").read_bytes().endswith(
-            b"shapexFilePath = shapex.txt\r\ncontextModelFilePath = context.bin\r\n"))
-        self.assertEqual(self.run_main("--out", str(out), "--check"), (0, ""))
-        (out / md.CONTEXT_FILE).write_bytes(data[:-4])
-        status, message = self.run_main("--out", str(out), "--check")
-        self.assertEqual(status, 1)
-        self.assertIn("differs: %s" % (out / md.CONTEXT_FILE), message)
-        with self.assertRaises(md.DictionaryError):
-            md.read_context(data[:-4])
-
-    def test_the_shipped_model_is_small(self):
-        size = (REPO_ROOT / "data" / "urdu" / md.CONTEXT_FILE).stat().st_size
-        self.assertLess(size, 600_000)
-
-
 if __name__ == "__main__":
     unittest.main()

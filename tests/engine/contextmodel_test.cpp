@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 
 #include "core/errors.h"
 #include "support/dictionary.h"
@@ -18,20 +20,53 @@ using Pairs = std::vector<ContextModel::Pair>;
 
 const Pairs PAIRS = {{u"بڑے", u"شہر"}, {u"سخت", u"ہزار"}, {u"بڑا", u"شہر"}};
 
-TEST(ContextModel, reads_the_pairs_by_place_and_finds_near_words) {
+// ln p as the file keeps it: −ln p in steps of 1/8.
+float kept(double p) {
+    return static_cast<float>(-std::round(-std::log(p) * 8) / 8);
+}
+
+// گئی ہے far commoner than گئی ہیں, and کی گئی ہے a triple: 300 words of text.
+ContextModel::Counts agreement() {
+    ContextModel::Counts counts;
+    counts.words = {{u"گئی", 25}, {u"ہے", 100}, {u"ہیں", 40}, {u"کی", 50}};
+    counts.pairs = {{{u"گئی", u"ہے"}, 15}, {{u"گئی", u"ہیں"}, 4}, {{u"کی", u"گئی"}, 10}};
+    counts.triples = {{{u"کی", u"گئی", u"ہے"}, 8}};
+    counts.tokens = 300;
+    return counts;
+}
+
+TEST(ContextModel, answers_smoothed_log_probabilities_and_finds_near_words) {
     TempDir dir;
-    writeFile(dir.file("context.bin"), contextModelBytes(PAIRS));
+    writeFile(dir.file("context.bin"), ContextModel::encode(agreement()));
     ContextModel model;
     model.load(dir.file("context.bin"));
     EXPECT_EQ(model.pairCount(), 3u);
-    EXPECT_EQ(model.rank(u"بڑے", u"شہر"), 1u);
-    EXPECT_EQ(model.rank(u"بڑا", u"شہر"), 3u);
-    EXPECT_EQ(model.rank(u"شہر", u"بڑے"), 0u);  // a pair has an order
-    EXPECT_EQ(model.rank(u"کتاب", u"شہر"), 0u);
-    EXPECT_TRUE(model.knows(u"ہزار"));
-    EXPECT_FALSE(model.knows(u"ہزا"));
+    EXPECT_EQ(model.tripleCount(), 1u);
+    // Alone: (count + 1) / (tokens + words); a word outside the model as if never seen.
+    const double total = 304;
+    EXPECT_EQ(model.logProbability(u"ہے"), kept(101 / total));
+    EXPECT_EQ(model.logProbability(u"کتاب"), kept(1 / total));
+    // After گئی (seen 25 times, 19 of them before the two words the model kept): the
+    // discounted pair, and what the rest leaves to the word alone.
+    const double d = 0.8;
+    const double afterGaii = 1 - ((15 - d) + (4 - d)) / 25;
+    const double hai = (15 - d) / 25 + afterGaii * 101 / total;
+    EXPECT_EQ(model.logProbability(u"ہے", {}, u"گئی"), kept(hai));
+    EXPECT_EQ(model.logProbability(u"ہے", u"کتاب", u"گئی"), kept(hai));  // an unknown word backs off freely
+    EXPECT_GT(model.logProbability(u"ہے", {}, u"گئی"), model.logProbability(u"ہیں", {}, u"گئی") + 1);
+    // A pair it never saw backs off: the back-off after گئی, then the word alone.
+    EXPECT_EQ(model.logProbability(u"کی", {}, u"گئی"), kept(afterGaii) + kept(51 / total));
+    // The triple over its pair's count, and an unseen third word backing off to the pair.
+    const double afterKiGaii = 1 - (8 - d) / 10;
+    EXPECT_EQ(model.logProbability(u"ہے", u"کی", u"گئی"), kept((8 - d) / 10 + afterKiGaii * hai));
+    EXPECT_EQ(model.logProbability(u"ہیں", u"کی", u"گئی"),
+              kept(afterKiGaii) + model.logProbability(u"ہیں", {}, u"گئی"));
+    EXPECT_TRUE(model.hasPair(model.numberOf(u"گئی"), model.numberOf(u"ہیں")));
+    EXPECT_FALSE(model.hasPair(model.numberOf(u"ہیں"), model.numberOf(u"گئی")));  // a pair has an order
+    EXPECT_FALSE(model.hasPair(ContextModel::NONE, model.numberOf(u"گئی")));
 
-    // One letter changed (بڑے بڑا), added (بڑےے) or dropped (بڑ); never the word itself.
+    // One letter changed (ہے ہیں are two apart), added or dropped; never the word itself.
+    model.assign(PAIRS);
     std::vector<std::u16string> near;
     model.nearWords(u"بڑی", near);
     std::sort(near.begin(), near.end());
@@ -44,16 +79,32 @@ TEST(ContextModel, reads_the_pairs_by_place_and_finds_near_words) {
     EXPECT_EQ(near, std::vector<std::u16string>{u"بڑا"});
 }
 
-TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
+TEST(ContextModel, a_damaged_or_old_file_is_refused_with_its_reason) {
     TempDir dir;
-    const std::string good = contextModelBytes(PAIRS);
+    const std::string good = ContextModel::encode(agreement());
+    // Four words of 2 or 3 letters (3 + 2 · letters bytes each), then 3 pairs of 6
+    // bytes and 1 triple of 7.
+    const std::size_t pairsAt = good.size() - 3 * 6 - 7;
+    const std::size_t tripleAt = good.size() - 7;
+    std::string swapped = good;
+    std::swap_ranges(swapped.begin() + static_cast<std::ptrdiff_t>(pairsAt),
+                     swapped.begin() + static_cast<std::ptrdiff_t>(pairsAt + 6),
+                     swapped.begin() + static_cast<std::ptrdiff_t>(pairsAt + 6));
     const std::vector<std::pair<std::string, std::string>> damaged = {
-        {"XBLM" + good.substr(4), "no ZBLM mark"},
-        {good.substr(0, good.size() - 2), "pairs do not match their count"},
-        {good.substr(0, 14), "cut short"},
-        // The first pair names word 0xFFFF of three.
-        {good.substr(0, good.size() - 12) + "\xFF\xFF" + good.substr(good.size() - 10),
+        {"ZBLM" + good.substr(4), "a model of an older kind: rebuild it with tools/make-dictionary"},
+        {"XBLC" + good.substr(4), "no ZBLC mark"},
+        {good.substr(0, 4) + std::string("\3\0\0\0", 4) + good.substr(8), "version 3, not 2"},
+        {good.substr(0, 10), "cut short"},
+        {good.substr(0, 30), "cut short"},
+        {good.substr(0, 21) + "\1" + good.substr(22), "impossible counts"},
+        {good.substr(0, 12) + std::string("\xFF\xFF\xFF\x0F", 4) + good.substr(16), "impossible counts"},
+        {good.substr(0, good.size() - 1), "n-grams do not match their counts"},
+        {good + std::string(1, '\0'), "n-grams do not match their counts"},
+        {swapped, "pairs not in order"},
+        {good.substr(0, pairsAt) + std::string("\x09\x00", 2) + good.substr(pairsAt + 2),
          "a pair names no word"},
+        {good.substr(0, tripleAt + 4) + std::string("\x09\x00", 2) + good.substr(tripleAt + 6),
+         "a triple names no word"},
     };
     for (const auto& [bytes, reason] : damaged) {
         writeFile(dir.file("context.bin"), bytes);
@@ -75,10 +126,10 @@ TEST(ContextModel, a_damaged_file_is_refused_with_its_reason) {
 
 TEST(ContextModel, a_failed_load_keeps_the_model_it_had_and_fails_alike_every_time) {
     TempDir dir;
-    // The last pair names word 5 of five; a pair given twice keeps its first place.
+    // The last pair names word 9 of five; a pair given twice keeps its first place.
     const Pairs pairs = {{u"بڑے", u"شہر"}, {u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}, {u"بڑا", u"شہر"}};
     std::string bad = contextModelBytes(pairs);
-    bad[bad.size() - 4] = '\x05';
+    bad[bad.size() - 4] = '\x09';
     writeFile(dir.file("bad.bin"), bad);
     writeFile(dir.file("good.bin"), contextModelBytes(pairs));
     const std::string expected =
@@ -91,15 +142,15 @@ TEST(ContextModel, a_failed_load_keeps_the_model_it_had_and_fails_alike_every_ti
     }
     model.load(dir.file("good.bin"));
     EXPECT_EQ(raised<IOException>([&] { model.load(dir.file("bad.bin")); }).getMessage(), expected);
-    EXPECT_EQ(model.pairCount(), 4u);
-    EXPECT_EQ(model.rank(u"بڑے", u"شہر"), 1u);
-    EXPECT_EQ(model.rank(u"بڑا", u"شہر"), 4u);
+    EXPECT_EQ(model.pairCount(), 3u);
+    const float big = model.logProbability(u"ہزار", {}, u"سخت");
+    EXPECT_GT(big, model.logProbability(u"ہزار") + 1);
 
     // The file is mapped: one put in its place by rename leaves the loaded model whole.
     writeFile(dir.file("other.bin"), contextModelBytes({{u"کتاب", u"گھر"}}));
     std::filesystem::rename(dir.file("other.bin"), dir.file("good.bin"));
-    EXPECT_EQ(model.rank(u"سخت", u"ہزار"), 2u);
-    EXPECT_EQ(model.rank(u"کتاب", u"گھر"), 0u);
+    EXPECT_EQ(model.logProbability(u"ہزار", {}, u"سخت"), big);
+    EXPECT_FALSE(model.knows(u"کتاب"));
 }
 
 TEST(ContextModel, a_long_word_costs_lookups_in_proportion_to_its_length) {
@@ -114,47 +165,53 @@ TEST(ContextModel, a_long_word_costs_lookups_in_proportion_to_its_length) {
         word.append(letters, u'ے');
         model.nearWords(word, near);
         EXPECT_TRUE(near.empty());
-        EXPECT_EQ(model.rank(word, u"شہر"), 0u);
+        EXPECT_EQ(model.numberOf(word), ContextModel::NONE);
         return model.lookedUpUnits() - before;
     };
     EXPECT_LE(work(4000), 2 * work(2000) + 16);
     EXPECT_EQ(model.longestWord(), 4u);
 }
 
-TEST(ContextRanking, neighbours_the_model_knows_reorder_and_others_leave_the_order) {
+TEST(ContextRanking, both_sides_reorder_and_a_silent_context_leaves_the_order) {
     ContextModel model;
-    model.assign(PAIRS);
+    model.assign(agreement());
     ContextRanking ranking(model);
-    const auto frequency = [](const std::u16string&) { return 100; };
-    const std::vector<std::u16string> accurate = {u"بازار", u"ہزار", u"بزر"};
+    // Two suggestions the letters rank ہیں first by a little.
+    const std::vector<std::u16string> accurate = {u"ہیں", u"ہے"};
     int scoredWords = 0;
     const auto score = [&](const std::u16string& word) {
         ++scoredWords;
-        return word == u"بازار" ? 1.0f : word == u"ہزار" ? 1.2f : 1.5f;
+        return word == u"ہیں" ? 1.0f : 1.1f;
     };
-
-    // Neighbours the model has no pair for: nothing is scored, nothing moves.
+    // No neighbours: nothing is scored, nothing moves.
     std::vector<std::u16string> words = accurate;
-    EXPECT_FALSE(ranking.rerank(u"کتاب", u"", words, score, frequency));
+    EXPECT_FALSE(ranking.rerank({}, words, score));
     EXPECT_EQ(words, accurate);
     EXPECT_EQ(scoredWords, 0);
 
-    EXPECT_TRUE(ranking.rerank(u"سخت", u"", words, score, frequency));
-    EXPECT_EQ(words, (std::vector<std::u16string>{u"ہزار", u"بازار", u"بزر"}));
-    EXPECT_EQ(scoredWords, 3);
-    // ln(1 + e^(A − ln 2 − 2 ln 100)) for the pair in second place.
-    const float expected =
-        std::log1p(std::exp(ContextRanking::ASSOCIATION - std::log(2.0f) - 2 * std::log(100.0f)));
-    EXPECT_NEAR(ranking.association(u"سخت", u"ہزار", frequency), expected, 1e-4);
-    EXPECT_GT(ContextRanking::WEIGHT * expected, 0.2f);  // enough to pass بازار
+    // After کی گئی the triple wants ہے: the gain is ln P(ہے | کی گئی) − ln P(ہے).
+    const Neighbours after{u"گئی", u"کی", {}, {}};
+    EXPECT_FLOAT_EQ(ranking.fit(after, u"ہے"),
+                    model.logProbability(u"ہے", u"کی", u"گئی") - model.logProbability(u"ہے"));
+    EXPECT_TRUE(ranking.rerank(after, words, score));
+    EXPECT_EQ(words, (std::vector<std::u16string>{u"ہے", u"ہیں"}));
+    EXPECT_EQ(scoredWords, 2);
 
-    // Two words offered for one are weighed at both ends and between.
-    EXPECT_NEAR(ranking.fit(u"سخت", u"ہزار بڑے", u"شہر", frequency),
-                expected + ranking.association(u"بڑے", u"شہر", frequency), 1e-4);
+    // The words after count too: before ہے, گئی is wanted over کی (گئی ہے is a pair,
+    // کی ہے is not), with the share R of them.
+    const Neighbours before{{}, {}, u"ہے", {}};
+    const float gain = model.logProbability(u"ہے", {}, u"گئی") - model.logProbability(u"ہے");
+    EXPECT_FLOAT_EQ(ranking.fit(before, u"گئی"), ContextRanking::AFTER * gain);
+    ranking.setWeights(ContextRanking::WEIGHT, 0.5f);
+    EXPECT_FLOAT_EQ(ranking.fit(before, u"گئی"), 0.5f * gain);
+    // Two words offered for one are weighed in turn: کی گئی before ہے.
+    EXPECT_FLOAT_EQ(ranking.fit(before, u"کی گئی"),
+                    model.logProbability(u"گئی", {}, u"کی") - model.logProbability(u"گئی") +
+                        0.5f * (model.logProbability(u"ہے", u"کی", u"گئی") - model.logProbability(u"ہے")));
     // A weight of zero is the accurate order.
-    ranking.setWeights(0.0f, ContextRanking::ASSOCIATION);
+    ranking.setWeights(0.0f, 1.0f);
     words = accurate;
-    ranking.rerank(u"سخت", u"", words, score, frequency);
+    ranking.rerank(after, words, score);
     EXPECT_EQ(words, accurate);
 }
 

@@ -145,7 +145,7 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
     EXPECT_EQ(zabrel_check_text(urdu.get(), nullptr, 0, &found), nullptr);
     // A damaged model fails the same way every time, and leaves the ranking as it was.
     std::string model = contextModelBytes({{u"\u0628\u0627\u062A", u"\u06A9\u0627\u0645"}});
-    model[model.size() - 2] = '\x09';
+    model[model.size() - 4] = '\x09';  // the last pair's second word
     writeContextModel(folder.path().string(), {});
     writeFile(folder.file("context.bin"), model);
     Handle damaged(zabrel_open(folder.path().string().c_str(), nullptr));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/dictionary.h"
 
+#include "engine/contextmodel.h"
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -82,33 +84,7 @@ void writeDictionary(const std::string& folder, const DictionaryContents& dict) 
 }
 
 std::string contextModelBytes(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
-    std::set<std::u16string> words;
-    for (const auto& [first, second] : pairs)
-        words.insert({first, second});
-    std::map<std::u16string, unsigned> number;
-    for (const std::u16string& word : words)
-        number.emplace(word, static_cast<unsigned>(number.size()));
-    std::string bytes = "ZBLM";
-    const auto u16 = [&](unsigned value) {
-        bytes.push_back(static_cast<char>(value & 0xFF));
-        bytes.push_back(static_cast<char>((value >> 8) & 0xFF));
-    };
-    const auto u32 = [&](std::size_t value) {
-        u16(static_cast<unsigned>(value & 0xFFFF));
-        u16(static_cast<unsigned>(value >> 16));
-    };
-    u32(words.size());
-    u32(pairs.size());
-    for (const std::u16string& word : words) {
-        bytes.push_back(static_cast<char>(word.size()));
-        for (char16_t unit : word)
-            u16(unit);
-    }
-    for (const auto& [first, second] : pairs) {
-        u16(number[first]);
-        u16(number[second]);
-    }
-    return bytes;
+    return ContextModel::encode(ContextModel::countsOf(pairs));
 }
 
 void writeContextModel(const std::string& folder,

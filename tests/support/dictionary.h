@@ -28,8 +28,8 @@ std::u16string urduLetters();
 // so every word is in the lexicon), soundex.txt, shapex.txt and config.ini.
 void writeDictionary(const std::string& folder, const DictionaryContents& dict);
 
-// The bytes of a context model of `pairs`, commonest first, as tools/make-dictionary
-// lays it out.
+// The bytes of a context model of `pairs`, commonest first (the pair at place r seen
+// 1000 / r times in a million words), laid out and estimated as tools/make-dictionary does.
 std::string contextModelBytes(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
 // Writes it as context.bin into a folder writeDictionary wrote, and names it in config.ini.
 void writeContextModel(const std::string& folder,
