@@ -145,6 +145,12 @@ class QualityTest(unittest.TestCase):
         write_text(sources / md.TESSERACT_FILE, ["ہم", "تم", "کتاب", "کتب", "ہمکتاب"])
         write_text(sources / md.BIGRAMS_FILE, ["ہم کتاب", "تم ہم"])
         write_text(sources / md.URDU_WORDS_FILE, ["حساب", "کتابب"])
+        # Makhzan's files, with ہمیں that no other source has.
+        write_text(sources / md.MAKHZAN_FILE,
+                   ['{"ہم": 9000, "تم": 8000, "کتاب": 500, "کتب": 2, "ہمیں": 40}'])
+        write_text(sources / md.MAKHZAN_PAIRS_FILE, ['{"ہم": {"کتاب": 20}}'])
+        write_text(sources / md.REPLACEMENTS_FILE, [])
+        write_text(sources / md.APPROVED_FILE, [])
         return sources
 
     def test_folds_print_the_held_out_figures_of_thresholds_fitted_on_the_rest(self):
@@ -153,8 +159,8 @@ class QualityTest(unittest.TestCase):
         lines = done.stdout.splitlines()
         self.assertEqual(lines[0], f"evaluation files: {self.eval}")
         for fold, line in enumerate(lines[1:3], start=1):
-            self.assertRegex(line, rf"^fold {fold}: slip ratio \d+, headword minimum \d+$")
-        self.assertRegex(lines[3], r"^the whole development half: slip ratio \d+, headword minimum \d+$")
+            self.assertRegex(line, rf"^fold {fold}: {THRESHOLDS}$")
+        self.assertRegex(lines[3], rf"^the whole development half: {THRESHOLDS}$")
         self.assertEqual(lines[4], "| set | held out of 2 folds | held out of 2 folds accurate |")
         rows = {line.split(" | ")[0]: line.split(" | ")[1:] for line in lines[6:]}
         self.assertEqual(sorted(rows), sorted([
@@ -189,6 +195,10 @@ class QualityTest(unittest.TestCase):
                                self.dictionary], capture_output=True, text=True)
         self.assertEqual(done.returncode, 2)
         self.assertIn("not found", done.stderr)
+
+
+THRESHOLDS = (r"slip ratio \d+, headword minimum \d+, edited ratio \d+, variant minimum \d+, "
+              r"Makhzan minimum \d+, rare maximum \d+, web maximum \d+")
 
 
 if __name__ == "__main__":
