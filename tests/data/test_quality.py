@@ -198,7 +198,7 @@ class QualityTest(unittest.TestCase):
 
 
 THRESHOLDS = (r"slip ratio \d+, headword minimum \d+, edited ratio \d+, variant minimum \d+, "
-              r"Makhzan minimum \d+, rare maximum \d+, web maximum \d+")
+              r"Makhzan minimum \d+, rare maximum \d+, web maximum \d+, replaced maximum \d+")
 
 
 if __name__ == "__main__":
