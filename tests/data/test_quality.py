@@ -5,6 +5,7 @@ evaluation files made in a temporary directory.
 Usage: test_quality.py ZABREL_CHECK
 """
 
+import json
 import importlib.machinery
 import importlib.util
 import subprocess
@@ -145,9 +146,11 @@ class QualityTest(unittest.TestCase):
         write_text(sources / md.TESSERACT_FILE, ["ہم", "تم", "کتاب", "کتب", "ہمکتاب"])
         write_text(sources / md.BIGRAMS_FILE, ["ہم کتاب", "تم ہم"])
         write_text(sources / md.URDU_WORDS_FILE, ["حساب", "کتابب"])
-        # Makhzan's files, with ہمیں that no other source has.
-        write_text(sources / md.MAKHZAN_FILE,
-                   ['{"ہم": 9000, "تم": 8000, "کتاب": 500, "کتب": 2, "ہمیں": 40}'])
+        # Makhzan's files, with ہمیں that no other source has, in a text of a
+        # million words as its frequency scale expects.
+        edited = {"ہم": 900, "تم": 800, "کتاب": 50, "کتب": 2, "ہمیں": 40}
+        edited.update({"پچ" + a + b: 40000 for a in "پچٹڈگ" for b in "پچٹڈگ"})
+        write_text(sources / md.MAKHZAN_FILE, [json.dumps(edited, ensure_ascii=False)])
         write_text(sources / md.MAKHZAN_PAIRS_FILE, ['{"ہم": {"کتاب": 20}}'])
         write_text(sources / md.REPLACEMENTS_FILE, [])
         write_text(sources / md.APPROVED_FILE, [])
@@ -175,6 +178,15 @@ class QualityTest(unittest.TestCase):
         # The run-together ہمکتاب, in tesseract's list alone, is a pair of
         # its pairs file without the space: left out, so it is flagged.
         self.assertEqual(rows["| words run together (2): pair in the first 3"][1], "50.0 % |")
+
+    def test_folds_report_a_list_the_engine_cannot_read(self):
+        # A word that is most of a small corpus gets a frequency beyond seven digits.
+        sources = self.write_sources()
+        write_text(sources / md.MAKHZAN_FILE, ['{"ہم": 9000, "تم": 1}'])
+        done = self.run_quality("--folds", 2, "--sources", sources, "--eval", self.eval)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn("quality: make-dictionary: frequency", done.stderr)
+        self.assertNotIn("Traceback", done.stderr)
 
     def test_folds_are_refused_without_evaluation_files_or_with_folders(self):
         empty = self.dir / "nothing"
