@@ -404,19 +404,19 @@ class EditedEvidenceTest(SourcesTestCase):
         "ان": 48199, "ا\u0653ن": 380,               # آن: rarer, but a word of its own
         "مضبوط": 713, "مظبوط": 27,                  # a slip only Makhzan has
         "کرتا": 5000, "جدید": 3, "قدیم": 2,
-        "اس": 9000, "کی": 9000,
+        "اس": 9000, "کی": 9000, "انکی": 40,         # a replaced join still in the text
     }
-    PAIRS = {"کرتا": {"ہے": 2027}, "بہاول": {"پور": 400}, "اس": {"کی": 3000}}
+    PAIRS = {"کرتا": {"ہے": 2027}, "بہاول": {"پور": 400}, "اس": {"کی": 3000}, "ان": {"کی": 2000}}
 
     def write_edited(self, **more):
         edited = dict(self.EDITED)
         edited.update(round_total(edited, 10 ** 7))  # frequency = 10 × count
         self.write_sources(
             edited=edited, edited_pairs=self.PAIRS,
-            unilex_rows=[("کرتاہے", 3000), ("زرائع", 500)],
+            unilex_rows=[("کرتاہے", 3000), ("زرائع", 500), ("انکی", 500)],
             tesseract=["ھے", "تمھارے"],
             words=["زرائع", "اسکی", "بہاولپور", "ذرائع", "لڑکا"],
-            replacements=[("اسکی", "اس کی"), ("رہے تھے", "رہےتھے"), ("کرتاہے", "کرتا ہے"),
+            replacements=[("اسکی", "اس کی"), ("رہے تھے", "رہےتھے"), ("کرتاہے", "کرتا ہے"), ("انکی", "ان کی"),
                           ("اسکیکرتا", "اس کی کرتا")],
             approved=["بہاولپور"], **more)
 
@@ -453,7 +453,8 @@ class EditedEvidenceTest(SourcesTestCase):
         self.assertEqual(dropped["کرتاہے"][1:], ["edited", "space left out", "کرتا ہے", "2027/0"])
         self.assertEqual(dropped["اسکی"], ["urdu-words", "replaced", "the editors' replacement", "اس کی", "-/0"])
         self.assertEqual(dropped["ھے"][1:], ["edited", "ھ for ہ", "ہے", "170163/2360"])
-        self.assertEqual(sorted(dropped), ["اسکی", "زرائع", "مظبوط", "کرتاہے", "ھے"])
+        self.assertEqual(dropped["انکی"][1:], ["edited", "space left out", "ان کی", "2000/40"])
+        self.assertEqual(sorted(dropped), ["اسکی", "انکی", "زرائع", "مظبوط", "کرتاہے", "ھے"])
         # Sure: the reviewed replacements (the one of two words by one is no
         # slip, one by three words no word), and each slip whose only variant
         # is seen 100 times or more.
@@ -461,7 +462,7 @@ class EditedEvidenceTest(SourcesTestCase):
             "# Sure fixes of the Urdu dictionary: slip<TAB>fix, one a line, sorted by slip.\n"
             "# Each slip is out of the word list and each word of its fix is in it: the\n"
             "# fix is what edited prose makes certain (made by tools/make-dictionary).\n"
-            "اسکی\tاس کی\nزرائع\tذرائع\nمظبوط\tمضبوط\nکرتاہے\tکرتا ہے\nھے\tہے\n").encode("utf-8"))
+            "اسکی\tاس کی\nانکی\tان کی\nزرائع\tذرائع\nمظبوط\tمضبوط\nکرتاہے\tکرتا ہے\nھے\tہے\n").encode("utf-8"))
         self.assertEqual(self.run_main("--out", str(out), "--check", *self.OPTIONS),
                          (1, self.stale(out)))
 
@@ -504,11 +505,11 @@ class EditedEvidenceTest(SourcesTestCase):
         good = fixes.read_bytes()
         damaged = {
             good.replace("ھے\tہے".encode("utf-8"), "ھے\tہے ہے ہے".encode("utf-8")):
-                "line 8: the fix ہے ہے ہے is not one or two words of the list",
+                "line 9: the fix ہے ہے ہے is not one or two words of the list",
             good.replace("ھے\tہے".encode("utf-8"), "ذرائع\tہے".encode("utf-8")):
-                "line 8: the slip ذرائع is a word of the list or not an Urdu word",
-            good + "ھے\tہے\n".encode("utf-8"): "line 9: ھے twice",
-            good + "ابب\n".encode("utf-8"): "line 9: not slip TAB fix",
+                "line 9: the slip ذرائع is a word of the list or not an Urdu word",
+            good + "ھے\tہے\n".encode("utf-8"): "line 10: ھے twice",
+            good + "ابب\n".encode("utf-8"): "line 10: not slip TAB fix",
             good + b"\xff\n": "not UTF-8",
             good.replace(b"\n", b"\r\n"): "not LF line ends",
         }
