@@ -5,6 +5,7 @@ import contextlib
 import importlib.machinery
 import importlib.util
 import io
+import json
 import math
 import sys
 import tempfile
@@ -56,7 +57,8 @@ class SourcesTestCase(unittest.TestCase):
         self.sources.mkdir()
 
     def write_sources(self, unilex_rows=(), words=(), unilex_text=None, words_text=None,
-                      tesseract=(), pairs=()):
+                      tesseract=(), pairs=(), edited=None, edited_pairs=None,
+                      replacements=(), approved=()):
         if unilex_text is None:
             unilex_text = UNILEX_HEADER + "".join(f"{w}\t{v}\n" for w, v in unilex_rows)
         if words_text is None:
@@ -65,6 +67,13 @@ class SourcesTestCase(unittest.TestCase):
         (self.sources / md.URDU_WORDS_FILE).write_bytes(words_text.encode("utf-8"))
         (self.sources / md.TESSERACT_FILE).write_bytes("".join(f"{w}\n" for w in tesseract).encode("utf-8"))
         (self.sources / md.BIGRAMS_FILE).write_bytes("".join(f"{p}\n" for p in pairs).encode("utf-8"))
+        (self.sources / md.MAKHZAN_FILE).write_text(json.dumps(edited or {}, ensure_ascii=False),
+                                                    encoding="utf-8")
+        (self.sources / md.MAKHZAN_PAIRS_FILE).write_text(
+            json.dumps(edited_pairs or {}, ensure_ascii=False), encoding="utf-8")
+        (self.sources / md.REPLACEMENTS_FILE).write_bytes(
+            "".join(f"{a}\t{b}\n" for a, b in replacements).encode("utf-8"))
+        (self.sources / md.APPROVED_FILE).write_bytes("".join(f"{w}\n" for w in approved).encode("utf-8"))
 
     def build_records(self, **sources):
         self.write_sources(**sources)
@@ -272,8 +281,8 @@ class SlipTest(SourcesTestCase):
     COMMON = [("ہیں", 90000), ("ہو", 80000), ("نہیں", 70000), ("لڑکا", 60000), ("کتاب", 50000),
               ("مذہب", 40000), ("تھی", 30000), ("سال", 20000)]
 
-    def build_with(self, **options):
-        files, dropped = md.build(self.sources, **options)
+    def build_with(self, ratio=md.SLIP_RATIO, headword_minimum=md.HEADWORD_MIN_FREQUENCY):
+        files, dropped = md.build(self.sources, thresholds=md.Thresholds(ratio, headword_minimum))
         return lexicon_of(files["wordlist.txt"]), dropped.decode("utf-8").splitlines()
 
     def test_slips_of_much_commoner_words_are_dropped_with_their_reason(self):
@@ -283,9 +292,12 @@ class SlipTest(SourcesTestCase):
             tesseract=[w for w, _ in self.COMMON] + ["تھیں", "ہین", "ھو"],
             words=["کتاپ", "مزہب", "لڑکی", "کتابب", "ہیں", "تھا"])
         lexicon, dropped = self.build_with(ratio=2, headword_minimum=1000)
-        self.assertEqual(dropped[0], "# word\tevidence\tslip\tmeant\t"
-                         "frequency of meant/word (made by tools/make-dictionary)")
-        reasons = {line.split("\t")[0]: line.split("\t")[1:4] for line in dropped[1:]}
+        self.assertEqual(dropped[0], "# word\tevidence\trule\tslip\tmeant\tmeant/word: Makhzan's "
+                         "counts (rules edited and replaced), the frequencies (rule web) "
+                         "(made by tools/make-dictionary)")
+        reasons = {line.split("\t")[0]: [line.split("\t")[1]] + line.split("\t")[3:5]
+                   for line in dropped[1:]}
+        self.assertEqual({line.split("\t")[2] for line in dropped[1:]}, {"web"})
         # ن for ں, ز for ذ, پ for ب (same class), ھ for ہ (both h letters).
         self.assertEqual(reasons["ہین"][1:], ["ن for ں", "ہیں"])
         self.assertEqual(reasons["مزہب"], ["urdu-words", "ز for ذ", "مذہب"])
@@ -331,7 +343,7 @@ class SlipTest(SourcesTestCase):
                            words=["رت", "بتا"])
         lexicon, dropped = self.build_with(ratio=2, headword_minimum=1000)
         self.assertIn("رت", lexicon)
-        self.assertEqual([line.split("\t")[2:4] for line in dropped[1:]], [["بت for تب", "تبا"]])
+        self.assertEqual([line.split("\t")[3:5] for line in dropped[1:]], [["بت for تب", "تبا"]])
         # A pair without its space is a slip of tesseract's web text, at any
         # threshold; written joined by the dictionary it is a compound.
         self.write_sources(unilex_rows=self.COMMON, tesseract=["ہوسال", "ہیںسال"],
@@ -339,7 +351,7 @@ class SlipTest(SourcesTestCase):
         lexicon, dropped = self.build_with(ratio=10 ** 6, headword_minimum=10 ** 6)
         self.assertNotIn("ہوسال", lexicon)
         self.assertIn("ہیںسال", lexicon)
-        self.assertEqual(dropped[1].split("\t")[2:4], ["space left out", "ہو سال"])
+        self.assertEqual(dropped[1].split("\t")[3:5], ["space left out", "ہو سال"])
 
     def test_fit_reaches_the_floor_with_the_fewest_false_alarms(self):
         # کتاپ is a slip of کتاب (4,538 here), the clean word سالی a
@@ -349,11 +361,11 @@ class SlipTest(SourcesTestCase):
         evidence, pairs = md.read_evidence(self.sources)
         judged = md.judge(evidence, pairs)
         clean = {"سالی": 5, "ہیں": 100}
-        self.assertEqual(md.fit(judged, evidence, ["کتاپ"], ["کتاب"], clean, 1.0)[1], 3000)
+        self.assertEqual(md.fit(judged, evidence, ["کتاپ"], ["کتاب"], clean, 1.0).headword_minimum, 3000)
         # Out of reach, the floor gives way to the most flagged.
-        self.assertEqual(md.fit(judged, evidence, ["کتاپ", "لڑکے"], ["کتاب"], clean, 1.0)[1], 3000)
+        self.assertEqual(md.fit(judged, evidence, ["کتاپ", "لڑکے"], ["کتاب"], clean, 1.0).headword_minimum, 3000)
         # Nothing to flag: nothing is dropped that need not be.
-        self.assertEqual(md.fit(judged, evidence, [], ["کتاب"], clean, 0.5)[1],
+        self.assertEqual(md.fit(judged, evidence, [], ["کتاب"], clean, 0.5).headword_minimum,
                          md.HEADWORD_MIN_FREQUENCIES[-1])
 
     def test_the_shipped_list_keeps_every_word_of_the_sample_texts(self):
@@ -370,6 +382,154 @@ class SlipTest(SourcesTestCase):
                 words = words.replace(mark, " ")
             with self.subTest(text.name):
                 self.assertEqual(sorted({w for w in words.split() if len(w) > 1} - lexicon - misspelt), [])
+
+
+def round_total(counts, total):
+    """Counts of filler words that bring Makhzan's total to `total`, none of them
+    a variant of another word or the commonest by far."""
+    fillers = ["پچ" + a + b for a in "پچٹڈگ" for b in "پچٹڈگ"]
+    rest = total - sum(counts.values())
+    found = {w: rest // len(fillers) for w in fillers}
+    found[fillers[0]] += rest - sum(found.values())
+    return found
+
+
+class EditedEvidenceTest(SourcesTestCase):
+    """Makhzan's counts of edited prose: the scale, the slips it shows and the sure fixes."""
+
+    EDITED = {
+        "ہے": 170163, "ھے": 2360,                    # ھ where it is no aspirate
+        "ذرای\u0654ع": 1000, "ذرائع": 24, "زرائع": 10,  # a decomposed hamza; ز for ذ
+        "تمہارے": 272, "تمھارے": 656,               # both spellings of edited prose
+        "ان": 48199, "ا\u0653ن": 380,               # آن: rarer, but a word of its own
+        "مضبوط": 713, "مظبوط": 27,                  # a slip only Makhzan has
+        "کرتا": 5000, "جدید": 3, "قدیم": 2,
+        "اس": 9000, "کی": 9000, "انکی": 40,         # a replaced join still in the text
+    }
+    PAIRS = {"کرتا": {"ہے": 2027}, "بہاول": {"پور": 400}, "اس": {"کی": 3000}, "ان": {"کی": 2000}}
+
+    def write_edited(self, **more):
+        edited = dict(self.EDITED)
+        edited.update(round_total(edited, 10 ** 7))  # frequency = 10 × count
+        self.write_sources(
+            edited=edited, edited_pairs=self.PAIRS,
+            unilex_rows=[("کرتاہے", 3000), ("زرائع", 500), ("انکی", 500)],
+            tesseract=["ھے", "تمھارے"],
+            words=["زرائع", "اسکی", "بہاولپور", "ذرائع", "لڑکا"],
+            replacements=[("اسکی", "اس کی"), ("رہے تھے", "رہےتھے"), ("کرتاہے", "کرتا ہے"), ("انکی", "ان کی"),
+                          ("اسکیکرتا", "اس کی کرتا")],
+            approved=["بہاولپور"], **more)
+
+    # Thresholds of the tests' own, so that a new fit leaves them as they are.
+    OPTIONS = ["--edited-ratio", "20", "--variant-min-count", "30", "--makhzan-min-count", "3",
+               "--rare-max-count", "30", "--web-max-count", "3", "--replaced-max-frequency", "1"]
+    THRESHOLDS = md.Thresholds(30, 3000, 20, 30, 3, 30, 3, 1)
+
+    def test_edited_prose_decides_the_list_and_its_sure_fixes(self):
+        self.write_edited()
+        out = self.dir / "urdu"
+        self.assertEqual(self.run_main("--out", str(out), *self.OPTIONS)[0], 0)
+        lexicon = lexicon_of((out / "wordlist.txt").read_bytes())
+        # Forms that normalise alike add up; a Makhzan count is its frequency
+        # per 100 M words, and unilex has no word to share with Makhzan here,
+        # so its own scale stands.
+        self.assertEqual(lexicon["ذرائع"], 10240)
+        self.assertEqual(lexicon["آن"], 3800)
+        self.assertEqual(lexicon["کرتا"], 50000)
+        # Kept: both spellings edited prose uses, a rarer word of its own, a
+        # join its editors approved, a Makhzan-only word seen 3 times, a
+        # headword; the other sources' form of a counted word gives way.
+        for word in ["تمھارے", "تمہارے", "آن", "بہاولپور", "جدید", "لڑکا"]:
+            self.assertIn(word, lexicon)
+        # Left out: ھ for ہ, ز for ذ (a web word too), a slip only Makhzan
+        # has, a join, a replaced join, and a Makhzan-only form seen twice.
+        for word in ["ھے", "زرائع", "مظبوط", "کرتاہے", "اسکی", "قدیم"]:
+            self.assertNotIn(word, lexicon)
+        dropped = {line.split("\t")[0]: line.split("\t")[1:] for line in
+                   (self.sources / md.DROPPED_FILE).read_text(encoding="utf-8").splitlines()[1:]}
+        self.assertEqual(dropped["زرائع"],
+                         ["makhzan:10 unilex:50 urdu-words", "edited", "ز for ذ", "ذرائع", "1024/10"])
+        # A replaced form the web writes too is weighed by Makhzan's pair counts.
+        self.assertEqual(dropped["کرتاہے"][1:], ["edited", "space left out", "کرتا ہے", "2027/0"])
+        self.assertEqual(dropped["اسکی"], ["urdu-words", "replaced", "the editors' replacement", "اس کی", "-/0"])
+        self.assertEqual(dropped["ھے"][1:], ["edited", "ھ for ہ", "ہے", "170163/2360"])
+        self.assertEqual(dropped["انکی"][1:], ["edited", "space left out", "ان کی", "2000/40"])
+        self.assertEqual(sorted(dropped), ["اسکی", "انکی", "زرائع", "مظبوط", "کرتاہے", "ھے"])
+        # Sure: the reviewed replacements (the one of two words by one is no
+        # slip, one by three words no word), and each slip whose only variant
+        # is seen 100 times or more.
+        self.assertEqual((out / md.SUREFIXES_FILE).read_bytes(), (
+            "# Sure fixes of the Urdu dictionary: slip<TAB>fix, one a line, sorted by slip.\n"
+            "# Each slip is out of the word list and each word of its fix is in it: the\n"
+            "# fix is what edited prose makes certain (made by tools/make-dictionary).\n"
+            "اسکی\tاس کی\nانکی\tان کی\nزرائع\tذرائع\nمظبوط\tمضبوط\nکرتاہے\tکرتا ہے\nھے\tہے\n").encode("utf-8"))
+        self.assertEqual(self.run_main("--out", str(out), "--check", *self.OPTIONS),
+                         (1, self.stale(out)))
+
+    def stale(self, out):
+        return f"differs: {out / 'costs.txt'}\nrun tools/make-dictionary to regenerate\n"
+
+    def test_a_second_variant_makes_a_slip_unsure(self):
+        # سکول beside the slip سقول is sure; add a second variant seen more
+        # than a hundredth as often and it is not.
+        # ذرا beside the slip زرا is sure while the second variant ظرا is seen
+        # at most a hundredth as often.
+        edited = {"ذرا": 4000, "ظرا": 41}
+        self.write_sources(edited=dict(edited, **round_total(edited, 10 ** 7)), words=["زرا"])
+        files, _ = md.build(self.sources, thresholds=self.THRESHOLDS)
+        self.assertNotIn("زرا", lexicon_of(files["wordlist.txt"]))
+        self.assertNotIn("زرا".encode("utf-8"), files[md.SUREFIXES_FILE])
+        edited = {"ذرا": 4000, "ظرا": 40}
+        self.write_sources(edited=dict(edited, **round_total(edited, 10 ** 7)), words=["زرا"])
+        files, _ = md.build(self.sources, thresholds=self.THRESHOLDS)
+        self.assertIn("زرا\tذرا\n".encode("utf-8"), files[md.SUREFIXES_FILE])
+
+    def test_without_urdu_words_the_list_and_its_fixes_still_stand(self):
+        self.write_edited()
+        out = self.dir / "running-text"
+        self.assertEqual(self.run_main("--out", str(out), "--without-urdu-words", *self.OPTIONS)[0], 0)
+        lexicon = lexicon_of((out / "wordlist.txt").read_bytes())
+        self.assertNotIn("لڑکا", lexicon)
+        self.assertIn("بہاولپور", lexicon)
+        fixes = (out / md.SUREFIXES_FILE).read_bytes()
+        self.assertIn("اسکی\tاس کی\n".encode("utf-8"), fixes)
+        self.assertEqual(md.surefixes_problems(fixes, set(lexicon)), [])
+
+    def test_check_reads_the_committed_sure_fixes(self):
+        self.write_edited()
+        out = self.dir / "urdu"
+        self.assertEqual(self.run_main("--out", str(out), *self.OPTIONS)[0], 0)
+        (out / "costs.txt").write_bytes(b"")
+        self.assertEqual(self.run_main("--out", str(out), "--check", *self.OPTIONS), (0, ""))
+        fixes = out / md.SUREFIXES_FILE
+        good = fixes.read_bytes()
+        damaged = {
+            good.replace("ھے\tہے".encode("utf-8"), "ھے\tہے ہے ہے".encode("utf-8")):
+                "line 9: the fix ہے ہے ہے is not one or two words of the list",
+            good.replace("ھے\tہے".encode("utf-8"), "ذرائع\tہے".encode("utf-8")):
+                "line 9: the slip ذرائع is a word of the list or not an Urdu word",
+            good + "ھے\tہے\n".encode("utf-8"): "line 10: ھے twice",
+            good + "ابب\n".encode("utf-8"): "line 10: not slip TAB fix",
+            good + b"\xff\n": "not UTF-8",
+            good.replace(b"\n", b"\r\n"): "not LF line ends",
+        }
+        for data, problem in damaged.items():
+            with self.subTest(problem):
+                fixes.write_bytes(data)
+                status, message = self.run_main("--out", str(out), "--check", *self.OPTIONS)
+                self.assertEqual(status, 1)
+                self.assertIn(f"differs: {fixes}\n", message)
+                self.assertIn(f"{fixes}: {problem}\n", message)
+        fixes.unlink()
+        self.assertEqual(self.run_main("--out", str(out), "--check", *self.OPTIONS),
+                         (1, f"differs: {fixes}\nrun tools/make-dictionary to regenerate\n"))
+
+    def test_makhzan_forms_are_normalised_as_the_others(self):
+        self.assertEqual(md.normalise("ذرای\u0654ع"), "ذرائع")
+        self.assertEqual(md.normalise("ا\u0653ج"), "آج")
+        self.assertEqual(md.normalise("و\u0654"), "ؤ")
+        self.assertEqual(md.normalise("جُرا\u0654ت"), "جرأت")
+        self.assertEqual(md.normalise("ہ\u0654"), "ۂ")
 
 
 class CheckTest(SourcesTestCase):
@@ -394,7 +554,7 @@ class CheckTest(SourcesTestCase):
         out = self.dir / "urdu"
         self.assertEqual(self.run_main("--out", str(out))[0], 0)
         dropped = self.sources / md.DROPPED_FILE
-        self.assertIn("ھم\turdu-words\tھ for ہ\tہم\t9000/1\n", dropped.read_text(encoding="utf-8"))
+        self.assertIn("ھم\turdu-words\tweb\tھ for ہ\tہم\t9000/1\n", dropped.read_text(encoding="utf-8"))
         dropped.write_bytes(dropped.read_bytes().replace("ھم".encode("utf-8"), "تم".encode("utf-8")))
         status, message = self.run_main("--out", str(out), "--check")
         self.assertEqual(status, 1)
