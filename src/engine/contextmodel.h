@@ -117,8 +117,8 @@ struct Neighbours {
 class ContextRanking {
 public:
     // Fitted by scripts/context-folds on the development tweets (held-out folds).
-    static constexpr float WEIGHT = 0.15f;
-    static constexpr float AFTER = 0.5f;
+    static constexpr float WEIGHT = 0.1f;
+    static constexpr float AFTER = 1.0f;
 
     struct Scored {
         std::u16string word;

@@ -258,7 +258,7 @@ public:
     // weights, among the settings that flag something, to the most errors fixed less
     // correct words broken.
     static constexpr float SLIP_MARGIN = 4.0f;
-    static constexpr float JOIN_EVIDENCE = 8.0f;
+    static constexpr float JOIN_EVIDENCE = 6.0f;
     // How many of the accurate ranking's first suggestions the context reorders.
     static constexpr std::size_t CONTEXT_CANDIDATES = 10;
 };

@@ -127,7 +127,7 @@ TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
     EXPECT_EQ(got.status, 1) << got.err;
     EXPECT_EQ(got.out, "<stdin>:1:1: بڑی -> بڑے\n");
     EXPECT_EQ(check({"--real-word-slips", "--correct", strong}, text).out, "بڑے شہر\nبڑی کتاب\n");
-    // The shipped weights ask for more than this small model's 0.15 · 0.5 · 7.6.
+    // The shipped weights ask for more than this small model's 0.1 · 1 · 7.6 (margin 4).
     EXPECT_EQ(check({"--real-word-slips"}, text).out, "");
     // A margin past the model's preference keeps the word.
     EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,100"}, text).out, "");
@@ -137,7 +137,8 @@ TEST_F(Context, real_word_slips_are_flagged_only_when_asked_and_wanted) {
               "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
     EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,2,7"}, "بڑےشہر\n").out, "");
     EXPECT_EQ(check({"--real-word-slips", "--context-weights=1,1,2,-1"}, "بڑےشہر\n").out, "");
-    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "");
+    // The shipped evidence asked for (6) is passed as well.
+    EXPECT_EQ(check({"--real-word-slips"}, "بڑےشہر\n").out, "<stdin>:1:1: بڑےشہر -> بڑے شہر\n");
     got = check({"--context-weights=1,x"}, text);
     EXPECT_EQ(got.status, 2);
     EXPECT_EQ(got.err, "zabrel-check: --context-weights must be three or four numbers W,R,M[,J], not 1,x\n");

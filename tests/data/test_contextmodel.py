@@ -31,7 +31,7 @@ class BuildTest(SourcesTestCase):
         # Makhzan's forms are unnormalised: گئی with a mark, and with a decomposed
         # hamza (ی + ٔ) that NFC composes to ئ, are the same word and add up.
         self.write_makhzan(
-            {"ہے": 100, "ہیں": 40, "کی": 50, "گئی": 20, "گئی\u064e": 5, "بات": 30, "xyz": 55},
+            {"ہے": 100, "ہیں": 40, "کی": 50, "گئی": 20, "گئی\u064e": 5, "بات": 30, "xyz": 999_755},
             {"گئی": {"ہے": 12, "ہیں": 4}, "گ\u064a\u0654ی": {"ہے": 3}, "کی": {"گئی": 10, "xyz": 9}},
             {"کی گئی": {"ہے": 8}, "کی xyz": {"ہے": 7}})
         out = self.dir / "urdu"
@@ -44,7 +44,8 @@ class BuildTest(SourcesTestCase):
         # بات ہیں is tesseract's alone, seen fewer than 4 times in Makhzan.
         self.assertEqual(set(model.pairs), {("گئی", "ہے"), ("گئی", "ہیں"), ("کی", "گئی"), ("بات", "ہیں")})
         self.assertEqual(set(model.triples), {("کی", "گئی", "ہے")})
-        tokens, vocabulary = 300, 5
+        # A million words, so that the word list's frequencies keep to seven digits.
+        tokens, vocabulary = 1_000_000, 5
         p1 = lambda c: (c + 1) / (tokens + vocabulary)
         # گئی: 20 + 5 times alone, and its pairs 15 (12 + 3) and 4: the pruned rest
         # (25 - 19) is what the back-off gets, with the discounts.
