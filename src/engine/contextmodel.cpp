@@ -284,15 +284,18 @@ bool ContextModel::knows(std::u16string_view word) const {
     return numberOf(word) != NONE;
 }
 
-const unsigned char* ContextModel::findPair(uint32_t first, uint32_t second) const {
-    if (first == NONE || second == NONE)
-        return nullptr;
-    const uint32_t wanted = first << 16 | second;
-    uint32_t low = 0, high = tables.pairCount;
+namespace {
+
+// The record whose key is `wanted` among `count` records of `stride` bytes in key order,
+// or null.
+template <typename KeyOf>
+const unsigned char* findRecord(const unsigned char* records, uint32_t count, std::size_t stride,
+                                uint64_t wanted, const KeyOf& keyOf) {
+    uint32_t low = 0, high = count;
     while (low < high) {
         const uint32_t mid = low + (high - low) / 2;
-        const unsigned char* p = tables.pairs + PAIR_BYTES * mid;
-        const uint32_t key = littleEndian16(p) << 16 | littleEndian16(p + 2);
+        const unsigned char* p = records + stride * mid;
+        const uint64_t key = keyOf(p);
         if (key == wanted)
             return p;
         if (key < wanted)
@@ -303,24 +306,25 @@ const unsigned char* ContextModel::findPair(uint32_t first, uint32_t second) con
     return nullptr;
 }
 
+}  // namespace
+
+const unsigned char* ContextModel::findPair(uint32_t first, uint32_t second) const {
+    if (first == NONE || second == NONE)
+        return nullptr;
+    return findRecord(tables.pairs, tables.pairCount, PAIR_BYTES, static_cast<uint64_t>(first) << 16 | second,
+                      [](const unsigned char* p) {
+                          return static_cast<uint64_t>(littleEndian16(p)) << 16 | littleEndian16(p + 2);
+                      });
+}
+
 const unsigned char* ContextModel::findTriple(uint32_t first, uint32_t second, uint32_t third) const {
     if (first == NONE || second == NONE || third == NONE)
         return nullptr;
     const uint64_t wanted = static_cast<uint64_t>(first) << 32 | static_cast<uint64_t>(second) << 16 | third;
-    uint32_t low = 0, high = tables.tripleCount;
-    while (low < high) {
-        const uint32_t mid = low + (high - low) / 2;
-        const unsigned char* p = tables.triples + TRIPLE_BYTES * mid;
-        const uint64_t key = static_cast<uint64_t>(littleEndian16(p)) << 32 |
-                             static_cast<uint64_t>(littleEndian16(p + 2)) << 16 | littleEndian16(p + 4);
-        if (key == wanted)
-            return p;
-        if (key < wanted)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return nullptr;
+    return findRecord(tables.triples, tables.tripleCount, TRIPLE_BYTES, wanted, [](const unsigned char* p) {
+        return static_cast<uint64_t>(littleEndian16(p)) << 32 |
+               static_cast<uint64_t>(littleEndian16(p + 2)) << 16 | littleEndian16(p + 4);
+    });
 }
 
 float ContextModel::logProbability(uint32_t word) const {
