@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/surefixes.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "core/errors.h"
+#include "core/userfile.h"
 #include "text/utf8.h"
 
 namespace zabrel {
@@ -74,18 +71,22 @@ SureFixes SureFixes::parse(std::string_view text, const std::string& source, con
 }
 
 SureFixes SureFixes::load(const std::string& path, const Key& key) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec)
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open sure-fix table: " + path + ".");
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > MAX_FILE_BYTES)
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "Sure-fix table is larger than 16 MiB: " + path + ".");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad() || text.size() > MAX_FILE_BYTES)
-        throw IOException(ZABREL_HERE, ERR_FILE_READ, "Could not read sure-fix table: " + path + ".");
+    // Read as the user's files are: a FIFO or a device in its place is refused, never
+    // waited on.
+    std::string text;
+    std::string reason;
+    switch (UserFile::read(path, MAX_FILE_BYTES, text, reason)) {
+        case UserFile::Read::Missing:
+            return {};
+        case UserFile::Read::TooLarge:
+            throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                              "Sure-fix table is larger than 16 MiB: " + path + ".");
+        case UserFile::Read::Failed:
+            throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                              "Could not read sure-fix table: " + path + ": " + reason + ".");
+        case UserFile::Read::Done:
+            break;
+    }
     return parse(text, path, key);
 }
 

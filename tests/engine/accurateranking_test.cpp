@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "core/errors.h"
 #include "engine/accurateranking.h"
 #include "engine/costtable.h"
@@ -325,6 +327,13 @@ TEST(SureFixes, reads_one_or_two_word_fixes_by_the_slips_key_and_refuses_damage_
     EXPECT_EQ(sureFixRefusal("\u0628\u0628\t\u0628\n\u0628\u064E\u0628\t\u0628\u0627\n"),
               "surefixes.txt:2: the slip is given twice.");
     EXPECT_EQ(sureFixRefusal("\u0628\u0628\t\xDB\n"), "surefixes.txt:1: not valid UTF-8.");
+
+    // From a folder: none is no table; a FIFO in its place is refused, not waited on.
+    TempDir dir;
+    EXPECT_EQ(SureFixes::load(dir.file("surefixes.txt"), testKey).size(), 0u);
+    ASSERT_EQ(::mkfifo(dir.file("surefixes.txt").c_str(), 0600), 0);
+    EXPECT_EQ(raised<IOException>([&] { SureFixes::load(dir.file("surefixes.txt"), testKey); }).getMessage(),
+              "Could not read sure-fix table: " + dir.file("surefixes.txt") + ": Not a regular file.");
 }
 
 }  // namespace
