@@ -13,7 +13,6 @@ Skipped (exit 77) when LibreOffice or its Python bridge is missing, except under
 """
 
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -106,11 +105,9 @@ def typed_in_writer(soffice, language, country, text):
 
 
 def main(oxt, source):
-    status = office.absent(TEST)
+    status = office.absent(TEST, unopkg=oxt is not None)
     if status is not None:
         return status
-    if oxt is not None and shutil.which("unopkg") is None:
-        return office.missing(TEST, "unopkg")
     with tempfile.TemporaryDirectory() as tmp:
         env = dict(os.environ, HOME=os.path.join(tmp, "home"), XDG_DATA_HOME=os.path.join(tmp, "data"),
                    ZABREL_SHIPPED_DICTIONARY=os.path.join(source, "data", "urdu"))

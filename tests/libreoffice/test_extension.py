@@ -15,7 +15,6 @@ Skipped (exit 77) when LibreOffice or its Python bridge is missing, except under
 """
 
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -202,11 +201,9 @@ def failures_count_as_correct(extension):
 
 def main(oxt, zabrel_check, source):
     """`oxt` None: the extension installed by the system's package, with its dictionary."""
-    status = office.absent(TEST)
+    status = office.absent(TEST, unopkg=oxt is not None)
     if status is not None:
         return status
-    if oxt is not None and shutil.which("unopkg") is None:
-        return office.missing(TEST, "unopkg")
     with tempfile.TemporaryDirectory() as tmp:
         data = os.path.join(tmp, "data")
         os.makedirs(os.path.join(data, "zabrel"))

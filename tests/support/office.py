@@ -21,14 +21,17 @@ def missing(test, what):
     return SKIP
 
 
-def absent(test):
-    """None when soffice and the bridge are there, else the exit status to end with."""
+def absent(test, unopkg=False):
+    """None when soffice and the bridge are there (and unopkg, when asked for), else
+    the exit status to end with."""
     if shutil.which("soffice") is None:
         return missing(test, "LibreOffice (soffice)")
     try:
         import uno  # noqa: F401
     except ImportError:
         return missing(test, f"the LibreOffice Python bridge (python3-uno for {sys.executable})")
+    if unopkg and shutil.which("unopkg") is None:
+        return missing(test, "unopkg")
     return None
 
 
