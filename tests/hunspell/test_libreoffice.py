@@ -63,12 +63,8 @@ def main(cmake, build):
         with office.Office(os.path.join(tmp, "profile"), env, os.path.join(tmp, "soffice.log")) as soffice:
             failures = check(soffice.uno, soffice.context)
             soffice.stop()
-    for failure in failures:
-        print(f"libreoffice: {failure}", file=sys.stderr)
-    if not failures:
-        print(f"libreoffice: ur-PK and ur-IN spell checkers accept {WORD}, reject {MISSPELT} "
-              f"and offer {MEANT}")
-    return 1 if failures else 0
+    return office.finish("libreoffice", failures,
+                         f"ur-PK and ur-IN spell checkers accept {WORD}, reject {MISSPELT} and offer {MEANT}")
 
 
 if __name__ == "__main__":

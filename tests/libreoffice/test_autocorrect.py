@@ -155,12 +155,7 @@ def main(oxt, source):
             logged = [line for line in soffice.stop().splitlines() if line.startswith("zabrel:")]
         if logged:
             failures.append(f"the extension logged: {logged}")
-    for failure in failures:
-        print(f"{TEST}: {failure}", file=sys.stderr)
-    if failures:
-        return 1
-    print(f"{TEST}: {len(typed)} paragraphs typed into Writer, mended as the lists say")
-    return 0
+    return office.finish(TEST, failures, f"{len(typed)} paragraphs typed into Writer, mended as the lists say")
 
 
 if __name__ == "__main__":

@@ -238,13 +238,8 @@ def main(oxt, zabrel_check, source):
             failures.append("the extension did not use the user's copy of the dictionary")
         if errors:
             failures.append(f"the extension logged: {errors.strip()}")
-    for failure in failures:
-        print(f"{TEST}: {failure}", file=sys.stderr)
-    if failures:
-        return 1
-    print(f"{TEST}: {how}, soffice up {connected:.1f} s, the first request answered in {ready:.2f} s; "
-          f"ur-PK and ur-IN checked as zabrel-check does")
-    return 0
+    return office.finish(TEST, failures, f"{how}, soffice up {connected:.1f} s, the first request answered in "
+                         f"{ready:.2f} s; ur-PK and ur-IN checked as zabrel-check does")
 
 
 if __name__ == "__main__":

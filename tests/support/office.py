@@ -35,6 +35,16 @@ def absent(test, unopkg=False):
     return None
 
 
+def finish(test, failures, done):
+    """The exit status of a test: its failures on standard error, else what it did."""
+    for failure in failures:
+        print(f"{test}: {failure}", file=sys.stderr)
+    if failures:
+        return 1
+    print(f"{test}: {done}")
+    return 0
+
+
 def profile_url(profile):
     return f"file://{profile}"
 
