@@ -45,7 +45,8 @@ endif()
 # Builds the tree; `expected` is empty for a build that must succeed, else a text its
 # failure must show.
 function(build_expecting what expected)
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${build}
+  # The linker's messages in English, whatever the caller's language.
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${CMAKE_COMMAND} --build ${build}
     OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
   if(expected STREQUAL "")
     if(NOT status EQUAL 0)
