@@ -144,6 +144,7 @@ ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t 
 void ContextModel::take(Tables&& made) {
     tables = std::move(made);
     deletions.clear();
+    deletionsMade = std::make_unique<std::once_flag>();
 }
 
 ContextModel::Counts ContextModel::countsOf(const std::vector<Pair>& pairs) {
@@ -369,8 +370,7 @@ void ContextModel::nearWords(std::u16string_view word, std::vector<std::u16strin
     // looking would cost the square of the word's length.
     if (word.empty() || word.size() > tables.longest + 1)
         return;
-    if (deletions.empty())
-        indexDeletions();
+    std::call_once(*deletionsMade, [this] { indexDeletions(); });
     const std::vector<std::u16string>& words = tables.words;
     const std::u16string own(word);
     const auto add = [&](uint32_t number) {
