@@ -214,15 +214,26 @@ TEST(ZabrelLibrary, check_text_one_misspelling_at_a_time_stops_when_asked_and_ke
         EXPECT_EQ(streamed[k].length, whole[k].length);
         EXPECT_EQ(streamed[k].suggestions, whole[k].suggestions);
     }
-    // The caller's own exception comes out as it was; a call back into the dictionary
-    // is refused instead of waiting for itself; afterwards the dictionary answers.
+    // The caller's own exception comes out as it was; the callback may check and
+    // suggest with the dictionary, but a change from it is refused instead of waiting
+    // for the walk; afterwards the dictionary answers.
     EXPECT_THROW(urdu.checkText(text, [](zabrel::Dictionary::Misspelling&) -> bool { throw 7; }), int);
+    std::size_t inside = 0;
+    urdu.checkText(text, [&](zabrel::Dictionary::Misspelling& found) {
+        EXPECT_EQ(urdu.suggest(BAAT), found.suggestions);
+        return urdu.check(BAT) && ++inside < 2;
+    });
+    EXPECT_EQ(inside, 2u);
     try {
-        urdu.checkText(text, [&](zabrel::Dictionary::Misspelling&) { return urdu.check(BAT); });
-        ADD_FAILURE() << "a call from the callback went through";
+        urdu.checkText(text, [&](zabrel::Dictionary::Misspelling&) {
+            urdu.addSession(BAAT);
+            return true;
+        });
+        ADD_FAILURE() << "a change from the callback went through";
     } catch (const zabrel::Error& ex) {
         EXPECT_EQ(std::string(ex.what()), "zabrel: a checkText callback called its own Dictionary");
     }
     EXPECT_TRUE(urdu.check(BAT));
+    EXPECT_FALSE(urdu.check(BAAT));
     EXPECT_EQ(urdu.checkText(text).size(), 3u);
 }
