@@ -70,6 +70,17 @@ void ContextModel::load(const std::string& path) {
     take(std::move(made));
 }
 
+void ContextModel::loadBytes(std::string_view bytes, const std::string& label) {
+    if (bytes.size() > LARGEST_FILE)
+        damaged(label, "too large");
+    std::string owned(bytes);
+    Tables made = read(reinterpret_cast<const unsigned char*>(owned.data()), owned.size(), label);
+    // A model is never shorter than its header, so its bytes live on the heap and move
+    // with the string.
+    made.owned = std::move(owned);
+    take(std::move(made));
+}
+
 ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t size,
                                         const std::string& path) {
     Tables made;

@@ -44,6 +44,8 @@ public:
     // file is mapped, not copied: n-grams are looked up in its bytes. A load that
     // fails leaves the model as it was, and fails the same way the next time.
     void load(const std::string& path);
+    // The same from a model file's bytes (copied); `label` stands for the file in messages.
+    void loadBytes(std::string_view bytes, const std::string& label);
     // A model of these counts, estimated as the builder does.
     void assign(const Counts& counts);
     // The same from pairs alone, commonest first (a pair twice keeps its first place):
