@@ -103,6 +103,7 @@ SpellerSession::~SpellerSession() = default;
 bool SpellerSession::open(const std::filesystem::path& folder) {
     return guarded(
         [&] {
+            const std::unique_lock hold(words);
             std::string notice;
             if (!DictionaryFolder::setUp(*checker, folder, notice))
                 return false;
@@ -115,10 +116,9 @@ bool SpellerSession::open(const std::filesystem::path& folder) {
             letterTable = std::make_unique<WordLetters>(
                 [&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
             answer = [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-                return checker->check(word, suggestions, order);
+                return checker->check(word, suggestions, order.load(std::memory_order_relaxed));
             };
-            remembered.clear();
-            scores.clear();
+            forgetAnswers();
             indexPersonal();
             return true;
         },
@@ -137,6 +137,7 @@ const WordLetters& SpellerSession::letters() const {
 }
 
 void SpellerSession::usePersonalList(const std::filesystem::path& file) {
+    const std::unique_lock hold(words);
     personalWords = PersonalWordList(file);
     try {
         guarded([&] { personalWords.load(); }, {});
@@ -167,10 +168,8 @@ void SpellerSession::setRanking(Ranking ranking) {
         [&] {
             if (ranking == Ranking::Accurate && checker && isOpen())
                 checker->prepareAccurateRanking();
-            if (ranking != order) {
-                remembered.clear();
-                scores.clear();
-            }
+            if (ranking != order)
+                forgetAnswers();
             order = ranking;
             if (ranking == Ranking::Exact)
                 contextOn = false;
@@ -213,6 +212,12 @@ std::u16string SpellerSession::sureFix(std::u16string_view word) const {
     return fix ? *fix : std::u16string();
 }
 
+void SpellerSession::forgetAnswers() {
+    const std::unique_lock hold(caches);
+    remembered.clear();
+    scores.clear();
+}
+
 void SpellerSession::sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
     if (order != Ranking::Accurate)
         return;
@@ -224,6 +229,7 @@ void SpellerSession::sureFixFirst(std::u16string_view word, std::vector<std::u16
 }
 
 bool SpellerSession::heldAsOurs(std::u16string_view word) const {
+    const std::shared_lock hold(words);
     // Most checks meet empty lists: the word's letters are taken only when needed.
     if (personalWords.size() == 0 && sessionWords.empty())
         return false;
@@ -234,15 +240,20 @@ bool SpellerSession::heldAsOurs(std::u16string_view word) const {
            sessionWords.isIgnored(std::u16string(word));
 }
 
-bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions) {
-    if (auto found = remembered.find(word); found != remembered.end()) {
-        suggestions = found->second.suggestions;
-        return found->second.misspelt;
+bool SpellerSession::engineAnswer(const std::u16string& word,
+                                  std::vector<std::u16string>& suggestions) const {
+    {
+        const std::shared_lock hold(caches);
+        if (auto found = remembered.find(word); found != remembered.end()) {
+            suggestions = found->second.suggestions;
+            return found->second.misspelt;
+        }
     }
     if (!answer)
         throw SessionError("no dictionary is open");
     const bool misspelt = guarded([&] { return answer(word, suggestions); }, saying(WHILE_CHECKING));
     if (word.size() <= LONGEST_REMEMBERED) {
+        const std::unique_lock hold(caches);
         if (remembered.size() >= REMEMBERED_WORDS)
             remembered.clear();
         remembered.emplace(word, Answer{misspelt, suggestions});
@@ -250,7 +261,7 @@ bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u
     return misspelt;
 }
 
-std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
+std::u16string SpellerSession::correctUrduForms(std::u16string_view word) const {
     std::u16string urdu =
         arabicForms == ArabicForms::AsTheEngine ? std::u16string(word) : urduLetterForms(word);
     if (urdu == word)
@@ -264,7 +275,7 @@ std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
     return correct ? urdu : std::u16string();
 }
 
-bool SpellerSession::isMisspelt(std::u16string_view word) {
+bool SpellerSession::isMisspelt(std::u16string_view word) const {
     if (heldAsOurs(word) || (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
         return false;
     if (checker && isOpen())
@@ -273,7 +284,7 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
     return engineAnswer(std::u16string(word), ignored);
 }
 
-bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     if (heldAsOurs(word) || !engineAnswer(std::u16string(word), suggestions)) {
         suggestions.clear();
@@ -290,11 +301,12 @@ bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>
     if (contextOn)
         completionsFirst(word, suggestions);
     sureFixFirst(word, suggestions);
+    const std::shared_lock hold(words);
     personalWords.appendNear(word, suggestions);
     return true;
 }
 
-bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     std::vector<LineWord> words;
     cutLine(token, letters(), words);
@@ -337,12 +349,12 @@ void SpellerSession::setContextWeights(float weight, float after, float margin) 
     slipMargin = margin;
 }
 
-int32_t SpellerSession::frequency(const std::u16string& word) {
+int32_t SpellerSession::frequency(const std::u16string& word) const {
     return checker->frequencyOf(word);
 }
 
 void SpellerSession::rankInContext(std::u16string_view word, const Neighbours& around,
-                                   std::vector<std::u16string>& suggestions) {
+                                   std::vector<std::u16string>& suggestions) const {
     if (suggestions.size() < 2 || (around.before1.empty() && around.after1.empty()))
         return;
     // The Urdu letter forms of the word itself stay first: they are no guess.
@@ -356,12 +368,16 @@ void SpellerSession::rankInContext(std::u16string_view word, const Neighbours& a
     // Scores are remembered as answers are: real texts repeat their slips.
     const auto accurate = [&](const std::u16string& w) {
         std::u16string key = misspelt.size() > LONGEST_REMEMBERED ? std::u16string() : misspelt + u'\t' + w;
-        if (const auto found = scores.find(key); found != scores.end())
-            return found->second;
+        {
+            const std::shared_lock hold(caches);
+            if (const auto found = scores.find(key); found != scores.end())
+                return found->second;
+        }
         const float score = checker->accurateScore(misspelt, w);
         // Megabyte tokens would make megabyte keys: their scores are not kept.
         if (misspelt.size() > LONGEST_REMEMBERED)
             return score;
+        const std::unique_lock hold(caches);
         if (scores.size() >= REMEMBERED_WORDS * 10)
             scores.clear();
         scores.emplace(std::move(key), score);
@@ -371,7 +387,8 @@ void SpellerSession::rankInContext(std::u16string_view word, const Neighbours& a
         std::move(ranked.begin(), ranked.end(), suggestions.begin() + static_cast<std::ptrdiff_t>(fixed));
 }
 
-void SpellerSession::completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) {
+void SpellerSession::completionsFirst(std::u16string_view word,
+                                      std::vector<std::u16string>& suggestions) const {
     constexpr char16_t HAMZA_SEAT = u'\u0626';
     if (word.size() < 2 || word.back() != HAMZA_SEAT || !correctUrduForms(word).empty())
         return;
@@ -387,7 +404,7 @@ void SpellerSession::completionsFirst(std::u16string_view word, std::vector<std:
             listed = std::next(suggestions.insert(listed, form));
 }
 
-bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     if (joinEvidence < 0.0f || word.size() < 3 || heldAsOurs(word))
         return false;
@@ -424,7 +441,7 @@ void addInflections(const std::u16string& word, const ContextModel& model, std::
 }  // namespace
 
 bool SpellerSession::realWordSlip(std::u16string_view word, const Neighbours& around,
-                                  std::vector<std::u16string>& suggestions) {
+                                  std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     if ((around.before1.empty() && around.after1.empty()) || heldAsOurs(word))
         return false;
@@ -481,7 +498,7 @@ bool endsSentence(std::u16string_view gap) {
 
 }  // namespace
 
-void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) {
+void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) const {
     spans.clear();
     checkText(
         text,
@@ -493,7 +510,7 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
 }
 
 void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
-                               Joins joins) {
+                               Joins joins) const {
     // A line end ends a sentence, so no word has a neighbour on another line: the
     // lines are walked one by one, and the words held are those of one line.
     for (std::size_t start = 0;;) {
@@ -506,7 +523,8 @@ void SpellerSession::checkText(std::u16string_view text, const std::function<boo
 }
 
 bool SpellerSession::checkLine(std::u16string_view text, std::size_t offset,
-                               const std::function<bool(TextSpan&)>& onSpan, Joins joins) {
+                               const std::function<bool(TextSpan&)>& onSpan, Joins joins) const {
+    std::vector<LineWord> textWords;
     cutLine(text, letters(), textWords);
     const bool ranked = contextOn && checker && isOpen();
     const std::size_t n = textWords.size();
@@ -626,6 +644,7 @@ void SpellerSession::accept(std::u16string_view word) {
     std::u16string kept = letterTable ? letterTable->lettersOf(word) : std::u16string();
     if (kept.empty())
         kept = word;  // no letters of ours: kept as written
+    const std::unique_lock hold(words);
     if (kept.empty() || sessionUnits + kept.size() > SESSION_UNITS || sessionWords.isIgnored(kept))
         return;
     sessionUnits += kept.size();
@@ -637,23 +656,39 @@ bool SpellerSession::addPersonal(std::u16string_view word) {
         throw SessionError(
             quotedWord(word) +
             " cannot be a personal word (empty, or with a blank, a line break or a NUL inside)");
-    const bool added = personalWords.add(word);
-    if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
-        !key.empty())
-        personalLetters.insert(std::move(key));
+    bool added = false;
+    {
+        const std::unique_lock hold(words);
+        added = personalWords.add(word);
+        if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
+            !key.empty())
+            personalLetters.insert(std::move(key));
+    }
     savePersonal();
     return added;
 }
 
 bool SpellerSession::removePersonal(std::u16string_view word) {
-    const bool removed = personalWords.remove(word);
-    if (removed)
-        indexPersonal();
+    bool removed = false;
+    {
+        const std::unique_lock hold(words);
+        removed = personalWords.remove(word);
+        if (removed)
+            indexPersonal();
+    }
     savePersonal();
     return removed;
 }
 
+void SpellerSession::clearChoices() {
+    const std::unique_lock hold(words);
+    sessionWords.clear();
+    sessionUnits = 0;
+}
+
 void SpellerSession::savePersonal() {
+    // Exclusive: saving folds the pending words into the list the checks read.
+    const std::unique_lock hold(words);
     if (!personalWords.unsaved())
         return;
     guarded([&] { personalWords.save(); }, {});
