@@ -7,15 +7,6 @@ namespace zabrel::cli {
 
 namespace {
 
-std::size_t characters(std::u16string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
-              text[i - 1] <= 0xDBFF))
-            ++count;
-    return count;
-}
-
 // The first byte of a line decides its kind; every command is one ASCII byte.
 bool isCommand(std::string_view line) {
     return !line.empty() && std::string_view("*&@!%#~+-").find(line.front()) != std::string_view::npos;
@@ -49,7 +40,7 @@ bool PipeSession::feed(std::string_view piece, bool lineEnds, std::string& out) 
         switch (line) {
             case Line::Text:
                 checkText(rest, column + skip, out);
-                column += skip + characters(rest);
+                column += skip + codePoints(rest);
                 break;
             case Line::Add:
             case Line::Accept:

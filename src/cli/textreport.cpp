@@ -46,9 +46,7 @@ bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, s
     if (lineEnds) {
         column = 0;
     } else {
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] < 0xDC00 || text[i] > 0xDFFF)
-                ++column;
+        column += codePoints(text);
     }
     return true;
 }
