@@ -48,10 +48,8 @@ auto guarded(Action action, const Describe& describe) -> decltype(action()) {
             throw SessionError(ex.getMessage());
         const Context context = describe();
         throw SessionError(joined(context.sentence, context.file), context.file, ex.getMessage());
-    } catch (const std::bad_alloc&) {
-        throw SessionError("out of memory");
-    } catch (const std::exception& ex) {
-        throw SessionError(ex.what());
+    } catch (const std::exception&) {
+        throw SessionError(currentFailure());
     }
 }
 
@@ -196,11 +194,11 @@ void SpellerSession::useBestRanking(bool withContext) {
         return;
     }
     if (!withContext || !hasContextModel()) {
-        setContext(false);
+        setOrder(Order::Accurate);
         return;
     }
     try {
-        setContext(true);
+        setOrder(Order::Context);
     } catch (const SessionError& ex) {
         pendingWarnings.push_back(withoutFullStop(ex.what()) + "; the accurate ranking is used without it");
     }
@@ -330,6 +328,17 @@ void SpellerSession::setContext(bool on) {
         [this] {
             return Context{"the context model could not be read from", checker->contextModelPath()};
         });
+}
+
+void SpellerSession::setOrder(Order wanted) {
+    // The context's model is read before anything changes, so that a missing or damaged
+    // one leaves the order as it was; setContext takes the accurate ranking with it.
+    if (wanted == Order::Context) {
+        setContext(true);
+        return;
+    }
+    setRanking(wanted == Order::Exact ? Ranking::Exact : Ranking::Accurate);
+    contextOn = false;
 }
 
 void SpellerSession::setContextWeights(float weight, float after, float margin) {

@@ -155,6 +155,17 @@ public:
     // saw; a negative one turns this off.
     void setRunTogether(float evidence) { joinEvidence = evidence; }
 
+    // The order of suggestions as the front ends offer it, and the one place that
+    // knows how the two settings above go together: the context ranks the accurate
+    // ranking's candidates, so Context is the accurate ranking with the context, and
+    // Exact is the engine's order without it. Raises as setRanking and setContext do,
+    // and a failure leaves the order as it was.
+    enum class Order { Exact, Accurate, Context };
+    void setOrder(Order wanted);
+    Order currentOrder() const {
+        return contextOn ? Order::Context : order == Ranking::Exact ? Order::Exact : Order::Accurate;
+    }
+
     // The misspelt words of `text` (a line or a whole text) in order, each with its
     // suggestions; with the context on, ranked by their neighbours, and with
     // real-word slips and broken words when those are asked for. Neighbours are the
