@@ -2,6 +2,8 @@
 #include "core/errors.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 namespace zabrel {
 
@@ -17,6 +19,24 @@ std::string QuelmException::getFullMessage() const {
     std::snprintf(code, sizeof code, "%x", static_cast<unsigned>(errorCode));
     return "Error Code (0x" + std::string(code) + ") in " + fileName + " (" + std::to_string(lineNumber) +
            "): " + message;
+}
+
+std::string currentFailure() {
+    try {
+        throw;
+    } catch (const QuelmException& ex) {
+        return ex.getMessage();
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    } catch (const std::exception& ex) {
+        return ex.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+std::string libraryMessage(const std::string& message) {
+    return message.starts_with("zabrel: ") ? message : "zabrel: " + message;
 }
 
 void annotate(QuelmException& ex, const char* fileName, int32_t lineNumber, const std::string& context) {

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/errors.h"
 #include "engine/personalwordlist.h"
 #include "programs/dictionaryfolder.h"
 #include "session/spellersession.h"
@@ -49,22 +50,14 @@ bool isUrduTag(const char* tag) {
     return t == "ur" || t.starts_with("ur_") || t.starts_with("ur-");
 }
 
-std::string describe(const std::exception& ex) {
-    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
-        return "out of memory";
-    return ex.what();
-}
-
 // Runs `action`; on any failure reports `what` and the reason through `report` and
 // returns `failed`.
 template <typename Result, typename Action, typename Report>
 Result reporting(Result failed, Action action, Report report) {
     try {
         return action();
-    } catch (const std::exception& ex) {
-        report(describe(ex));
     } catch (...) {
-        report("unknown error");
+        report(zabrel::currentFailure());
     }
     return failed;
 }
@@ -105,9 +98,8 @@ std::shared_ptr<Urdu> setUp() {
     // word-level rules of the context (a bare final ئ completed first).
     const char* context = std::getenv("ZABREL_CONTEXT");
     if (context != nullptr && std::string_view(context) == "1") {
-        // The context takes the accurate ranking with it.
         try {
-            urdu->speller.setContext(true);
+            urdu->speller.setOrder(SpellerSession::Order::Context);
         } catch (const zabrel::SessionError& ex) {
             g_warning("zabrel: %s", ex.what());
         }

@@ -32,13 +32,8 @@ auto guarded(Action action) -> decltype(action()) {
         return action();
     } catch (const Error&) {
         throw;
-    } catch (const QuelmException& ex) {
-        // Where in our source it was raised means nothing to a caller.
-        throw Error("zabrel: " + ex.getMessage());
-    } catch (const std::bad_alloc&) {
-        throw Error("zabrel: out of memory");
-    } catch (const std::exception& ex) {
-        throw Error(std::string("zabrel: ") + ex.what());
+    } catch (...) {
+        throw Error(libraryMessage(currentFailure()));
     }
 }
 
@@ -139,40 +134,6 @@ std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const 
     });
 }
 
-namespace {
-
-// Byte offsets in a UTF-8 text of UTF-16 unit offsets asked for in increasing order.
-class ByteOffsets {
-public:
-    explicit ByteOffsets(std::string_view text) : text(text) {}
-
-    std::size_t of(std::size_t wantedUnit) {
-        for (; unit < wantedUnit; ++unit) {
-            if (inPair) {
-                // A low surrogate: its character began four bytes back.
-                inPair = false;
-                byte += 4;
-                continue;
-            }
-            const unsigned char lead = static_cast<unsigned char>(text[byte]);
-            const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            if (size == 4)
-                inPair = true;
-            else
-                byte += size;
-        }
-        return byte;
-    }
-
-private:
-    std::string_view text;
-    std::size_t unit = 0;
-    std::size_t byte = 0;
-    bool inPair = false;
-};
-
-}  // namespace
-
 std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text) const {
     std::vector<Misspelling> out;
     checkText(text, [&out](Misspelling& found) {
@@ -185,7 +146,14 @@ std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text
 void Dictionary::checkText(std::string_view text,
                            const std::function<bool(Misspelling&)>& onMisspelling) const {
     const std::u16string units = fromUtf8(text);
-    ByteOffsets offsets(text);
+    // Byte offsets of the spans' unit offsets, which come in increasing order.
+    std::size_t unit = 0;
+    std::size_t byte = 0;
+    const auto byteOf = [&](std::size_t wanted) {
+        byte += utf8Length(std::u16string_view(units).substr(unit, wanted - unit));
+        unit = wanted;
+        return byte;
+    };
     std::exception_ptr raised;
     guarded([&] {
         Impl& self = state();
@@ -197,8 +165,8 @@ void Dictionary::checkText(std::string_view text,
         } leave{self};
         self.speller.checkText(units, [&](TextSpan& span) {
             Misspelling found;
-            found.offset = offsets.of(span.start);
-            found.length = offsets.of(span.start + span.length) - found.offset;
+            found.offset = byteOf(span.start);
+            found.length = byteOf(span.start + span.length) - found.offset;
             found.suggestions.reserve(span.suggestions.size());
             for (const std::u16string& suggestion : span.suggestions)
                 found.suggestions.push_back(utf16ToUtf8(suggestion));
@@ -220,9 +188,9 @@ void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
         const auto hold = self.hold();
-        self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
-                                                          : zabrel::Ranking::Accurate);
-        self.speller.setContext(ranking == Ranking::Context);
+        self.speller.setOrder(ranking == Ranking::Exact      ? SpellerSession::Order::Exact
+                              : ranking == Ranking::Accurate ? SpellerSession::Order::Accurate
+                                                             : SpellerSession::Order::Context);
     });
 }
 
@@ -230,9 +198,15 @@ Dictionary::Ranking Dictionary::ranking() const {
     return guarded([&] {
         Impl& self = state();
         const auto hold = self.hold();
-        if (self.speller.context())
-            return Ranking::Context;
-        return self.speller.ranking() == zabrel::Ranking::Exact ? Ranking::Exact : Ranking::Accurate;
+        switch (self.speller.currentOrder()) {
+            case SpellerSession::Order::Exact:
+                return Ranking::Exact;
+            case SpellerSession::Order::Accurate:
+                return Ranking::Accurate;
+            case SpellerSession::Order::Context:
+                break;
+        }
+        return Ranking::Context;
     });
 }
 
