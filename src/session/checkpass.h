@@ -89,6 +89,12 @@ public:
     // Ends the pass where it is.
     void stop();
 
+    // Goes on to `position` (in the pass's positions) without stopping: the spans
+    // before it are passed, neither reported nor counted, and a span there is reported
+    // even when one before it would have taken its word. For a front end that wants the
+    // span of one word among its neighbours (a right-click on it).
+    void seek(std::size_t position);
+
     // The session's ranking or context changed while paused: the span again, as the
     // session now ranks it (a word the context now finds broken widens; a widened span
     // stays widened).
