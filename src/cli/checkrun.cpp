@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "cli/progressbar.h"
+#include "session/checkpass.h"
 #include "text/utf8.h"
 
 namespace zabrel::cli {
@@ -29,17 +31,8 @@ CheckRun::CheckRun(const Settings& settings, SpellerSession& speller)
       personalFile(settings.personal),
       speller(speller),
       pipe(speller, [this](const std::string& message) { complain(message); }),
-      report(
-          [&speller](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-              return speller.check(word, suggestions);
-          },
-          speller.letters(), {settings.mode == Mode::List, settings.allSuggestions}),
-      stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {
-    if (speller.context())
-        report.checkTextWith([&speller](std::u16string_view text, std::vector<TextSpan>& spans) {
-            speller.checkText(text, spans);
-        });
-}
+      report(speller, {settings.mode == Mode::List, settings.allSuggestions}),
+      stdoutIsTerminal(isatty(STDOUT_FILENO) == 1) {}
 
 void CheckRun::start() {
     // Before the banner: an editor shows what comes first as the checker's error.
@@ -229,25 +222,27 @@ bool CheckRun::handlePiece(const std::string& name, std::size_t lineNumber, std:
 }
 
 // The piece with each misspelt stretch replaced by its sure fix, which is certain
-// whatever the ranking, or else by its first suggestion; false, appending nothing,
-// when it is not valid UTF-8.
+// whatever the ranking, or else by its first suggestion, every other byte as it came;
+// false, appending nothing, when it is not valid UTF-8.
 bool CheckRun::correct(std::string_view piece, std::string& out) {
     std::size_t badOffset = 0;
     if (!utf8ToUtf16(piece, text, badOffset))
         return false;
-    speller.checkText(text, spans);
+    // The spans of the text as written: each is read beside its neighbours as they
+    // stand, not as corrected here.
+    CheckPass pass = std::as_const(speller).pass(text, {Positions::Utf8Bytes, Joins::Offer});
     std::size_t done = 0;
-    for (const TextSpan& span : spans) {
-        const std::u16string_view written = std::u16string_view(text).substr(span.start, span.length);
+    while (pass.next()) {
+        const Span& span = pass.span();
         std::u16string fix =
-            span.kind == TextSpan::Kind::Misspelt ? speller.sureFix(written) : std::u16string();
+            span.kind == Span::Kind::Misspelt ? speller.sureFix(span.word) : std::u16string();
         if (fix.empty() && span.suggestions.empty())
             continue;
-        appendUtf8(out, std::u16string_view(text).substr(done, span.start - done));
+        out.append(piece.substr(done, span.start - done));
         appendUtf8(out, fix.empty() ? span.suggestions.front() : fix);
         done = span.start + span.length;
     }
-    appendUtf8(out, std::u16string_view(text).substr(done));
+    out.append(piece.substr(done));
     return true;
 }
 

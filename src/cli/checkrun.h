@@ -60,7 +60,6 @@ private:
     TextReport report;
     bool stdoutIsTerminal;
     std::u16string text;
-    std::vector<TextSpan> spans;
     bool trouble = false;
     bool quietLines = false;
     int outputError = 0;

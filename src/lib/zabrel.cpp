@@ -7,9 +7,11 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
+#include "session/checkpass.h"
 #include "session/spellersession.h"
 #include "text/utf8.h"
 
@@ -146,14 +148,6 @@ std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text
 void Dictionary::checkText(std::string_view text,
                            const std::function<bool(Misspelling&)>& onMisspelling) const {
     const std::u16string units = fromUtf8(text);
-    // Byte offsets of the spans' unit offsets, which come in increasing order.
-    std::size_t unit = 0;
-    std::size_t byte = 0;
-    const auto byteOf = [&](std::size_t wanted) {
-        byte += utf8Length(std::u16string_view(units).substr(unit, wanted - unit));
-        unit = wanted;
-        return byte;
-    };
     std::exception_ptr raised;
     guarded([&] {
         Impl& self = state();
@@ -163,22 +157,25 @@ void Dictionary::checkText(std::string_view text,
             Impl& self;
             ~Leave() { self.walker = std::thread::id(); }
         } leave{self};
-        self.speller.checkText(units, [&](TextSpan& span) {
+        // The pass counts the spans' places in bytes of the caller's UTF-8.
+        CheckPass pass = std::as_const(self.speller).pass(units, {Positions::Utf8Bytes, Joins::Offer});
+        while (pass.next()) {
+            const Span& span = pass.span();
             Misspelling found;
-            found.offset = byteOf(span.start);
-            found.length = byteOf(span.start + span.length) - found.offset;
+            found.offset = span.start;
+            found.length = span.length;
             found.suggestions.reserve(span.suggestions.size());
             for (const std::u16string& suggestion : span.suggestions)
                 found.suggestions.push_back(utf16ToUtf8(suggestion));
-            span.suggestions.clear();
             // The caller's own failure ends the walk and leaves this call as it was.
             try {
-                return onMisspelling(found);
+                if (!onMisspelling(found))
+                    return;
             } catch (...) {
                 raised = std::current_exception();
-                return false;
+                return;
             }
-        });
+        }
     });
     if (raised)
         std::rethrow_exception(raised);

@@ -78,6 +78,7 @@ struct CheckPass::State {
     std::size_t taken = 0;
     std::size_t misspelt = 0;
     std::size_t stops = 0;
+    std::size_t foreign = 0;
 
     // The last place converted to the caller's positions: units and theirs.
     std::size_t markUnit = 0;
@@ -145,8 +146,10 @@ bool CheckPass::State::find() {
         // The words up to the span: taken, and those the session decided dealt with as
         // it decided.
         for (; cursor < words().size() && cursor <= until; ++cursor) {
-            if (words()[cursor].foreign)
+            if (words()[cursor].foreign) {
+                ++foreign;
                 continue;
+            }
             if (cursor == until)
                 return offer(*ahead);
             ++taken;
@@ -404,6 +407,10 @@ std::size_t CheckPass::misspeltCount() const {
 
 std::size_t CheckPass::stopCount() const {
     return state->stops;
+}
+
+std::size_t CheckPass::foreignPassed() const {
+    return state->foreign;
 }
 
 }  // namespace zabrel

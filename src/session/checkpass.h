@@ -107,6 +107,9 @@ public:
     std::size_t wordsChecked() const;
     std::size_t misspeltCount() const;
     std::size_t stopCount() const;
+    // The runs of another script passed so far, which are not checked (not taken):
+    // the pipe mode answers each as a correct word.
+    std::size_t foreignPassed() const;
 
     struct State;
 
