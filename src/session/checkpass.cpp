@@ -2,7 +2,9 @@
 #include "session/checkpass.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <utility>
 
 #include "engine/contextline.h"
@@ -43,7 +45,7 @@ struct CheckPass::State {
           decider(deciding),
           options(chosen),
           text(given),
-          verdicts(const_cast<SpellerSession&>(session).verdicts()),
+          verdicts(session.verdicts()),
           reading(nullptr, verdicts, chosen.joins, false) {}
 
     const SpellerSession& reader;
@@ -163,17 +165,22 @@ bool CheckPass::State::find() {
 
 bool CheckPass::State::takeChosen(std::size_t i) {
     // Ignore All and Change All hold for the word's letters, and count as misspelt.
-    const SessionWords& choices = reader.sessionWords;
-    if (choices.empty())
-        return false;
-    const std::u16string key = keyOf(wordAt(i));
-    if (choices.isIgnored(key)) {
-        ++misspelt;
-        return false;
+    std::optional<std::u16string> replacement;
+    {
+        const std::shared_lock hold(reader.words);
+        const SessionWords& choices = reader.sessionWords;
+        if (choices.empty())
+            return false;
+        const std::u16string key = keyOf(wordAt(i));
+        if (choices.isIgnored(key)) {
+            ++misspelt;
+            return false;
+        }
+        const std::u16string* chosen = choices.replacementFor(key);
+        if (chosen == nullptr)
+            return false;
+        replacement = *chosen;
     }
-    const std::u16string* replacement = choices.replacementFor(key);
-    if (replacement == nullptr)
-        return false;
     ++misspelt;
     if (ahead && ahead->piece == i)
         ahead.reset();
@@ -308,7 +315,11 @@ void CheckPass::changeAll(std::u16string_view replacement) {
     State& s = *state;
     if (!s.isPaused)
         return;
-    s.deciding().sessionWords.changeAll(s.keyOf(s.current.piece), std::u16string(replacement));
+    SpellerSession& session = s.deciding();
+    {
+        const std::unique_lock hold(session.words);
+        session.sessionWords.changeAll(s.keyOf(s.current.piece), std::u16string(replacement));
+    }
     change(replacement);
 }
 

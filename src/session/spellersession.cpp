@@ -66,6 +66,7 @@ SpellerSession::~SpellerSession() = default;
 bool SpellerSession::open(const std::filesystem::path& folder) {
     return guarded(
         [&] {
+            const std::unique_lock hold(words);
             std::string notice;
             if (!DictionaryFolder::setUp(*checker, folder, notice))
                 return false;
@@ -78,9 +79,9 @@ bool SpellerSession::open(const std::filesystem::path& folder) {
             letterTable = std::make_unique<WordLetters>(
                 [&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; });
             answer = [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
-                return checker->check(word, suggestions, order);
+                return checker->check(word, suggestions, order.load(std::memory_order_relaxed));
             };
-            remembered.clear();
+            forgetAnswers();
             textContext->forget();
             indexPersonal();
             return true;
@@ -100,6 +101,7 @@ const WordLetters& SpellerSession::letters() const {
 }
 
 void SpellerSession::usePersonalList(const std::filesystem::path& file) {
+    const std::unique_lock hold(words);
     personalWords = PersonalWordList(file);
     try {
         guarded([&] { personalWords.load(); }, {});
@@ -131,7 +133,7 @@ void SpellerSession::setRanking(Ranking ranking) {
             if (ranking == Ranking::Accurate && checker && isOpen())
                 checker->prepareAccurateRanking();
             if (ranking != order)
-                remembered.clear();
+                forgetAnswers();
             order = ranking;
             if (ranking == Ranking::Exact)
                 contextOn = false;
@@ -174,6 +176,11 @@ std::u16string SpellerSession::sureFix(std::u16string_view word) const {
     return fix ? *fix : std::u16string();
 }
 
+void SpellerSession::forgetAnswers() {
+    const std::unique_lock hold(caches);
+    remembered.clear();
+}
+
 void SpellerSession::sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
     if (order != Ranking::Accurate)
         return;
@@ -185,6 +192,7 @@ void SpellerSession::sureFixFirst(std::u16string_view word, std::vector<std::u16
 }
 
 bool SpellerSession::heldAsOurs(std::u16string_view word) const {
+    const std::shared_lock hold(words);
     // Most checks meet empty lists: the word's letters are taken only when needed.
     if (personalWords.size() == 0 && sessionWords.empty())
         return false;
@@ -195,15 +203,20 @@ bool SpellerSession::heldAsOurs(std::u16string_view word) const {
            sessionWords.isIgnored(std::u16string(word));
 }
 
-bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions) {
-    if (auto found = remembered.find(word); found != remembered.end()) {
-        suggestions = found->second.suggestions;
-        return found->second.misspelt;
+bool SpellerSession::engineAnswer(const std::u16string& word,
+                                  std::vector<std::u16string>& suggestions) const {
+    {
+        const std::shared_lock hold(caches);
+        if (auto found = remembered.find(word); found != remembered.end()) {
+            suggestions = found->second.suggestions;
+            return found->second.misspelt;
+        }
     }
     if (!answer)
         throw SessionError("no dictionary is open");
     const bool misspelt = guarded([&] { return answer(word, suggestions); }, saying(WHILE_CHECKING));
     if (word.size() <= LONGEST_REMEMBERED) {
+        const std::unique_lock hold(caches);
         if (remembered.size() >= REMEMBERED_WORDS)
             remembered.clear();
         remembered.emplace(word, Answer{misspelt, suggestions});
@@ -211,7 +224,7 @@ bool SpellerSession::engineAnswer(const std::u16string& word, std::vector<std::u
     return misspelt;
 }
 
-std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
+std::u16string SpellerSession::correctUrduForms(std::u16string_view word) const {
     std::u16string urdu =
         arabicForms == ArabicForms::AsTheEngine ? std::u16string(word) : urduLetterForms(word);
     if (urdu == word)
@@ -225,7 +238,7 @@ std::u16string SpellerSession::correctUrduForms(std::u16string_view word) {
     return correct ? urdu : std::u16string();
 }
 
-bool SpellerSession::isMisspelt(std::u16string_view word) {
+bool SpellerSession::isMisspelt(std::u16string_view word) const {
     if (heldAsOurs(word) || (arabicForms == ArabicForms::Accept && !correctUrduForms(word).empty()))
         return false;
     if (checker && isOpen())
@@ -234,7 +247,7 @@ bool SpellerSession::isMisspelt(std::u16string_view word) {
     return engineAnswer(std::u16string(word), ignored);
 }
 
-bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     if (heldAsOurs(word) || !engineAnswer(std::u16string(word), suggestions)) {
         suggestions.clear();
@@ -251,11 +264,12 @@ bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>
     if (contextOn && correctUrduForms(word).empty())
         guarded([&] { textContext->completionsFirst(word, suggestions); }, saying(WHILE_CHECKING));
     sureFixFirst(word, suggestions);
+    const std::shared_lock hold(words);
     personalWords.appendNear(word, suggestions);
     return true;
 }
 
-bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) {
+bool SpellerSession::checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) const {
     suggestions.clear();
     std::vector<LineWord> words;
     cutLine(token, letters(), words);
@@ -319,7 +333,7 @@ const ContextModel& SpellerSession::contextModel() const {
     return textContext ? textContext->model() : none;
 }
 
-WordVerdicts SpellerSession::verdicts() {
+WordVerdicts SpellerSession::verdicts() const {
     return {[this](std::u16string_view word, std::vector<std::u16string>& suggestions) {
                 return check(word, suggestions);
             },
@@ -335,14 +349,14 @@ CheckPass SpellerSession::pass(std::u16string_view text, PassOptions options) co
     return CheckPass(*this, text, options);
 }
 
-void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) {
+void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) const {
     spans.clear();
     for (CheckPass walk = pass(text, {Positions::Utf16Units, joins}); walk.next();)
         spans.push_back(walk.span());
 }
 
 void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
-                               Joins joins) {
+                               Joins joins) const {
     for (CheckPass walk = pass(text, {Positions::Utf16Units, joins}); walk.next();) {
         TextSpan span = walk.span();
         if (!onSpan(span))
@@ -354,6 +368,7 @@ void SpellerSession::accept(std::u16string_view word) {
     std::u16string kept = letterTable ? letterTable->lettersOf(word) : std::u16string();
     if (kept.empty())
         kept = word;  // no letters of ours: kept as written
+    const std::unique_lock hold(words);
     if (kept.empty() || sessionUnits + kept.size() > SESSION_UNITS || sessionWords.isIgnored(kept))
         return;
     sessionUnits += kept.size();
@@ -365,23 +380,39 @@ bool SpellerSession::addPersonal(std::u16string_view word) {
         throw SessionError(
             quotedWord(word) +
             " cannot be a personal word (empty, or with a blank, a line break or a NUL inside)");
-    const bool added = personalWords.add(word);
-    if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
-        !key.empty())
-        personalLetters.insert(std::move(key));
+    bool added = false;
+    {
+        const std::unique_lock hold(words);
+        added = personalWords.add(word);
+        if (std::u16string key = added && letterTable ? letterTable->lettersOf(word) : std::u16string();
+            !key.empty())
+            personalLetters.insert(std::move(key));
+    }
     savePersonal();
     return added;
 }
 
 bool SpellerSession::removePersonal(std::u16string_view word) {
-    const bool removed = personalWords.remove(word);
-    if (removed)
-        indexPersonal();
+    bool removed = false;
+    {
+        const std::unique_lock hold(words);
+        removed = personalWords.remove(word);
+        if (removed)
+            indexPersonal();
+    }
     savePersonal();
     return removed;
 }
 
+void SpellerSession::clearChoices() {
+    const std::unique_lock hold(words);
+    sessionWords.clear();
+    sessionUnits = 0;
+}
+
 void SpellerSession::savePersonal() {
+    // Exclusive: saving folds the pending words into the list the checks read.
+    const std::unique_lock hold(words);
     if (!personalWords.unsaved())
         return;
     guarded([&] { personalWords.save(); }, {});

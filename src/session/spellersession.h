@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -63,6 +66,13 @@ std::string quotedWord(std::u16string_view word);
 //
 // Suggestions are the engine's, in its ranking, then the personal words within two
 // edits. Every call that reaches the engine or the disk raises SessionError only.
+//
+// Threads: the checking calls (isMisspelt, check, checkToken, sureFix and checkText)
+// may run from many threads at once on one session; their caches sit behind a short
+// lock, never held while the engine ranks. addPersonal, removePersonal, accept and
+// clearChoices take the words exclusively and may run beside them. Setting the session
+// up or changing how it ranks (open, usePersonalList, setRanking, setContext, ...) must
+// not run beside a check: the library's facade keeps its own lock for that.
 class SpellerSession {
 public:
     // The engine's answer for one word, as SpellChecker::check gives it. Tests stand a
@@ -94,7 +104,7 @@ public:
     // Raises when the dictionary's cost table is bad. The context ranks the accurate
     // ranking's suggestions, so the exact ranking sets it off.
     void setRanking(Ranking ranking);
-    Ranking ranking() const { return order; }
+    Ranking ranking() const { return order.load(std::memory_order_relaxed); }
     // The best order the dictionary offers, the default of every front end but the
     // dialog: the accurate ranking, with the context when the dictionary has a context
     // model (quietly without it when it has none). `withContext` false: the accurate
@@ -120,26 +130,26 @@ public:
     enum class ArabicForms { AsTheEngine, UrduFirst, Accept };
     void setArabicLetterForms(ArabicForms answer) { arabicForms = answer; }
 
-    bool isMisspelt(std::u16string_view word);
+    bool isMisspelt(std::u16string_view word) const;
     // True when misspelt, with the suggestions; false and none when correct.
-    bool check(std::u16string_view word, std::vector<std::u16string>& suggestions);
+    bool check(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
 
     // The same for a token that may hold several words (کتاب-بزار, کتاب‌خانہ): misspelt
     // when one of its words is, with the token as it would read with that word's
     // suggestions in its place. Programs that hand over their own tokens use this.
-    bool checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions);
+    bool checkToken(std::u16string_view token, std::vector<std::u16string>& suggestions) const;
 
     // The context: a misspelt word's suggestions ranked by the words beside it as well
     // (checkText alone knows them). It ranks the accurate ranking's candidates, so it
     // sets that ranking. Raises when the dictionary has no context model or a damaged
     // one; off again, check() and checkToken() answer as before.
     void setContext(bool on);
-    bool context() const { return contextOn; }
+    bool context() const { return contextOn.load(std::memory_order_relaxed); }
     // With the context on: correct words whose neighbours strongly want a word one
     // slip away are flagged as well (real-word slips: ہے for ہیں), and two words that
     // write one lexicon word the neighbours prefer are offered joined.
     void setRealWordSlips(bool on) { realWords = on; }
-    bool realWordSlips() const { return realWords; }
+    bool realWordSlips() const { return realWords.load(std::memory_order_relaxed); }
     void setContextWeights(float weight, float after, float slipMargin);
     // With real-word slips: a lexicon word that running text writes far more often as
     // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
@@ -169,22 +179,20 @@ public:
 
     // The spans of a whole pass, without stopping, in UTF-16 units.
     using Joins = zabrel::Joins;
-    void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer);
+    void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer) const;
     // The same one span at a time, in order, as each is found: `onSpan` may take the
     // span's suggestions, and returns false to stop. Memory stays that of a few
     // words, whatever the text's length. `onSpan` must not call this session.
     void checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
-                   Joins joins = Joins::Offer);
+                   Joins joins = Joins::Offer) const;
 
     // Accepted for this session only (Ignore All, @WORD), by its letters.
     void accept(std::u16string_view word);
-    // Ignore All and Change All of the dialog, which also belong to this session.
+    // Ignore All and Change All of the dialog, which also belong to this session. Not
+    // to be changed through this beside a check on another thread.
     SessionWords& choices() { return sessionWords; }
     // A new text: what was decided for the last one no longer holds.
-    void clearChoices() {
-        sessionWords.clear();
-        sessionUnits = 0;
-    }
+    void clearChoices();
 
     // Adds the word to the personal list and saves it at once; false when the list
     // already had it. A word the list cannot hold, or a save that fails, raises; the
@@ -208,17 +216,19 @@ private:
         std::vector<std::u16string> suggestions;
     };
     bool heldAsOurs(std::u16string_view word) const;
-    bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions);
+    bool engineAnswer(const std::u16string& word, std::vector<std::u16string>& suggestions) const;
     // The word's Urdu letter forms, when they differ from it and make a correct word;
     // empty otherwise.
-    std::u16string correctUrduForms(std::u16string_view word);
+    std::u16string correctUrduForms(std::u16string_view word) const;
     void takePersonalWarnings();
+    // Called with `words` held exclusively.
     void indexPersonal();
+    void forgetAnswers();
     // The accurate ranking's promise, kept through what this session adds and moves:
     // a sure fix comes first.
     void sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
     // What the context's rules ask this session about words.
-    WordVerdicts verdicts();
+    WordVerdicts verdicts() const;
     friend class CheckPass;
 
     std::unique_ptr<SpellChecker> checker;
@@ -230,16 +240,21 @@ private:
     std::unordered_set<std::u16string> personalLetters;
     SessionWords sessionWords;
     std::size_t sessionUnits = 0;
-    Ranking order = Ranking::Exact;
-    ArabicForms arabicForms = ArabicForms::UrduFirst;
+    // Held shared while a check reads the personal and session words, exclusively while
+    // they change.
+    mutable std::shared_mutex words;
+    std::atomic<Ranking> order{Ranking::Exact};
+    std::atomic<ArabicForms> arabicForms{ArabicForms::UrduFirst};
     // Real texts repeat their words, and ranking suggestions is the dearest part of a
     // check, so the engine's answers are remembered (bounded, and never for the
     // megabyte tokens of binary input).
-    std::unordered_map<std::u16string, Answer> remembered;
+    mutable std::unordered_map<std::u16string, Answer> remembered;
+    // Guards `remembered`: held to look up or store, never while the engine ranks.
+    mutable std::shared_mutex caches;
     std::vector<std::string> pendingWarnings;
 
-    bool contextOn = false;
-    bool realWords = false;
+    std::atomic<bool> contextOn{false};
+    std::atomic<bool> realWords{false};
     // The context's rules, over the engine (none for a session over an EngineAnswer).
     std::unique_ptr<TextContext> textContext;
 
