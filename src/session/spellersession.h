@@ -165,7 +165,7 @@ public:
     enum class Order { Exact, Accurate, Context };
     void setOrder(Order wanted);
     Order currentOrder() const {
-        return contextOn ? Order::Context : order == Ranking::Exact ? Order::Exact : Order::Accurate;
+        return context() ? Order::Context : ranking() == Ranking::Exact ? Order::Exact : Order::Accurate;
     }
 
     // A pass over `text` (see CheckPass): its spans one at a time, in order, each with
