@@ -10,6 +10,7 @@
 #include "engine/contextline.h"
 #include "session/guarded.h"
 #include "session/spellersession.h"
+#include "text/utf8.h"
 
 namespace zabrel {
 
@@ -17,24 +18,9 @@ namespace {
 
 constexpr std::size_t NO_LINE = static_cast<std::size_t>(-1);
 
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// What the unit at `i` adds to a count in `positions`, the unit before it known.
-std::size_t weight(std::u16string_view text, std::size_t i, Positions positions) {
-    const char16_t unit = text[i];
-    const bool pairEnd = isLowSurrogate(unit) && i > 0 && isHighSurrogate(text[i - 1]);
-    const bool pairStart = isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
-    if (positions == Positions::CodePoints)
-        return pairEnd ? 0 : 1;
-    // UTF-8: a pair is four bytes in all, a lone surrogate the three of U+FFFD.
-    if (pairStart || pairEnd)
-        return 2;
-    return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+// `text` counted in `positions` other than UTF-16 units, by the text layer's one count.
+std::size_t measure(std::u16string_view text, Positions positions) {
+    return positions == Positions::CodePoints ? codePoints(text) : utf8Length(text);
 }
 
 }  // namespace
@@ -235,8 +221,8 @@ std::size_t CheckPass::State::converted(std::size_t unit) {
     // Spans come in order, so the count goes on from the last one.
     if (unit < markUnit)
         markUnit = markOut = 0;
-    for (; markUnit < unit; ++markUnit)
-        markOut += weight(text, markUnit, options.positions);
+    markOut += measure(text.substr(markUnit, unit - markUnit), options.positions);
+    markUnit = unit;
     return markOut;
 }
 
@@ -355,8 +341,13 @@ void CheckPass::seek(std::size_t position) {
     std::size_t unit = position;
     if (s.options.positions != Positions::Utf16Units) {
         std::size_t counted = 0;
-        for (unit = 0; unit < s.text.size() && counted < position; ++unit)
-            counted += weight(s.text, unit, s.options.positions);
+        // Character by character: a pair is one character, and no place falls inside it.
+        for (unit = 0; unit < s.text.size() && counted < position;) {
+            const std::size_t step =
+                unit + 1 < s.text.size() && codePoints(s.text.substr(unit, 2)) == 1 ? 2 : 1;
+            counted += measure(s.text.substr(unit, step), s.options.positions);
+            unit += step;
+        }
     }
     unit = std::min(unit, s.text.size());
     const std::size_t lineEnd = unit == 0 ? std::u16string_view::npos : s.text.rfind(u'\n', unit - 1);
