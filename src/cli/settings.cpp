@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/options.h"
+#include "cli/settings.h"
 
 #include <getopt.h>
 
