@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/linereader.h"
+#include "cli/options.h"
 #include "cli/pipesession.h"
-#include "cli/settings.h"
 #include "cli/textreport.h"
 #include "documents/officedocument.h"
 #include "session/spellersession.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/checkrun.h"
-#include "cli/settings.h"
+#include "cli/options.h"
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
 #include "session/spellersession.h"

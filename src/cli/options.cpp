@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/settings.h"
+#include "cli/options.h"
 
 #include <getopt.h>
 
