@@ -192,10 +192,10 @@ void CZabrelDlg::onCheck() {
     // The pass's red word is the only mark during a pass.
     spelling->setActive(false);
     refreshMembers();
-    passText = textboxtext::lines(*ui.inputBox->document());
     // Each misspelt word stops the pass; one that is a piece of a word broken in two
     // stops it over both pieces.
-    pass.emplace(speller.pass(passText, {zabrel::Positions::Utf16Units, zabrel::Joins::Widen}));
+    pass.emplace(speller.pass(textboxtext::lines(*ui.inputBox->document()),
+                              {zabrel::Positions::Utf16Units, zabrel::Joins::Widen}));
     runPass();
 }
 

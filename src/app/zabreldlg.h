@@ -22,9 +22,9 @@ class RankingChoice;
 class TextBoxSpelling;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
-// and Change / Leave for the highlighted word. The word walk and its positions live in
-// zabrel::WordWalk, the controls in DialogControls, the file in DocumentFile; this
-// class wires them to each other and to the speller session.
+// and Change / Leave for the highlighted word. The walk over the text is the session's
+// pass (zabrel::CheckPass), the controls live in DialogControls, the file in
+// DocumentFile; this class wires them to each other and to the speller session.
 class CZabrelDlg : public QDialog {
     Q_OBJECT
 
@@ -135,7 +135,6 @@ private:
     zabrel::SpellerSession speller;
     QString inputText;  // the text box's content, line breaks as CR LF
     // The pass over the text as it stood at Check; it follows the changes made through it.
-    std::u16string passText;
     std::optional<zabrel::CheckPass> pass;
     DialogControls ui;
     DocumentFile* document = nullptr;

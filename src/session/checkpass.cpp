@@ -30,16 +30,18 @@ struct CheckPass::State {
         : reader(session),
           decider(deciding),
           options(chosen),
-          text(given),
+          own(given),
+          text(own),
           verdicts(session.verdicts()),
           reading(nullptr, verdicts, chosen.joins, false) {}
 
     const SpellerSession& reader;
     SpellerSession* decider;
     Options options;
-    // The caller's text as it stands now: theirs until the first change, then ours.
-    std::u16string_view text;
+    // The caller's text as it stands now: a copy of our own, which the caller's own
+    // edits do not reach, changed as change() says.
     std::u16string own;
+    std::u16string_view text;
     WordVerdicts verdicts;
     ContextLine reading;
 
@@ -233,8 +235,6 @@ SpellerSession& CheckPass::State::deciding() {
 }
 
 void CheckPass::State::replace(std::u16string_view replacement) {
-    if (own.empty() || own.data() != text.data())
-        own.assign(text);
     own.replace(unitStart, unitLength, replacement);
     text = own;
     reread(unitStart + replacement.size());

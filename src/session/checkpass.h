@@ -41,11 +41,11 @@ struct PassOptions {
 // caller puts the replacement in and calls change(*decided) (or leave() to keep the
 // word); no stop is counted for it.
 //
-// Made by SpellerSession::pass(); it holds the session by reference and the text by
-// view until the first change (then a copy of its own), so both must outlive it. A
-// pass is used by one thread; a session's passes may run on many threads at once as
-// long as none of them decides (ignoreAll, changeAll, add): a pass made from a const
-// session cannot, and raises SessionError when asked to. An error of the engine
+// Made by SpellerSession::pass(); it holds the session by reference, which must
+// outlive it, and a copy of the text, which the caller is free to edit. A pass is
+// used by one thread; a session's passes may run on many threads at once as long as
+// none of them decides (ignoreAll, changeAll, add): a pass made from a const session
+// cannot, and raises SessionError when asked to. An error of the engine
 // (SessionError) from next() ends the pass: next() is false after it.
 class CheckPass {
 public:

@@ -172,8 +172,8 @@ public:
     // its suggestions; with the context on, ranked by their neighbours, and with
     // real-word slips and broken words when those are asked for. Neighbours are the
     // words next to each other with no sentence end (. ۔ ? ؟ ! or a line end) between.
-    // `text` must outlive the pass. The const form makes a pass that cannot decide
-    // (Ignore All, Change All, Add), for many threads on one session.
+    // The const form makes a pass that cannot decide (Ignore All, Change All, Add),
+    // for many threads on one session.
     CheckPass pass(std::u16string_view text, PassOptions options = {});
     CheckPass pass(std::u16string_view text, PassOptions options = {}) const;
 
