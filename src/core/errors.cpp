@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <string_view>
 
 namespace zabrel {
 
@@ -35,8 +36,16 @@ std::string currentFailure() {
     }
 }
 
+namespace {
+constexpr std::string_view LIBRARY = "zabrel: ";
+}  // namespace
+
 std::string libraryMessage(const std::string& message) {
-    return message.starts_with("zabrel: ") ? message : "zabrel: " + message;
+    return message.starts_with(LIBRARY) ? message : std::string(LIBRARY) + message;
+}
+
+std::string plainMessage(const std::string& message) {
+    return message.starts_with(LIBRARY) ? message.substr(LIBRARY.size()) : message;
 }
 
 void annotate(QuelmException& ex, const char* fileName, int32_t lineNumber, const std::string& context) {

@@ -55,6 +55,8 @@ std::string currentFailure();
 
 // A message as the library gives it to its callers: beginning "zabrel: ", once.
 std::string libraryMessage(const std::string& message);
+// The message without that beginning, for a front end that names us itself (Enchant).
+std::string plainMessage(const std::string& message);
 
 // Stamps a handler's location on an error passing through it and appends the
 // handler's context sentence; the caller then rethrows the same object with `throw;`.

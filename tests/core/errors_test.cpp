@@ -55,4 +55,6 @@ TEST(errors_test, every_failure_tells_the_user_the_same_way_and_the_library_says
 
     EXPECT_EQ(libraryMessage("out of memory"), "zabrel: out of memory");
     EXPECT_EQ(libraryMessage("zabrel: no text given"), "zabrel: no text given");
+    EXPECT_EQ(plainMessage("zabrel: no text given"), "no text given");
+    EXPECT_EQ(plainMessage(libraryMessage("out of memory")), "out of memory");
 }
