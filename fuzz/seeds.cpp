@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
         text += (k % 2 ? wrong[k] : words[k]) + (k % 3 == 0   ? u"\r\n"
                                                  : k % 3 == 1 ? u"\u060C "
                                                               : u"\u06D4\t");
-    seed("wordwalk", "text", utf16(text, false));
-    seed("wordwalk", "delimiters", utf16(u"\r\n\r\n  ;:'\u061B\u061F\u060C\u06D4\n\r\u0628\u0627", false));
+    seed("pass", "text", utf16(text, false));
+    seed("pass", "delimiters", utf16(u"\r\n\r\n  ;:'\u061B\u061F\u060C\u06D4\n\r\u0628\u0627", false));
 
     std::string lines = "!\n" + utf16ToUtf8(words[0] + u" " + wrong[1] + u"\u060C " + wrong[5]) + "\n%\n";
     lines += "*" + utf16ToUtf8(wrong[1]) + "\n" + utf16ToUtf8(wrong[1]) + "\n^" + utf16ToUtf8(wrong[2]) +

@@ -35,32 +35,37 @@ void RankingChoice::restore() {
 }
 
 void RankingChoice::setAccurate(bool on) {
-    // The context ranks the accurate ranking's suggestions: it goes when that goes.
-    if (!on)
-        contextAction->setChecked(false);
+    using Order = zabrel::SpellerSession::Order;
     try {
-        speller.setRanking(on ? zabrel::Ranking::Accurate : zabrel::Ranking::Exact);
+        speller.setOrder(!on ? Order::Exact : contextAction->isChecked() ? Order::Context : Order::Accurate);
     } catch (const zabrel::SessionError& ex) {
         // A bad cost table: the exact ranking stays.
         accurateAction->setChecked(false);
         messages(&parent, APP_NAME, withDetail(RANKING_FAILED, failureDetail(ex)));
         return;
     }
+    showOrder();
     remember();
 }
 
 void RankingChoice::setContext(bool on) {
+    using Order = zabrel::SpellerSession::Order;
     try {
-        speller.setContext(on);
+        speller.setOrder(on ? Order::Context : accurateAction->isChecked() ? Order::Accurate : Order::Exact);
     } catch (const zabrel::SessionError& ex) {
         // No model, or a damaged one: the ranking stays as it was.
         contextAction->setChecked(false);
         messages(&parent, APP_NAME, withDetail(CONTEXT_FAILED, failureDetail(ex)));
         return;
     }
-    if (on)
-        accurateAction->setChecked(true);
+    showOrder();
     remember();
+}
+
+void RankingChoice::showOrder() {
+    const zabrel::SpellerSession::Order order = speller.currentOrder();
+    contextAction->setChecked(order == zabrel::SpellerSession::Order::Context);
+    accurateAction->setChecked(order != zabrel::SpellerSession::Order::Exact);
 }
 
 void RankingChoice::remember() {

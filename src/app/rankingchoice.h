@@ -36,6 +36,9 @@ signals:
 private:
     void setAccurate(bool on);
     void setContext(bool on);
+    // The entries show the order the speller took: which settings go together is its
+    // to say.
+    void showOrder();
     void remember();
 
     zabrel::SpellerSession& speller;

@@ -77,11 +77,15 @@ void TextBoxSpelling::wordsChanged() {
 }
 
 bool TextBoxSpelling::addPersonal(const std::u16string& word) {
+    return adding([&] { speller.addPersonal(speller.letters().lettersOf(word)); });
+}
+
+bool TextBoxSpelling::adding(const std::function<void()>& add) {
     // Saved next to what other programs saved since the list was read. A save that
     // fails is told; the word stays accepted here and pending, for the next save.
     verdicts.clear();
     try {
-        speller.addPersonal(speller.letters().lettersOf(word));
+        add();
     } catch (const zabrel::SessionError& ex) {
         messages(&parent, APP_NAME, withDetail(ADD_FAILED, failureDetail(ex)));
         return false;
@@ -97,44 +101,16 @@ QMenu* TextBoxSpelling::createMenu(const QPoint& pos, bool withWord) {
     return menu;
 }
 
-bool TextBoxSpelling::lineSpans(int start, zabrel::SpellerSession::Joins joins,
-                                std::vector<zabrel::TextSpan>& spans, int& lineStart) {
-    if (!usable || !speller.context())
-        return false;
+std::optional<zabrel::Span> TextBoxSpelling::spanAt(const std::u16string& line, std::size_t start,
+                                                    zabrel::Joins joins) {
     // The line is the context, as in zabrel-check -a; the text box's line is a block.
-    const QTextBlock block = box.document()->findBlock(start);
-    lineStart = block.position();
     try {
-        speller.checkText(block.text().toStdU16String(), spans, joins);
+        zabrel::CheckPass pass = speller.pass(line, {zabrel::Positions::Utf16Units, joins});
+        pass.seek(start);
+        if (pass.next() && pass.span().start <= start && start < pass.span().start + pass.span().length)
+            return pass.span();
     } catch (const zabrel::SessionError&) {
-        return false;  // the word's own order stands
-    }
-    return true;
-}
-
-void TextBoxSpelling::rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions) {
-    std::vector<zabrel::TextSpan> spans;
-    int lineStart = 0;
-    if (suggestions.size() < 2 ||
-        !lineSpans(start, zabrel::SpellerSession::Joins::WordByWord, spans, lineStart))
-        return;
-    for (zabrel::TextSpan& span : spans)
-        if (static_cast<int>(span.start) + lineStart == start && static_cast<int>(span.length) == length &&
-            !span.suggestions.empty())
-            suggestions = std::move(span.suggestions);
-}
-
-std::optional<TextBoxSpelling::BrokenWord> TextBoxSpelling::brokenWordAt(int start, int length) {
-    std::vector<zabrel::TextSpan> spans;
-    int lineStart = 0;
-    if (!lineSpans(start, zabrel::SpellerSession::Joins::Offer, spans, lineStart))
-        return std::nullopt;
-    for (zabrel::TextSpan& span : spans) {
-        const int from = static_cast<int>(span.start) + lineStart;
-        const int to = from + static_cast<int>(span.length);
-        if (span.kind == zabrel::TextSpan::Kind::Broken && !span.suggestions.empty() && from <= start &&
-            start + length <= to && (from == start || to == start + length))
-            return BrokenWord{from, to - from, std::move(span.suggestions.front())};
+        // The engine failed on this line: the menu offers what it has anyway.
     }
     return std::nullopt;
 }
@@ -160,28 +136,27 @@ void TextBoxSpelling::addWordEntries(QMenu& menu, const QPoint& pos) {
 
     const int wordStart = block.position() + static_cast<int>(found->start);
     const int wordLength = static_cast<int>(found->length);
+    // The word's suggestions ranked by its neighbours, replacing the word alone, and
+    // for a piece of a word broken in two, the word the pieces make, over both.
     std::vector<std::u16string> suggestions;
-    try {
-        speller.check(word, suggestions);
-    } catch (const zabrel::SessionError&) {
-        // The engine failed on this word: offer what the menu has anyway.
-        suggestions.clear();
-    }
-    rankByNeighbours(wordStart, wordLength, suggestions);
+    if (auto own = spanAt(units, found->start, zabrel::Joins::WordByWord))
+        suggestions = std::move(own->suggestions);
     // The edit entries move into a submenu of their own, below the word's.
     auto* edit = new QMenu(EDIT_MENU, &menu);
     edit->addActions(menu.actions());
     for (QAction* action : edit->actions())
         menu.removeAction(action);
     QList<QAction*> added;
-    // A word broken in two offers the word its pieces make first, over both of them.
-    if (const auto broken = brokenWordAt(wordStart, wordLength)) {
-        const QString join = QString::fromStdU16String(broken->join);
+    if (const auto broken = spanAt(units, found->start, zabrel::Joins::Widen);
+        broken && broken->kind == zabrel::Span::Kind::Broken && !broken->suggestions.empty()) {
+        const QString join = QString::fromStdU16String(broken->suggestions.front());
         auto* action = new QAction(join, &menu);
+        const int start = block.position() + static_cast<int>(broken->start);
+        const int length = static_cast<int>(broken->length);
         connect(action, &QAction::triggered, this,
-                [this, span = *broken, join] { replace(span.start, span.length, join); });
+                [this, start, length, join] { replace(start, length, join); });
         added << action;
-        std::erase(suggestions, broken->join);
+        std::erase(suggestions, broken->suggestions.front());
     }
     for (std::size_t i = 0; i < suggestions.size() && added.size() < static_cast<qsizetype>(MENU_SUGGESTIONS);
          ++i) {

@@ -44,20 +44,9 @@ public:
     // Adds the word's letters to the personal list and saves it; false (after telling
     // the user) when the list cannot be read or written.
     bool addPersonal(const std::u16string& word);
-
-    // With the speller's context on, puts `suggestions` for the word of `length`
-    // characters at `start` in the order its neighbours on the line want.
-    void rankByNeighbours(int start, int length, std::vector<std::u16string>& suggestions);
-
-    // A word broken in two (ا چھے, خوب صورت): the span of both pieces, in the box's
-    // characters, and the word they make, when the word at `start` is one of them and
-    // the speller's context is on.
-    struct BrokenWord {
-        int start = 0;
-        int length = 0;
-        std::u16string join;
-    };
-    std::optional<BrokenWord> brokenWordAt(int start, int length);
+    // The same for an adding done elsewhere (a pass's Add): `add` raises SessionError
+    // when it fails.
+    bool adding(const std::function<void()>& add);
 
     // The menu for a point of the box's viewport: the edit entries in Urdu and, with
     // `withWord` on a misspelt word, its suggestions, Ignore All and Add above them.
@@ -67,10 +56,9 @@ public:
 private:
     // A misspelt word's suggestions, Ignore All and Add, when the point is on one.
     void addWordEntries(QMenu& menu, const QPoint& pos);
-    // The speller's spans on the line holding `start`, and where that line starts;
-    // false without the context or when the speller fails.
-    bool lineSpans(int start, zabrel::SpellerSession::Joins joins, std::vector<zabrel::TextSpan>& spans,
-                   int& lineStart);
+    // The span a pass over the word's line, read as `joins` asks, gives the word at
+    // `start` of the line; none when the word is no span's or the speller fails.
+    std::optional<zabrel::Span> spanAt(const std::u16string& line, std::size_t start, zabrel::Joins joins);
 
     QTextEdit& box;
     zabrel::SpellerSession& speller;

@@ -20,4 +20,10 @@ QString forTextBox(const QString& snapshot) {
     return text;
 }
 
+std::u16string lines(const QTextDocument& document) {
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    return text.toStdU16String();
+}
+
 }  // namespace textboxtext

@@ -135,7 +135,6 @@ void CZabrelDlg::onInitDialog() {
         if (!speller.open(dictionaryFolder)) {
             failure = QString::fromStdString(dictionaryFolder.string());
         } else {
-            walk.setLetters(&speller.letters());
             ranking->restore();
         }
     } catch (const zabrel::SessionError& ex) {
@@ -193,7 +192,10 @@ void CZabrelDlg::onCheck() {
     // The pass's red word is the only mark during a pass.
     spelling->setActive(false);
     refreshMembers();
-    walk.start(inputText.toStdU16String());
+    // Each misspelt word stops the pass; one that is a piece of a word broken in two
+    // stops it over both pieces.
+    pass.emplace(speller.pass(textboxtext::lines(*ui.inputBox->document()),
+                              {zabrel::Positions::Utf16Units, zabrel::Joins::Widen}));
     runPass();
 }
 
@@ -206,33 +208,31 @@ void CZabrelDlg::onChangeAll() {
 }
 
 void CZabrelDlg::changeWord(bool everywhere) {
-    if (!walk.isPaused() || !(everywhere ? ui.changeAllButton : ui.changeButton)->isEnabled())
+    if (!paused() || !(everywhere ? ui.changeAllButton : ui.changeButton)->isEnabled())
         return;
     const QString replacement = ui.replacementEdit->text();
-    if (everywhere)
-        walk.changeAll(replacement.toStdU16String());
     clearHighlight();
-    replaceText(walk.getHighlightStart(), walk.getWordLength(), replacement);
-    walk.replaced(static_cast<int32_t>(replacement.size()));
-    walk.leave();
+    const zabrel::Span& span = pass->span();
+    replaceText(static_cast<int>(span.start), static_cast<int>(span.length), replacement);
+    if (everywhere)
+        pass->changeAll(replacement.toStdU16String());
+    else
+        pass->change(replacement.toStdU16String());
     runPass();
 }
 
 void CZabrelDlg::onAdd() {
-    if (!walk.isPaused())
-        return;
-    if (!spelling->addPersonal(walk.getCurrentWord()))
+    if (!paused() || !spelling->adding([this] { pass->add(); }))
         return;
     clearHighlight();
-    walk.leave();
     runPass();
 }
 
 void CZabrelDlg::onIgnoreAll() {
-    if (!walk.isPaused())
+    if (!paused())
         return;
     clearHighlight();
-    walk.ignoreAll();
+    pass->ignoreAll();
     spelling->wordsChanged();
     runPass();
 }
@@ -261,35 +261,35 @@ void CZabrelDlg::replaceText(int start, int length, const QString& replacement) 
 }
 
 void CZabrelDlg::onLeave() {
-    if (!walk.isPaused())
+    if (!paused())
         return;
     clearHighlight();
-    walk.leave();
+    pass->leave();
     runPass();
 }
 
 void CZabrelDlg::onStop() {
-    if (!walk.isPaused())
+    if (!paused())
         return;
     clearHighlight();
-    walk.stop();
+    pass->stop();
     returnToIdle();
     showStatus(STATUS_STOPPED);
     ui.inputBox->setFocus();
 }
 
 void CZabrelDlg::onOpen() {
-    if (!walk.isPaused())
+    if (!paused())
         document->chooseAndOpen();
 }
 
 void CZabrelDlg::onNewText() {
-    if (!walk.isPaused())
+    if (!paused())
         document->startNew();
 }
 
 bool CZabrelDlg::openFile(const QString& path) {
-    return !walk.isPaused() && document->open(path);
+    return !paused() && document->open(path);
 }
 
 void CZabrelDlg::forgetChoices() {
@@ -311,14 +311,14 @@ void CZabrelDlg::showFileName(const QString& path) {
 void CZabrelDlg::reject() {
     if (!document->confirmDiscard(DocumentFile::Purpose::Close))
         return;
-    if (walk.isPaused())
+    if (paused())
         onStop();
     rememberWindow();
     QDialog::reject();
 }
 
 void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && walk.isPaused()) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && paused()) {
         onStop();
         return;
     }
@@ -336,7 +336,7 @@ void CZabrelDlg::keyPressEvent(QKeyEvent* event) {
 
 bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
     QTextEdit* box = ui.inputBox;
-    if (watched == box->viewport() && document->handleDrop(event, walk.isPaused()))
+    if (watched == box->viewport() && document->handleDrop(event, paused()))
         return true;
     QListWidget* list = ui.suggestionList;
     if (watched == list && event->type() == QEvent::FocusIn && list->currentRow() < 0 && list->count() > 0)
@@ -345,7 +345,7 @@ bool CZabrelDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QMenu* CZabrelDlg::createTextBoxMenu(const QPoint& pos) {
-    return spelling->createMenu(pos, !walk.isPaused());
+    return spelling->createMenu(pos, !paused());
 }
 
 QMenu* CZabrelDlg::createDialogMenu() {
@@ -365,21 +365,23 @@ void CZabrelDlg::showAbout() {
 }
 
 void CZabrelDlg::runPass() {
-    auto check = [this](std::u16string word, std::vector<std::u16string>& suggestions) {
-        return speller.check(word, suggestions);
-    };
+    refreshControls();
     QString failure;
     try {
-        auto replace = [this](int32_t start, int32_t length, const std::u16string& replacement) {
-            replaceText(start, length, QString::fromStdU16String(replacement));
-        };
-        if (walk.findMisspelt(
-                check, [this] { refreshControls(); }, replace)) {
-            refreshMembers();
-            pauseOnWord();
+        while (pass->next()) {
+            const zabrel::Span& span = pass->span();
+            if (!span.decided) {
+                refreshMembers();
+                pauseOnWord();
+                break;
+            }
+            // Changed everywhere earlier in this session: changed here without a stop.
+            replaceText(static_cast<int>(span.start), static_cast<int>(span.length),
+                        QString::fromStdU16String(*span.decided));
+            pass->change(*span.decided);
         }
     } catch (const std::exception& ex) {
-        // The speller's errors, and running out of memory in the walk itself.
+        // The speller's errors, and running out of memory in the pass itself.
         failure = failureDetail(ex);
     }
     if (!failure.isEmpty()) {
@@ -393,84 +395,56 @@ void CZabrelDlg::runPass() {
 }
 
 void CZabrelDlg::pauseOnWord() {
-    pausedStart = walk.getHighlightStart();
-    pausedLength = walk.getWordLength();
-    showSuggestions(walk.getSuggestions());
+    showSuggestions();
     ui.replacementEdit->setEnabled(true);
     // With nothing to offer, the user may still type the right spelling over the word.
     ui.replacementEdit->setText(pausedText());
 }
 
-void CZabrelDlg::showSuggestions(std::vector<std::u16string> suggestions) {
+void CZabrelDlg::showSuggestions() {
     ui.suggestionList->clear();
-    const int start = pausedStart;
-    const int length = pausedLength;
-    spelling->rankByNeighbours(start, length, suggestions);
-    const auto broken = spelling->brokenWordAt(start, length);
-    // A word broken in two pauses on both pieces, and a change replaces both: the word
-    // they make first, then the word's own suggestions beside the other piece as it
-    // was written. A pause once widened stays so.
-    if (broken && !walk.isWidened())
-        walk.widen(start - broken->start, broken->start + broken->length - start - length);
-    if (walk.isWidened()) {
-        const QString span = pausedText();
-        const int before = start - walk.getHighlightStart();
-        const std::u16string left = span.left(before).toStdU16String();
-        const std::u16string right = span.mid(before + length).toStdU16String();
-        for (std::u16string& suggestion : suggestions)
-            suggestion = left + suggestion + right;
-        if (broken) {
-            std::erase(suggestions, broken->join);
-            suggestions.insert(suggestions.begin(), broken->join);
-        }
-    }
-    highlightWord(walk.getHighlightStart(), walk.getWordLength());
-    for (const std::u16string& suggestion : suggestions)
+    const zabrel::Span& span = pass->span();
+    highlightWord(static_cast<int>(span.start), static_cast<int>(span.length));
+    for (const std::u16string& suggestion : span.suggestions)
         ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
 }
 
 void CZabrelDlg::rerankPaused() {
-    if (!walk.isPaused())
+    if (!paused())
         return;
-    std::vector<std::u16string> suggestions;
     try {
-        speller.check(walk.getCurrentWord(), suggestions);
+        pass->rerank();
     } catch (const std::exception& ex) {
         reportError(PASS_FAILED, failureDetail(ex));
         return;
     }
-    showSuggestions(std::move(suggestions));
+    showSuggestions();
     if (ui.suggestionList->count() > 0)
         ui.suggestionList->setCurrentRow(0);
     updateChangeButton();
 }
 
 QString CZabrelDlg::pausedText() const {
-    if (!walk.isWidened())
-        return QString::fromStdU16String(walk.getCurrentWord());
-    QTextCursor span(ui.inputBox->document());
-    span.setPosition(walk.getHighlightStart());
-    span.setPosition(walk.getHighlightStart() + walk.getWordLength(), QTextCursor::KeepAnchor);
-    return span.selectedText();
+    return paused() ? QString::fromStdU16String(pass->span().word) : QString();
 }
 
 void CZabrelDlg::updateChangeButton() {
     const QString text = ui.replacementEdit->text();
-    const bool canChange = walk.isPaused() && !text.isEmpty() && text != pausedText();
+    const bool canChange = paused() && !text.isEmpty() && text != pausedText();
     ui.changeButton->setEnabled(canChange);
     // Change All keys on one word; a span of two is changed where it stands.
-    ui.changeAllButton->setEnabled(canChange && !walk.isWidened());
+    ui.changeAllButton->setEnabled(canChange && pass->span().kind != zabrel::Span::Kind::Broken);
 }
 
 void CZabrelDlg::showStatus(const QString& pattern) {
     // Not arg(): it numbers by the placeholders present, and not every pattern has all three.
-    auto counted = [](int32_t n, const QString& one, const QString& many) {
+    auto counted = [](std::size_t n, const QString& one, const QString& many) {
         return n == 1 ? one : QString(many).replace(QStringLiteral("%1"), QString::number(n));
     };
     QString text = pattern;
-    text.replace(QStringLiteral("%1"), QString::number(walk.getStopCount()));
-    text.replace(QStringLiteral("%2"), counted(walk.getMisspeltCount(), ONE_MISSPELT, MISSPELT_COUNT));
-    text.replace(QStringLiteral("%3"), counted(walk.getWordsChecked(), ONE_WORD, WORDS_COUNT));
+    text.replace(QStringLiteral("%1"), QString::number(pass->stopCount()));
+    text.replace(QStringLiteral("%2"), counted(pass->misspeltCount(), ONE_MISSPELT, MISSPELT_COUNT));
+    text.replace(QStringLiteral("%3"), counted(pass->wordsChecked(), ONE_WORD, WORDS_COUNT));
     ui.statusLine->setText(text);
 }
 
@@ -478,9 +452,9 @@ void CZabrelDlg::finishPass() {
     if (ui.suggestionList->count() > 0)
         ui.suggestionList->setCurrentRow(0);
     updateChangeButton();
-    if (walk.isPaused())
+    if (paused())
         showStatus(STATUS_PAUSED);
-    if (walk.atEnd() && !walk.isPaused()) {
+    if (pass->atEnd() && !paused()) {
         returnToIdle();
         showStatus(STATUS_DONE);
         // Back to the text before the message, so that closing it lands there too.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include <QDialog>
 #include <QIcon>
@@ -12,7 +14,6 @@
 #include "app/documentfile.h"
 #include "app/messageboxes.h"
 #include "session/spellersession.h"
-#include "text/wordwalk.h"
 
 class QAction;
 class QKeyEvent;
@@ -21,9 +22,9 @@ class RankingChoice;
 class TextBoxSpelling;
 
 // The checking dialog: a right-to-left text box, a check button, the suggestion list
-// and Change / Leave for the highlighted word. The word walk and its positions live in
-// zabrel::WordWalk, the controls in DialogControls, the file in DocumentFile; this
-// class wires them to each other and to the speller session.
+// and Change / Leave for the highlighted word. The walk over the text is the session's
+// pass (zabrel::CheckPass), the controls live in DialogControls, the file in
+// DocumentFile; this class wires them to each other and to the speller session.
 class CZabrelDlg : public QDialog {
     Q_OBJECT
 
@@ -103,11 +104,12 @@ private:
     void returnToIdle();
     void reportError(const QString& sentence, const QString& detail = {});
     void pauseOnWord();
-    // Fills the list for the paused word from its own suggestions: ranked by its
-    // neighbours, and around the other piece of a word broken in two.
-    void showSuggestions(std::vector<std::u16string> suggestions);
+    // Highlights the span the pass stopped at and lists its suggestions.
+    void showSuggestions();
     // The paused word's list again, in the ranking now chosen.
     void rerankPaused();
+    // Whether a pass stands at a span.
+    bool paused() const { return pass && pass->paused(); }
     // The text the pause covers: the word, or both pieces of a broken one.
     QString pausedText() const;
     void updateChangeButton();
@@ -132,7 +134,8 @@ private:
     // The engine, the personal and session words, the ranking and the word cutter.
     zabrel::SpellerSession speller;
     QString inputText;  // the text box's content, line breaks as CR LF
-    zabrel::WordWalk walk{speller.choices()};
+    // The pass over the text as it stood at Check; it follows the changes made through it.
+    std::optional<zabrel::CheckPass> pass;
     DialogControls ui;
     DocumentFile* document = nullptr;
     TextBoxSpelling* spelling = nullptr;
@@ -142,9 +145,6 @@ private:
     MessageHandler messages;
     std::filesystem::path dictionaryFolder;
     bool setUpFailed = false;
-    // The paused word in text-box characters, before a broken word widens the pause.
-    int pausedStart = 0;
-    int pausedLength = 0;
     // The text box was edited since inputText was last exchanged with it.
     bool boxEdited = false;
 };

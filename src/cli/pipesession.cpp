@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "cli/pipesession.h"
 
+#include <utility>
+
+#include "session/checkpass.h"
 #include "text/utf8.h"
 
 namespace zabrel::cli {
 
 namespace {
-
-std::size_t characters(std::u16string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(i > 0 && text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 &&
-              text[i - 1] <= 0xDBFF))
-            ++count;
-    return count;
-}
 
 // The first byte of a line decides its kind; every command is one ASCII byte.
 bool isCommand(std::string_view line) {
@@ -49,7 +43,7 @@ bool PipeSession::feed(std::string_view piece, bool lineEnds, std::string& out) 
         switch (line) {
             case Line::Text:
                 checkText(rest, column + skip, out);
-                column += skip + characters(rest);
+                column += skip + codePoints(rest);
                 break;
             case Line::Add:
             case Line::Accept:
@@ -126,53 +120,41 @@ void PipeSession::endLine(std::string& out) {
 }
 
 void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::string& out) {
-    cutLine(line, speller.letters(), words);
-    // With the context the line is checked as a whole; an editor replaces one word at
-    // a time, so a broken word is answered piece by piece.
-    const bool whole = speller.context();
-    if (whole)
-        speller.checkText(line, spans, SpellerSession::Joins::WordByWord);
-    auto span = spans.begin();
-    for (const LineWord& found : words) {
-        if (found.foreign) {
-            if (!terse)
+    // One answer per word, in order: a misspelt one as the protocol words it, every
+    // other (words of another script too) a * unless terse. With the context the line
+    // is read as a whole; an editor replaces one word at a time, so a broken word is
+    // answered piece by piece.
+    CheckPass pass = std::as_const(speller).pass(line, {Positions::CodePoints, Joins::WordByWord});
+    std::size_t answered = 0;
+    const auto correctUpTo = [&](std::size_t passed) {
+        if (!terse)
+            for (; answered < passed; ++answered)
                 out += "*\n";
-            continue;
-        }
-        std::u16string token(line.substr(found.start, found.length));
-        bool misspelt = false;
-        if (whole) {
-            while (span != spans.end() && span->start < found.start)
-                ++span;
-            if (span != spans.end() && span->start == found.start) {
-                misspelt = true;
-                suggestions = span->suggestions;
-            }
-        } else {
-            misspelt = speller.check(token, suggestions);
-        }
-        if (!misspelt) {
-            if (!terse)
-                out += "*\n";
-            continue;
-        }
-        const std::string position = std::to_string(found.column + offset);
-        if (suggestions.empty()) {
+        answered = passed;
+    };
+    while (pass.next()) {
+        const Span& span = pass.span();
+        // The words passed before this one were correct.
+        correctUpTo(pass.wordsChecked() + pass.foreignPassed() - 1);
+        answered += 1;
+        const std::string position = std::to_string(span.start + offset);
+        if (span.suggestions.empty()) {
             out += "# ";
-            appendUtf8(out, token);
+            appendUtf8(out, span.word);
             out += ' ' + position + '\n';
             continue;
         }
         out += "& ";
-        appendUtf8(out, token);
-        out += ' ' + std::to_string(suggestions.size()) + ' ' + position + ": ";
-        for (std::size_t i = 0; i < suggestions.size(); ++i) {
+        appendUtf8(out, span.word);
+        out += ' ' + std::to_string(span.suggestions.size()) + ' ' + position + ": ";
+        for (std::size_t i = 0; i < span.suggestions.size(); ++i) {
             if (i > 0)
                 out += ", ";
-            appendUtf8(out, suggestions[i]);
+            appendUtf8(out, span.suggestions[i]);
         }
         out += '\n';
     }
+    correctUpTo(pass.wordsChecked() + pass.foreignPassed());
 }
 
 void PipeSession::finish() {

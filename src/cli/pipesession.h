@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "session/spellersession.h"
-#include "text/wordletters.h"
 
 namespace zabrel::cli {
 
@@ -73,9 +72,6 @@ private:
     std::size_t column = 0;
     std::u16string word;
     std::u16string text;
-    std::vector<LineWord> words;
-    std::vector<std::u16string> suggestions;
-    std::vector<TextSpan> spans;
 };
 
 }  // namespace zabrel::cli

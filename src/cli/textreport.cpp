@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "session/checkpass.h"
 #include "text/utf8.h"
 
 namespace zabrel::cli {
@@ -15,59 +16,31 @@ bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, s
             column = 0;
         return false;
     }
-    cutLine(text, letters, lineWords);
-    if (checkText) {
-        checkText(text, spans);
-        auto span = spans.begin();
-        for (const LineWord& word : lineWords) {
-            if (word.foreign)
-                continue;
-            ++words;
-            while (span != spans.end() && span->start < word.start)
-                ++span;
-            if (span == spans.end() || span->start != word.start)
-                continue;
-            ++misspelt;
-            suggestions = std::move(span->suggestions);
-            report(fileName, lineNumber, {word.start, span->length, word.column}, out);
-        }
-    } else {
-        for (const LineWord& word : lineWords) {
-            if (word.foreign)
-                continue;
-            ++words;
-            suggestions.clear();
-            if (check(text.substr(word.start, word.length), suggestions)) {
-                ++misspelt;
-                report(fileName, lineNumber, word, out);
-            }
-        }
+    CheckPass pass = speller.pass(text, {Positions::CodePoints, Joins::Offer});
+    while (pass.next()) {
+        ++misspelt;
+        report(fileName, lineNumber, pass.span(), out);
     }
-    if (lineEnds) {
-        column = 0;
-    } else {
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] < 0xDC00 || text[i] > 0xDFFF)
-                ++column;
-    }
+    words += pass.wordsChecked();
+    column = lineEnds ? 0 : column + codePoints(text);
     return true;
 }
 
-void TextReport::report(std::string_view fileName, std::size_t lineNumber, const LineWord& word,
-                        std::string& out) {
-    const std::u16string_view token = std::u16string_view(text).substr(word.start, word.length);
+void TextReport::report(std::string_view fileName, std::size_t lineNumber, const Span& span,
+                        std::string& out) const {
     if (options.listOnly) {
-        appendUtf8(out, token);
+        appendUtf8(out, span.word);
         out += '\n';
         return;
     }
     out += fileName;
-    out += ':' + std::to_string(lineNumber) + ':' + std::to_string(column + word.column + 1) + ": ";
-    appendUtf8(out, token);
+    out += ':' + std::to_string(lineNumber) + ':' + std::to_string(column + span.start + 1) + ": ";
+    appendUtf8(out, span.word);
     // No suggestions leaves the arrow at the end of the line, so that every report line
     // splits the same way at " ->".
     out += " ->";
-    std::size_t shown =
+    const std::vector<std::u16string>& suggestions = span.suggestions;
+    const std::size_t shown =
         options.allSuggestions ? suggestions.size() : std::min(suggestions.size(), DEFAULT_SUGGESTIONS);
     for (std::size_t i = 0; i < shown; ++i) {
         out += i == 0 ? " " : ", ";

@@ -4,18 +4,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "cli/wordchecker.h"
 #include "session/spellersession.h"
-#include "text/wordletters.h"
 
 namespace zabrel::cli {
 
 // The report modes: one line per misspelt word, either
 //   FILE:LINE:COLUMN: WORD -> s1, s2, s3      (columns in characters, from 1)
 // or, in list mode, the word alone, as `hunspell -l` prints it. A column points at the
-// word itself, not at punctuation before it.
+// word itself, not at punctuation before it. Each line is one pass of the session,
+// which finds the spans and counts their columns; this only writes them out.
 class TextReport {
 public:
     static constexpr std::size_t DEFAULT_SUGGESTIONS = 5;
@@ -25,13 +23,7 @@ public:
         bool allSuggestions = false;
     };
 
-    TextReport(WordChecker check, const WordLetters& letters, Options options)
-        : check(std::move(check)), letters(letters), options(options) {}
-
-    // Checks each piece as a whole with `checkText` instead of word by word, so that
-    // the words beside a word count (the speller session's checkText).
-    using TextChecker = std::function<void(std::u16string_view text, std::vector<TextSpan>& spans)>;
-    void checkTextWith(TextChecker checker) { checkText = std::move(checker); }
+    TextReport(const SpellerSession& speller, Options options) : speller(speller), options(options) {}
 
     // Checks one line (without its line end) of `fileName`, appending report lines to
     // `out`. Returns false, appending nothing, when the line is not valid UTF-8.
@@ -49,19 +41,15 @@ public:
     std::size_t misspeltCount() const { return misspelt; }
 
 private:
-    void report(std::string_view fileName, std::size_t lineNumber, const LineWord& word, std::string& out);
+    void report(std::string_view fileName, std::size_t lineNumber, const Span& span, std::string& out) const;
 
-    WordChecker check;
-    TextChecker checkText;
-    std::vector<TextSpan> spans;
-    const WordLetters& letters;
+    const SpellerSession& speller;
     Options options;
+    // Characters of the line before the piece at hand.
     std::size_t column = 0;
     std::size_t words = 0;
     std::size_t misspelt = 0;
     std::u16string text;
-    std::vector<LineWord> lineWords;
-    std::vector<std::u16string> suggestions;
 };
 
 }  // namespace zabrel::cli

@@ -2,6 +2,9 @@
 #include "core/errors.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <string_view>
 
 namespace zabrel {
 
@@ -17,6 +20,32 @@ std::string QuelmException::getFullMessage() const {
     std::snprintf(code, sizeof code, "%x", static_cast<unsigned>(errorCode));
     return "Error Code (0x" + std::string(code) + ") in " + fileName + " (" + std::to_string(lineNumber) +
            "): " + message;
+}
+
+std::string currentFailure() {
+    try {
+        throw;
+    } catch (const QuelmException& ex) {
+        return ex.getMessage();
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    } catch (const std::exception& ex) {
+        return ex.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+namespace {
+constexpr std::string_view LIBRARY = "zabrel: ";
+}  // namespace
+
+std::string libraryMessage(const std::string& message) {
+    return message.starts_with(LIBRARY) ? message : std::string(LIBRARY) + message;
+}
+
+std::string plainMessage(const std::string& message) {
+    return message.starts_with(LIBRARY) ? message.substr(LIBRARY.size()) : message;
 }
 
 void annotate(QuelmException& ex, const char* fileName, int32_t lineNumber, const std::string& context) {

@@ -47,6 +47,17 @@ public:
     using QuelmException::QuelmException;
 };
 
+// What the failure being handled says to a user, whatever raised it; called inside a
+// catch block. The engine's errors give their own words, never where in our source
+// they were raised; running out of memory says "out of memory"; a standard exception
+// its message; anything else "unknown error".
+std::string currentFailure();
+
+// A message as the library gives it to its callers: beginning "zabrel: ", once.
+std::string libraryMessage(const std::string& message);
+// The message without that beginning, for a front end that names us itself (Enchant).
+std::string plainMessage(const std::string& message);
+
 // Stamps a handler's location on an error passing through it and appends the
 // handler's context sentence; the caller then rethrows the same object with `throw;`.
 void annotate(QuelmException& ex, const char* fileName, int32_t lineNumber, const std::string& context);

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/errors.h"
 #include "engine/personalwordlist.h"
 #include "programs/dictionaryfolder.h"
 #include "text/utf8.h"
@@ -49,27 +50,15 @@ bool isUrduTag(const char* tag) {
     return t == "ur" || t.starts_with("ur_") || t.starts_with("ur-");
 }
 
-std::string describe(const std::exception& ex) {
-    if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
-        return "out of memory";
-    // Enchant's messages name no provider: the library's own prefix goes.
-    constexpr std::string_view PREFIX = "zabrel: ";
-    const std::string_view what = ex.what();
-    if (dynamic_cast<const zabrel::Error*>(&ex) != nullptr && what.starts_with(PREFIX))
-        return std::string(what.substr(PREFIX.size()));
-    return std::string(what);
-}
-
 // Runs `action`; on any failure reports `what` and the reason through `report` and
 // returns `failed`.
 template <typename Result, typename Action, typename Report>
 Result reporting(Result failed, Action action, Report report) {
     try {
         return action();
-    } catch (const std::exception& ex) {
-        report(describe(ex));
     } catch (...) {
-        report("unknown error");
+        // Enchant's messages name no provider: the library's own prefix goes.
+        report(zabrel::plainMessage(zabrel::currentFailure()));
     }
     return failed;
 }
@@ -108,13 +97,12 @@ std::shared_ptr<Urdu> setUp() {
     // word-level rules of the context (a bare final ئ completed first).
     const char* context = std::getenv("ZABREL_CONTEXT");
     if (context != nullptr && std::string_view(context) == "1") {
-        // The context takes the accurate ranking with it; without it the ranking stays.
-        const Ranking before = urdu->dictionary.ranking();
+        // The context takes the accurate ranking with it; refused, it leaves the ranking
+        // as it was.
         try {
-            urdu->dictionary.setRanking(Ranking::Context);
+            urdu->dictionary.setRanking(zabrel::Dictionary::Ranking::Context);
         } catch (const zabrel::Error& ex) {
             g_warning("%s", ex.what());
-            urdu->dictionary.setRanking(before);
         }
     }
     // Urdu stays available with a personal list that cannot be read: the user is told,

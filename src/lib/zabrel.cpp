@@ -8,9 +8,11 @@
 #include <exception>
 #include <mutex>
 #include <shared_mutex>
+#include <utility>
 
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
+#include "session/checkpass.h"
 #include "session/spellersession.h"
 #include "text/utf8.h"
 
@@ -33,13 +35,8 @@ auto guarded(Action action) -> decltype(action()) {
         return action();
     } catch (const Error&) {
         throw;
-    } catch (const QuelmException& ex) {
-        // Where in our source it was raised means nothing to a caller.
-        throw Error("zabrel: " + ex.getMessage());
-    } catch (const std::bad_alloc&) {
-        throw Error("zabrel: out of memory");
-    } catch (const std::exception& ex) {
-        throw Error(std::string("zabrel: ") + ex.what());
+    } catch (...) {
+        throw Error(libraryMessage(currentFailure()));
     }
 }
 
@@ -152,40 +149,6 @@ std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const 
     });
 }
 
-namespace {
-
-// Byte offsets in a UTF-8 text of UTF-16 unit offsets asked for in increasing order.
-class ByteOffsets {
-public:
-    explicit ByteOffsets(std::string_view text) : text(text) {}
-
-    std::size_t of(std::size_t wantedUnit) {
-        for (; unit < wantedUnit; ++unit) {
-            if (inPair) {
-                // A low surrogate: its character began four bytes back.
-                inPair = false;
-                byte += 4;
-                continue;
-            }
-            const unsigned char lead = static_cast<unsigned char>(text[byte]);
-            const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            if (size == 4)
-                inPair = true;
-            else
-                byte += size;
-        }
-        return byte;
-    }
-
-private:
-    std::string_view text;
-    std::size_t unit = 0;
-    std::size_t byte = 0;
-    bool inPair = false;
-};
-
-}  // namespace
-
 std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text) const {
     std::vector<Misspelling> out;
     checkText(text, [&out](Misspelling& found) {
@@ -198,7 +161,6 @@ std::vector<Dictionary::Misspelling> Dictionary::checkText(std::string_view text
 void Dictionary::checkText(std::string_view text,
                            const std::function<bool(Misspelling&)>& onMisspelling) const {
     const std::u16string units = fromUtf8(text);
-    ByteOffsets offsets(text);
     std::exception_ptr raised;
     guarded([&] {
         const Impl& self = state();
@@ -207,22 +169,25 @@ void Dictionary::checkText(std::string_view text,
         struct Leave {
             ~Leave() { walking.pop_back(); }
         } leave;
-        self.speller.checkText(units, [&](TextSpan& span) {
+        // The pass counts the spans' places in bytes of the caller's UTF-8.
+        CheckPass pass = std::as_const(self.speller).pass(units, {Positions::Utf8Bytes, Joins::Offer});
+        while (pass.next()) {
+            const Span& span = pass.span();
             Misspelling found;
-            found.offset = offsets.of(span.start);
-            found.length = offsets.of(span.start + span.length) - found.offset;
+            found.offset = span.start;
+            found.length = span.length;
             found.suggestions.reserve(span.suggestions.size());
             for (const std::u16string& suggestion : span.suggestions)
                 found.suggestions.push_back(utf16ToUtf8(suggestion));
-            span.suggestions.clear();
             // The caller's own failure ends the walk and leaves this call as it was.
             try {
-                return onMisspelling(found);
+                if (!onMisspelling(found))
+                    return;
             } catch (...) {
                 raised = std::current_exception();
-                return false;
+                return;
             }
-        });
+        }
     });
     if (raised)
         std::rethrow_exception(raised);
@@ -232,9 +197,9 @@ void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
         const auto hold = self.writing();
-        self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
-                                                          : zabrel::Ranking::Accurate);
-        self.speller.setContext(ranking == Ranking::Context);
+        self.speller.setOrder(ranking == Ranking::Exact      ? SpellerSession::Order::Exact
+                              : ranking == Ranking::Accurate ? SpellerSession::Order::Accurate
+                                                             : SpellerSession::Order::Context);
     });
 }
 
@@ -242,9 +207,15 @@ Dictionary::Ranking Dictionary::ranking() const {
     return guarded([&] {
         const Impl& self = state();
         const auto hold = self.reading();
-        if (self.speller.context())
-            return Ranking::Context;
-        return self.speller.ranking() == zabrel::Ranking::Exact ? Ranking::Exact : Ranking::Accurate;
+        switch (self.speller.currentOrder()) {
+            case SpellerSession::Order::Exact:
+                return Ranking::Exact;
+            case SpellerSession::Order::Accurate:
+                return Ranking::Accurate;
+            case SpellerSession::Order::Context:
+                break;
+        }
+        return Ranking::Context;
     });
 }
 

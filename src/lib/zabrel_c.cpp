@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/errors.h"
 #include "zabrel/zabrel.h"
 
 struct zabrel_dictionary {
@@ -39,13 +40,8 @@ Result reporting(Result failed, Action action, Report report) noexcept {
     try {
         try {
             return action();
-        } catch (const std::bad_alloc&) {
-            report(OUT_OF_MEMORY);
-        } catch (const std::exception& ex) {
-            const std::string_view what = ex.what();
-            report(what.starts_with("zabrel: ") ? std::string(what) : "zabrel: " + std::string(what));
         } catch (...) {
-            report("zabrel: unknown error");
+            report(zabrel::libraryMessage(zabrel::currentFailure()));
         }
     } catch (...) {
         // The message itself could not be made; the return value still tells.

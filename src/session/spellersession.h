@@ -15,27 +15,19 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/contextline.h"
 #include "engine/contextmodel.h"
 #include "engine/personalwordlist.h"
 #include "engine/spellchecker.h"
+#include "engine/textcontext.h"
+#include "session/checkpass.h"
 #include "text/sessionwords.h"
 #include "text/wordletters.h"
 
 namespace zabrel {
 
-// One stretch of a text to correct: where it stands, in UTF-16 units, and what may
-// replace it, best first.
-struct TextSpan {
-    enum class Kind {
-        Misspelt,  // a word the speller does not accept
-        RealWord,  // a correct word where its neighbours want a close other one
-        Broken,    // two words that make one (خوب صورت): the span covers both
-    };
-    std::size_t start = 0;
-    std::size_t length = 0;
-    std::vector<std::u16string> suggestions;
-    Kind kind = Kind::Misspelt;
-};
+// The spans of a pass, under the name the front ends first knew them by.
+using TextSpan = Span;
 
 // Every failure of the speller as a front end meets it: the engine's errors, the
 // system's and running out of memory. what() is the message for the user: a plain
@@ -163,17 +155,30 @@ public:
     // two words (ہوسکتا, ہو سکتا) is flagged with the two words first. `evidence` is
     // how far ln P(A B) must pass ln P(AB) by the context model, for a pair the model
     // saw; a negative one turns this off.
-    void setRunTogether(float evidence) { joinEvidence = evidence; }
+    void setRunTogether(float evidence);
 
-    // The misspelt words of `text` (a line or a whole text) in order, each with its
-    // suggestions; with the context on, ranked by their neighbours, and with
+    // The order of suggestions as the front ends offer it, and the one place that
+    // knows how the two settings above go together: the context ranks the accurate
+    // ranking's candidates, so Context is the accurate ranking with the context, and
+    // Exact is the engine's order without it. Raises as setRanking and setContext do,
+    // and a failure leaves the order as it was.
+    enum class Order { Exact, Accurate, Context };
+    void setOrder(Order wanted);
+    Order currentOrder() const {
+        return context() ? Order::Context : ranking() == Ranking::Exact ? Order::Exact : Order::Accurate;
+    }
+
+    // A pass over `text` (see CheckPass): its spans one at a time, in order, each with
+    // its suggestions; with the context on, ranked by their neighbours, and with
     // real-word slips and broken words when those are asked for. Neighbours are the
     // words next to each other with no sentence end (. ۔ ? ؟ ! or a line end) between.
-    // With the context on, a word broken in two (a piece that is no word, and its
-    // neighbour, that together make a lexicon word) is one Broken span offering the
-    // join, unless `joins` asks for the words one by one (editors that replace one
-    // word at a time).
-    enum class Joins { Offer, WordByWord };
+    // The const form makes a pass that cannot decide (Ignore All, Change All, Add),
+    // for many threads on one session.
+    CheckPass pass(std::u16string_view text, PassOptions options = {});
+    CheckPass pass(std::u16string_view text, PassOptions options = {}) const;
+
+    // The spans of a whole pass, without stopping, in UTF-16 units.
+    using Joins = zabrel::Joins;
     void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer) const;
     // The same one span at a time, in order, as each is found: `onSpan` may take the
     // span's suggestions, and returns false to stop. Memory stays that of a few
@@ -203,7 +208,7 @@ public:
     // The engine behind it (not open for a session over an EngineAnswer).
     SpellChecker& engine() { return *checker; }
     // The context model (empty until the context is first set on).
-    const ContextModel& contextModel() const { return model; }
+    const ContextModel& contextModel() const;
 
 private:
     struct Answer {
@@ -219,21 +224,12 @@ private:
     // Called with `words` held exclusively.
     void indexPersonal();
     void forgetAnswers();
-    int32_t frequency(const std::u16string& word) const;
     // The accurate ranking's promise, kept through what this session adds and moves:
     // a sure fix comes first.
     void sureFixFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
-    // A word that ends in a bare ئ stops short of its ی or ے (کوئ, ہوئ): those
-    // completions that are words go first, in the order they had.
-    void completionsFirst(std::u16string_view word, std::vector<std::u16string>& suggestions) const;
-    void rankInContext(std::u16string_view word, const Neighbours& around,
-                       std::vector<std::u16string>& suggestions) const;
-    bool runTogether(const std::u16string& word, std::vector<std::u16string>& suggestions) const;
-    // checkText over one line, its spans placed `offset` units on; false when stopped.
-    bool checkLine(std::u16string_view line, std::size_t offset, const std::function<bool(TextSpan&)>& onSpan,
-                   Joins joins) const;
-    bool realWordSlip(std::u16string_view word, const Neighbours& around,
-                      std::vector<std::u16string>& suggestions) const;
+    // What the context's rules ask this session about words.
+    WordVerdicts verdicts() const;
+    friend class CheckPass;
 
     std::unique_ptr<SpellChecker> checker;
     EngineAnswer answer;
@@ -253,28 +249,19 @@ private:
     // check, so the engine's answers are remembered (bounded, and never for the
     // megabyte tokens of binary input).
     mutable std::unordered_map<std::u16string, Answer> remembered;
-    // Guards `remembered` and `scores`: held to look up or store, never while ranking.
+    // Guards `remembered`: held to look up or store, never while the engine ranks.
     mutable std::shared_mutex caches;
     std::vector<std::string> pendingWarnings;
 
     std::atomic<bool> contextOn{false};
     std::atomic<bool> realWords{false};
-    ContextModel model;
-    ContextRanking contextRanking{model};
-    // Accurate scores of suggestions, by misspelt word TAB suggestion.
-    mutable std::unordered_map<std::u16string, float> scores;
-    float slipMargin = SLIP_MARGIN;
-    float joinEvidence = JOIN_EVIDENCE;
+    // The context's rules, over the engine (none for a session over an EngineAnswer).
+    std::unique_ptr<TextContext> textContext;
 
 public:
-    // How much a close word must be preferred for a correct word to be flagged, and
-    // the run-together evidence: fitted by scripts/context-folds with the context's
-    // weights, among the settings that flag something, to the most errors fixed less
-    // correct words broken.
-    static constexpr float SLIP_MARGIN = 4.0f;
-    static constexpr float JOIN_EVIDENCE = 6.0f;
-    // How many of the accurate ranking's first suggestions the context reorders.
-    static constexpr std::size_t CONTEXT_CANDIDATES = 10;
+    // The context's settings, as its rules have them.
+    static constexpr float SLIP_MARGIN = TextContext::SLIP_MARGIN;
+    static constexpr float JOIN_EVIDENCE = TextContext::JOIN_EVIDENCE;
 };
 
 }  // namespace zabrel

@@ -7,6 +7,12 @@ namespace zabrel {
 
 namespace {
 
+// A high surrogate at `i` with its low one after it.
+bool pairAt(std::u16string_view in, std::size_t i) {
+    return in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+           in[i + 1] <= 0xDFFF;
+}
+
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -92,7 +98,7 @@ void appendUtf8(std::string& out, std::u16string_view in) {
     const std::size_t size = in.size();
     for (std::size_t i = 0; i < size; ++i) {
         const char16_t unit = in[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+        if (pairAt(in, i)) {
             const char32_t cp =
                 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (in[i + 1] - 0xDC00);
             appendUtf8CodePoint(out, cp);
@@ -103,6 +109,28 @@ void appendUtf8(std::string& out, std::u16string_view in) {
             appendUtf8CodePoint(out, unit);
         }
     }
+}
+
+std::size_t codePoints(std::u16string_view text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++count)
+        if (pairAt(text, i))
+            ++i;
+    return count;
+}
+
+std::size_t utf8Length(std::u16string_view text) {
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (pairAt(text, i)) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        }
+    }
+    return bytes;
 }
 
 std::string utf16ToUtf8(std::u16string_view in) {

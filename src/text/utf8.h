@@ -19,4 +19,10 @@ bool utf8ToUtf16(std::string_view in, std::u16string& out, std::size_t& badOffse
 std::string utf16ToUtf8(std::u16string_view in);
 void appendUtf8(std::string& out, std::u16string_view in);
 
+// The characters of `text` as editors and people count them: a surrogate pair is one,
+// and so is a lone surrogate (which utf16ToUtf8 writes as U+FFFD).
+std::size_t codePoints(std::u16string_view text);
+// The bytes `text` takes in UTF-8, as utf16ToUtf8 writes it.
+std::size_t utf8Length(std::u16string_view text);
+
 }  // namespace zabrel

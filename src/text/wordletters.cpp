@@ -2,17 +2,13 @@
 #include "text/wordletters.h"
 
 #include "text/letterforms.h"
+#include "text/utf8.h"
 
 namespace zabrel {
 
 namespace {
 
 constexpr char16_t ZWJ = 0x200D;
-
-// The second half of a surrogate pair does not start a new character.
-bool continuesCharacter(std::u16string_view line, std::size_t i) {
-    return i > 0 && line[i] >= 0xDC00 && line[i] <= 0xDFFF && line[i - 1] >= 0xD800 && line[i - 1] <= 0xDBFF;
-}
 
 }  // namespace
 
@@ -67,46 +63,45 @@ std::u16string WordLetters::lettersOf(std::u16string_view word) const {
 
 void cutLine(std::u16string_view line, const WordLetters& letters, std::vector<LineWord>& words) {
     words.clear();
+    // Columns are counted up to each word as it is found.
     std::size_t column = 0;
+    std::size_t counted = 0;
+    const auto columnOf = [&](std::size_t start) {
+        column += codePoints(line.substr(counted, start - counted));
+        counted = start;
+        return column;
+    };
     std::size_t i = 0;
     const std::size_t size = line.size();
     while (i < size) {
         if (letters.isForeign(line[i])) {
-            LineWord run{i, 0, column, true};
+            LineWord run{i, 0, columnOf(i), true};
             while (i < size &&
-                   (letters.isForeign(line[i]) || (letters.inWord(line[i]) && !letters.isLetter(line[i])))) {
+                   (letters.isForeign(line[i]) || (letters.inWord(line[i]) && !letters.isLetter(line[i]))))
                 ++i;
-                ++column;
-            }
             run.length = i - run.start;
             words.push_back(run);
             continue;
         }
         if (!letters.inWord(line[i])) {
-            if (!continuesCharacter(line, i))
-                ++column;
             ++i;
             continue;
         }
         // A run of word characters; a ZWJ at either end joins to nothing and is left out.
         std::size_t start = i;
-        std::size_t startColumn = column;
         bool hasLetter = false;
         while (i < size && letters.inWord(line[i])) {
             hasLetter = hasLetter || letters.isLetter(line[i]);
             ++i;
-            ++column;
         }
         if (!hasLetter)
             continue;
         std::size_t end = i;
-        while (line[start] == ZWJ) {
+        while (line[start] == ZWJ)
             ++start;
-            ++startColumn;
-        }
         while (line[end - 1] == ZWJ)
             --end;
-        words.push_back({start, end - start, startColumn});
+        words.push_back({start, end - start, columnOf(start)});
     }
 }
 

@@ -49,11 +49,13 @@ TEST_F(Context, the_neighbours_reorder_suggestions_in_every_mode) {
     got = check({"--context"}, "کوئ\n");
     EXPECT_TRUE(got.out.starts_with("<stdin>:1:1: کوئ -> کوئی,")) << got.out;
 
-    // -a: the line is the context; a sentence end cuts it.
-    got = check({"--context", "-a"}, "^سخت بزار\nسخت۔ بزار\n");
+    // -a: the line is the context; a sentence end cuts it, and so does a word of
+    // another script, which is answered as correct in its place.
+    got = check({"--context", "-a"}, "^سخت بزار\nسخت۔ بزار\n^سخت abc بزار\n");
     EXPECT_EQ(got.status, 0) << got.err;
-    EXPECT_EQ(got.out.substr(got.out.find('\n') + 1),
-              "*\n& بزار 2 5: ہزار, بازار\n\n*\n& بزار 2 5: بازار, ہزار\n\n");
+    EXPECT_EQ(
+        got.out.substr(got.out.find('\n') + 1),
+        "*\n& بزار 2 5: ہزار, بازار\n\n*\n& بزار 2 5: بازار, ہزار\n\n*\n*\n& بزار 2 9: بازار, ہزار\n\n");
 
     // --correct: only the misspelt words change; the mark, CR LF, a line that is not
     // UTF-8 and the missing last line end stay as they came.

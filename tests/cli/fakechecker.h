@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/wordchecker.h"
 #include "text/wordletters.h"
 
 namespace zabrel::test {
@@ -31,7 +31,10 @@ struct FakeChecker {
     };
     std::vector<std::u16string> asked;
 
-    cli::WordChecker checker() {
+    // What the engine answers for one word, as a speller session over it asks.
+    using Answer = std::function<bool(const std::u16string& word, std::vector<std::u16string>& suggestions)>;
+
+    Answer checker() {
         return [this](const std::u16string& word, std::vector<std::u16string>& suggestions) {
             asked.push_back(word);
             suggestions.clear();

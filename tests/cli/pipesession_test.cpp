@@ -49,18 +49,23 @@ TEST(pipesession_test, words_come_without_their_punctuation_and_offsets_count_ch
     Session s;
     // The emoji is one character (two UTF-16 units, four bytes), the caret one more;
     // numbers are no words.
-    EXPECT_EQ(
-        s.converse({"\xF0\x9F\x98\x80 بزار", "^بزار", "^^بزار", "^", "(بزار)، \"صخت\" 12سخت-شہر abc 42"}),
-        "& بزار 3 2: بازار, بزر, ہزار\n\n"
-        "& بزار 3 1: بازار, بزر, ہزار\n\n"
-        "& بزار 3 2: بازار, بزر, ہزار\n\n"
-        "\n"
-        "& بزار 3 1: بازار, بزر, ہزار\n"
-        "& صخت 7 9: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n"
-        "*\n*\n"
-        // ispell.el takes a word without an answer for an error: foreign words are
-        // answered as correct.
-        "*\n\n");
+    EXPECT_EQ(s.converse({"\xF0\x9F\x98\x80 بزار", "^بزار", "^^بزار", "^", "(بزار)، \"صخت\" 12سخت-شہر abc 42",
+                          "abc بزار xyz سخت صخت"}),
+              "& بزار 3 2: بازار, بزر, ہزار\n\n"
+              "& بزار 3 1: بازار, بزر, ہزار\n\n"
+              "& بزار 3 2: بازار, بزر, ہزار\n\n"
+              "\n"
+              "& بزار 3 1: بازار, بزر, ہزار\n"
+              "& صخت 7 9: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n"
+              "*\n*\n"
+              // ispell.el takes a word without an answer for an error: foreign words are
+              // answered as correct.
+              "*\n\n"
+              // Each answer in the place of its word, those of foreign words too.
+              "*\n"
+              "& بزار 3 4: بازار, بزر, ہزار\n"
+              "*\n*\n"
+              "& صخت 7 17: سخت, صحت, تخت, صفت, لخت, بخت, صوت\n\n");
 }
 
 TEST(pipesession_test, accepted_and_personal_words_hold_for_the_rest_of_the_session) {

@@ -10,8 +10,6 @@ namespace {
 
 using zabrel::test::FakeChecker;
 
-const WordLetters letters = FakeChecker::letters();
-
 std::string reportOf(TextReport& report, std::initializer_list<std::string> lines) {
     std::string out;
     std::size_t number = 0;
@@ -22,7 +20,8 @@ std::string reportOf(TextReport& report, std::initializer_list<std::string> line
 
 TEST(textreport_test, reports_file_line_and_character_column_with_five_suggestions) {
     FakeChecker fake;
-    TextReport report(fake.checker(), letters, {});
+    SpellerSession speller{fake.checker(), FakeChecker::letters()};
+    TextReport report(speller, {});
     EXPECT_EQ(reportOf(report, {"سخت بزار", "", "\xF0\x9F\x98\x80 صخت،ہوا\r"}),
               "notes.txt:1:5: بزار -> بازار, بزر, ہزار\n"
               "notes.txt:3:3: صخت -> سخت, صحت, تخت, صفت, لخت\n"
@@ -33,14 +32,16 @@ TEST(textreport_test, reports_file_line_and_character_column_with_five_suggestio
 
 TEST(textreport_test, list_mode_prints_each_occurrence_without_its_punctuation) {
     FakeChecker fake;
-    TextReport report(fake.checker(), letters, {.listOnly = true, .allSuggestions = false});
+    SpellerSession speller{fake.checker(), FakeChecker::letters()};
+    TextReport report(speller, {.listOnly = true, .allSuggestions = false});
     EXPECT_EQ(reportOf(report, {"بزار سخت بزار", "(ہوا), شہر 12"}), "بزار\nبزار\nہوا\n");
     EXPECT_EQ(report.misspeltCount(), 3u);
 }
 
 TEST(textreport_test, columns_go_on_across_the_pieces_of_a_long_line) {
     FakeChecker fake;
-    TextReport report(fake.checker(), letters, {});
+    SpellerSession speller{fake.checker(), FakeChecker::letters()};
+    TextReport report(speller, {});
     std::string out;
     EXPECT_TRUE(report.checkPiece("long.txt", 4, "سخت \xF0\x9F\x98\x80 ", false, out));
     EXPECT_TRUE(report.checkPiece("long.txt", 4, "(بزار) ", false, out));
@@ -54,7 +55,8 @@ TEST(textreport_test, columns_go_on_across_the_pieces_of_a_long_line) {
 
 TEST(textreport_test, refuses_invalid_utf8_without_counting_it) {
     FakeChecker fake;
-    TextReport report(fake.checker(), letters, {});
+    SpellerSession speller{fake.checker(), FakeChecker::letters()};
+    TextReport report(speller, {});
     std::string out;
     EXPECT_FALSE(report.checkLine("x", 1, "بزار \xED\xA0\x80", out));
     EXPECT_EQ(out, "");

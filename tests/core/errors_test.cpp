@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "core/errors.h"
 
 using namespace zabrel;
@@ -32,4 +35,26 @@ TEST(errors_test, annotate_keeps_class_and_code_and_appends_context) {
         return;
     }
     FAIL() << "the annotated IOException did not arrive";
+}
+
+TEST(errors_test, every_failure_tells_the_user_the_same_way_and_the_library_says_zabrel_once) {
+    const auto told = [](auto raise) {
+        try {
+            raise();
+        } catch (...) {
+            return currentFailure();
+        }
+        return std::string("nothing raised");
+    };
+    // The engine's own words, never where in our source they were raised.
+    EXPECT_EQ(told([] { throw IOException("reader.cpp", 10, ERR_FILE_READ, "End of file encountered."); }),
+              "End of file encountered.");
+    EXPECT_EQ(told([] { throw std::bad_alloc(); }), "out of memory");
+    EXPECT_EQ(told([] { throw std::runtime_error("a plain sentence"); }), "a plain sentence");
+    EXPECT_EQ(told([] { throw 42; }), "unknown error");
+
+    EXPECT_EQ(libraryMessage("out of memory"), "zabrel: out of memory");
+    EXPECT_EQ(libraryMessage("zabrel: no text given"), "zabrel: no text given");
+    EXPECT_EQ(plainMessage("zabrel: no text given"), "no text given");
+    EXPECT_EQ(plainMessage(libraryMessage("out of memory")), "out of memory");
 }

@@ -158,6 +158,10 @@ TEST(ZabrelLibrary, the_accurate_ranking_is_the_default_and_offers_words_run_tog
     EXPECT_EQ(urdu.ranking(), zabrel::Dictionary::Ranking::Exact);
     const std::vector<std::string> exact = urdu.suggest(joined);
     EXPECT_EQ(std::find(exact.begin(), exact.end(), BAT + " " + KAM), exact.end());
+    // The context refused (no model) leaves the ranking as it was, not half changed.
+    EXPECT_THROW(urdu.setRanking(zabrel::Dictionary::Ranking::Context), zabrel::Error);
+    EXPECT_EQ(urdu.ranking(), zabrel::Dictionary::Ranking::Exact);
+    EXPECT_EQ(urdu.suggest(joined), exact);
     urdu.setRanking(zabrel::Dictionary::Ranking::Accurate);
     EXPECT_EQ(urdu.suggest(joined), accurate);
     // A bad cost table in the folder is the caller's error, not a crash: asked for by

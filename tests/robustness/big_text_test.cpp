@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A walk over a text of several megabytes, pasted whole, checked word by word
-// against a real engine. Each walk runs in a child process so that its peak memory
+// A checking pass over a text of several megabytes, pasted whole, checked word by
+// word against a real engine. Each walk runs in a child process so that its peak memory
 // is its own; the figures are printed, not asserted.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -11,9 +11,9 @@
 #include <cstdio>
 
 #include "engine/spellchecker.h"
+#include "session/spellersession.h"
 #include "smalldictionary.h"
 #include "support/testsupport.h"
-#include "text/wordwalk.h"
 
 using namespace zabrel;
 using namespace zabrel::test;
@@ -65,19 +65,16 @@ Figures walkInChild(std::size_t units) {
         SpellChecker checker;
         checker.initialize();
         const Text text = makeText(units);
-        WordWalk walk;
-        walk.start(text.units);
-        std::size_t words = 0;
-        std::size_t stops = 0;
-        const auto check = [&](std::u16string word, std::vector<std::u16string>& suggestions) {
-            ++words;
-            return checker.checkWord(std::move(word), suggestions);
-        };
-        while (walk.findMisspelt(check)) {
-            ++stops;
-            walk.leave();
-        }
-        _exit(words == text.words && stops == text.misspelt && walk.atEnd() ? 0 : 1);
+        const UniChar2IndexMap& alphabet = checker.alphabet();
+        SpellerSession speller(
+            [&checker](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+                return checker.checkWord(word, suggestions);
+            },
+            WordLetters([&alphabet](char16_t unit) { return alphabet.getIndex(unit) != NO_INDEX; }));
+        CheckPass pass = speller.pass(text.units, {Positions::Utf16Units, Joins::Widen});
+        while (pass.next())
+            pass.leave();
+        _exit(pass.wordsChecked() == text.words && pass.stopCount() == text.misspelt && pass.atEnd() ? 0 : 1);
     }
     int status = 0;
     rusage usage{};

@@ -65,5 +65,19 @@ TEST(utf8_test, encodes_back_and_replaces_lone_surrogates) {
     EXPECT_EQ(utf16ToUtf8(std::u16string{0xDC00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+TEST(utf8_test, counts_characters_and_bytes_as_the_conversions_make_them) {
+    // ASCII, two- and three-byte letters, an astral pair, lone surrogates at either end.
+    const std::u16string text{u'a', 0x0633, 0x200C, 0xD83D, 0xDE00, 0xDC00, u' ', 0xD800};
+    EXPECT_EQ(codePoints(text), 7u);
+    EXPECT_EQ(utf8Length(text), utf16ToUtf8(text).size());
+    EXPECT_EQ(utf8Length(text), 1u + 2 + 3 + 4 + 3 + 1 + 3);
+    // A pair cut in two is two lone surrogates, each a character of its own.
+    const std::u16string_view halves(text);
+    EXPECT_EQ(codePoints(halves.substr(0, 4)) + codePoints(halves.substr(4)), 8u);
+    EXPECT_EQ(utf8Length(halves.substr(0, 4)), utf16ToUtf8(halves.substr(0, 4)).size());
+    EXPECT_EQ(codePoints(u""), 0u);
+    EXPECT_EQ(utf8Length(u""), 0u);
+}
+
 }  // namespace
 }  // namespace zabrel
