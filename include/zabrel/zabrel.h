@@ -8,8 +8,11 @@
 // is a zabrel::Error, which is a std::runtime_error; so is every call on a
 // Dictionary that was moved from.
 //
-// Threads: one Dictionary may be used from several threads at once; its calls are
-// serialised by a lock inside it. Separate Dictionary objects share nothing.
+// Threads: one Dictionary may be used from several threads at once. Checks and
+// suggestions (check, suggest, checkText, ranking) run side by side; the calls that
+// change it (setRanking, the personal list, addSession, warnings) wait until the checks
+// under way are done, and the checks after them wait for them. Separate Dictionary
+// objects share nothing.
 #pragma once
 
 #include <cstddef>
@@ -20,7 +23,9 @@
 #include <string_view>
 #include <vector>
 
+#ifndef ZABREL_API
 #define ZABREL_API __attribute__((visibility("default")))
+#endif
 
 namespace zabrel {
 
@@ -54,6 +59,11 @@ public:
     // On first use the derived files are built in that folder, so it must be writable
     // then. The current directory plays no part.
     explicit Dictionary(const std::string& folder);
+    // The same, opened with the best ranking the folder offers up to `best`: a host
+    // that hands over one word at a time, never its neighbours, opens with Accurate,
+    // and the context model is then not read. A ranking the folder cannot give is no
+    // failure here: warnings() says so, and the next best is used.
+    Dictionary(const std::string& folder, Ranking best);
     // The user's copy of the installed Urdu dictionary ($XDG_DATA_HOME/zabrel/urdu),
     // made or refreshed as zabrel-check and the dialog do, with the user's personal
     // word list ($XDG_DATA_HOME/zabrel/personal.txt).
@@ -82,9 +92,10 @@ public:
     // The same one misspelling at a time, in order, handed to `onMisspelling` as it is
     // found and kept nowhere: memory stays that of a few words whatever the text's
     // length. `onMisspelling` may take the suggestions, and returns false to stop the
-    // walk. The dictionary is held meanwhile, so `onMisspelling` must not call it (such
-    // a call raises Error); whatever `onMisspelling` raises ends the walk and leaves
-    // this call unchanged.
+    // walk. `onMisspelling` may check and suggest with this dictionary; a call from it
+    // that would change the dictionary raises Error instead of waiting for the walk it
+    // is part of. Whatever `onMisspelling` raises ends the walk and leaves this call
+    // unchanged.
     void checkText(std::string_view text, const std::function<bool(Misspelling&)>& onMisspelling) const;
 
     // Raises Error when the dictionary's cost table (costs.txt) is bad, or for

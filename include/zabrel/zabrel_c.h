@@ -19,8 +19,10 @@
  * library returns belong to the caller, who frees them with zabrel_string_free and
  * zabrel_list_free.
  *
- * Threads: one dictionary may be used from several threads at once; its calls are
- * serialised inside it. Separate dictionaries share nothing.
+ * Threads: one dictionary may be used from several threads at once. Checks and
+ * suggestions run side by side; the calls that change it (ranking, personal list,
+ * session words) wait until the checks under way are done. Separate dictionaries
+ * share nothing.
  */
 #ifndef ZABREL_ZABREL_C_H
 #define ZABREL_ZABREL_C_H
@@ -88,8 +90,9 @@ typedef int (*zabrel_misspelling_callback)(const zabrel_misspelling* misspelling
 /* Checks `text` as zabrel_check_text does, but hands each misspelt word to `callback`
  * (with `context`) as it is found instead of collecting them all: memory stays that
  * of a few words, whatever the text's length. Returns 0 when the whole text was
- * checked, 1 when the callback stopped the walk, -1 on error. The callback must not
- * call this dictionary: such a call fails with -1. */
+ * checked, 1 when the callback stopped the walk, -1 on error. The callback may check
+ * and suggest with this dictionary; a call from it that would change the dictionary
+ * fails with -1. */
 ZABREL_C_API int zabrel_check_text_each(zabrel_dictionary* dictionary, const char* text, size_t length,
                                         zabrel_misspelling_callback callback, void* context);
 

@@ -36,6 +36,22 @@ bool FileReader::open(const char* fileName, bool ascii) {
         isOpen = false;
         throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + std::string(fileName) + ".");
     }
+    return begin(fileName, ascii);
+}
+
+bool FileReader::openBytes(std::string_view bytes, const std::string& label, bool ascii) {
+    close();
+    held.assign(bytes.begin(), bytes.end());
+    // fmemopen wants a buffer even for no bytes, and a string always has one.
+    stream = ::fmemopen(held.data(), held.size(), "rb");
+    if (stream == nullptr) {
+        isOpen = false;
+        throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open file: " + label + ".");
+    }
+    return begin(label, ascii);
+}
+
+bool FileReader::begin(const std::string& fileName, bool ascii) {
     name = fileName;
     consumed = 0;
     asciiMode = ascii;
@@ -59,6 +75,7 @@ void FileReader::close() {
         std::fclose(stream);
         stream = nullptr;
     }
+    held.clear();
     isOpen = false;
 }
 

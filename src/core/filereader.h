@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace zabrel {
 
@@ -24,6 +25,9 @@ public:
 
     bool open(const char* fileName, bool asciiMode);
     bool open(const std::string& fileName, bool asciiMode) { return open(fileName.c_str(), asciiMode); }
+    // The same over a copy of `bytes` (a file's whole content, its mark included), named
+    // `label` where a message would name the file. It has no descriptor().
+    bool openBytes(std::string_view bytes, const std::string& label, bool asciiMode);
     void close();
     bool eof() const;
     bool isOpened() const { return isOpen; }
@@ -59,6 +63,8 @@ private:
     bool rawReady(const void* buffer, int32_t size);
     // A read that came back short: end of file, or an error raised as IOException.
     void checkReadError() const;
+    // What open and openBytes share once the stream is there.
+    bool begin(const std::string& fileName, bool ascii);
 
     std::FILE* stream = nullptr;
     bool isOpen = false;
@@ -66,6 +72,7 @@ private:
     std::size_t lastRead = 0;
     int64_t consumed = 0;
     std::string name;
+    std::string held;  // the bytes an openBytes stream reads
 };
 
 }  // namespace zabrel

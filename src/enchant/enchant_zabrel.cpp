@@ -2,8 +2,9 @@
 // Zabrel as an Enchant 2 provider: Urdu for GTK programs, pyenchant, php-enchant and
 // `enchant-2 -a`. Enchant keeps its own session and personal lists and asks us only
 // about words it does not hold; a word added to the personal list also goes to
-// Zabrel's own list, which zabrel-check and the dialog share. No exception leaves
-// this file: errors go through Enchant's error reporting.
+// Zabrel's own list, which zabrel-check and the dialog share. The answers are the
+// library's (zabrel::Dictionary), whose checks run side by side on Enchant's threads.
+// No exception leaves this file: errors go through Enchant's error reporting.
 #include <enchant-provider.h>
 #include <glib.h>
 
@@ -18,18 +19,17 @@
 
 #include "engine/personalwordlist.h"
 #include "programs/dictionaryfolder.h"
-#include "session/spellersession.h"
 #include "text/utf8.h"
+#include "zabrel/zabrel.h"
 
 namespace {
 
 using zabrel::PersonalWordList;
-using zabrel::SpellerSession;
 
-// One speller for all the dictionaries a provider hands out (ur, ur_PK, ...).
+// One dictionary for all the dictionaries a provider hands out (ur, ur_PK, ...).
 struct Urdu {
-    std::mutex lock;
-    SpellerSession speller;
+    explicit Urdu(zabrel::Dictionary&& opened) : dictionary(std::move(opened)) {}
+    zabrel::Dictionary dictionary;
 };
 
 struct Provider {
@@ -52,7 +52,12 @@ bool isUrduTag(const char* tag) {
 std::string describe(const std::exception& ex) {
     if (dynamic_cast<const std::bad_alloc*>(&ex) != nullptr)
         return "out of memory";
-    return ex.what();
+    // Enchant's messages name no provider: the library's own prefix goes.
+    constexpr std::string_view PREFIX = "zabrel: ";
+    const std::string_view what = ex.what();
+    if (dynamic_cast<const zabrel::Error*>(&ex) != nullptr && what.starts_with(PREFIX))
+        return std::string(what.substr(PREFIX.size()));
+    return std::string(what);
 }
 
 // Runs `action`; on any failure reports `what` and the reason through `report` and
@@ -77,8 +82,8 @@ std::u16string wordOf(const char* word, size_t len) {
     return out;
 }
 
-void warnAll(SpellerSession& speller) {
-    for (const std::string& warning : speller.takeWarnings())
+void warnAll(zabrel::Dictionary& dictionary) {
+    for (const std::string& warning : dictionary.warnings())
         g_warning("zabrel: %s", warning.c_str());
 }
 
@@ -87,7 +92,6 @@ std::shared_ptr<Urdu> setUp() {
     const std::filesystem::path folder = zabrel::DictionaryFolder::userCopy(error);
     if (folder.empty())
         throw std::runtime_error(error);
-    auto urdu = std::make_shared<Urdu>();
     // Enchant has no options for a provider: the environment chooses the ranking. The
     // accurate one by default (Enchant never hands over a word's neighbours, so the
     // context has nothing to weigh); ZABREL_RANKING=exact gives the engine's own order.
@@ -96,20 +100,21 @@ std::shared_ptr<Urdu> setUp() {
     if (ranking != nullptr && !exact && std::string_view(ranking) != "accurate")
         g_warning("zabrel: ZABREL_RANKING is \"%s\", not exact or accurate; the accurate ranking is used",
                   ranking);
-    if (!urdu->speller.open(folder))
-        throw std::runtime_error("the dictionary in " + folder.string() + " could not be set up");
-    if (!exact)
-        urdu->speller.useBestRanking(false);
+    using Ranking = zabrel::Dictionary::Ranking;
+    auto urdu = std::make_shared<Urdu>(
+        zabrel::Dictionary(folder.string(), exact ? Ranking::Exact : Ranking::Accurate));
     // Enchant hands over one word at a time, never its neighbours: ZABREL_CONTEXT=1
     // gives what the context gives a word alone, the accurate ranking with the
     // word-level rules of the context (a bare final ئ completed first).
     const char* context = std::getenv("ZABREL_CONTEXT");
     if (context != nullptr && std::string_view(context) == "1") {
-        // The context takes the accurate ranking with it.
+        // The context takes the accurate ranking with it; without it the ranking stays.
+        const Ranking before = urdu->dictionary.ranking();
         try {
-            urdu->speller.setContext(true);
-        } catch (const zabrel::SessionError& ex) {
-            g_warning("zabrel: %s", ex.what());
+            urdu->dictionary.setRanking(Ranking::Context);
+        } catch (const zabrel::Error& ex) {
+            g_warning("%s", ex.what());
+            urdu->dictionary.setRanking(before);
         }
     }
     // Urdu stays available with a personal list that cannot be read: the user is told,
@@ -117,12 +122,12 @@ std::shared_ptr<Urdu> setUp() {
     const std::filesystem::path personal = PersonalWordList::defaultPath();
     if (!personal.empty()) {
         try {
-            urdu->speller.usePersonalList(personal);
-        } catch (const zabrel::SessionError& ex) {
-            g_warning("zabrel: %s", ex.what());
+            urdu->dictionary.usePersonalList(personal.string());
+        } catch (const zabrel::Error& ex) {
+            g_warning("%s", ex.what());
         }
     }
-    warnAll(urdu->speller);
+    warnAll(urdu->dictionary);
     return urdu;
 }
 
@@ -130,11 +135,8 @@ int zabrelCheck(EnchantDict* me, const char* const word, size_t len) {
     return reporting(
         -1,
         [&] {
-            Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
-            std::lock_guard<std::mutex> hold(urdu.lock);
-            std::vector<std::u16string> ignored;
-            return urdu.speller.checkToken(w, ignored) ? 1 : 0;
+            return state(me).dictionary.check(std::u16string_view(w)) ? 0 : 1;
         },
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
@@ -144,13 +146,9 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
     return reporting(
         static_cast<char**>(nullptr),
         [&]() -> char** {
-            Urdu& urdu = state(me);
             const std::u16string w = wordOf(word, len);
-            std::vector<std::u16string> suggestions;
-            {
-                std::lock_guard<std::mutex> hold(urdu.lock);
-                urdu.speller.checkToken(w, suggestions);
-            }
+            const std::vector<std::u16string> suggestions =
+                state(me).dictionary.suggest(std::u16string_view(w));
             if (suggestions.empty())
                 return nullptr;
             char** list = g_new0(char*, suggestions.size() + 1);
@@ -162,16 +160,13 @@ char** zabrelSuggest(EnchantDict* me, const char* const word, size_t len, size_t
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
 }
 
-// Runs `action` on the speller and the word, with errors going to Enchant.
+// Runs `action` on the dictionary and the word, with errors going to Enchant.
 template <typename Action>
 void withWord(EnchantDict* me, const char* const word, size_t len, Action action) {
     reporting(
         0,
         [&] {
-            Urdu& urdu = state(me);
-            const std::u16string w = wordOf(word, len);
-            std::lock_guard<std::mutex> hold(urdu.lock);
-            action(urdu.speller, w);
+            action(state(me).dictionary, std::string(word, len));
             return 0;
         },
         [&](const std::string& message) { enchant_dict_set_error(me, message.c_str()); });
@@ -179,9 +174,9 @@ void withWord(EnchantDict* me, const char* const word, size_t len, Action action
 
 // Enchant keeps its own lists too; ours is the one zabrel-check and the dialog read.
 void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
-    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) {
-        speller.addPersonal(w);
-        warnAll(speller);
+    withWord(me, word, len, [](zabrel::Dictionary& dictionary, const std::string& w) {
+        dictionary.addPersonal(w);
+        warnAll(dictionary);
     });
 }
 
@@ -189,12 +184,13 @@ void zabrelAddToPersonal(EnchantDict* me, const char* const word, size_t len) {
 // leave ours as well, or the other programs would go on accepting it.
 void zabrelRemoveFromPersonal(EnchantDict* me, const char* const word, size_t len) {
     withWord(me, word, len,
-             [](SpellerSession& speller, const std::u16string& w) { speller.removePersonal(w); });
+             [](zabrel::Dictionary& dictionary, const std::string& w) { dictionary.removePersonal(w); });
 }
 
 // enchant_dict_add_to_session: accepted until the program ends, as in the other front ends.
 void zabrelAddToSession(EnchantDict* me, const char* const word, size_t len) {
-    withWord(me, word, len, [](SpellerSession& speller, const std::u16string& w) { speller.accept(w); });
+    withWord(me, word, len,
+             [](zabrel::Dictionary& dictionary, const std::string& w) { dictionary.addSession(w); });
 }
 
 EnchantDict* zabrelRequestDict(EnchantProvider* me, const char* const tag) {

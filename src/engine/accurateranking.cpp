@@ -6,16 +6,15 @@
 
 namespace zabrel {
 
-void AccurateRanking::setWord(const std::u16string& misspelt) {
-    scored.clear();
-    splits.clear();
+void WeightedDistance::setWord(const std::u16string& misspelt) {
     misspeltUnits.assign(misspelt.begin(), misspelt.end());
     misspeltLetters.resize(misspelt.size());
     for (std::size_t i = 0; i < misspelt.size(); ++i)
-        misspeltLetters[i] = table.letterIndex(misspelt[i]);
+        misspeltLetters[i] = table->letterIndex(misspelt[i]);
 }
 
-float AccurateRanking::distance(const std::u16string& word) {
+float WeightedDistance::distance(const std::u16string& word) {
+    const CostTable& table = *this->table;
     // Optimal string alignment over three rows: D[i][j] prices the first i letters of
     // the misspelt word (a) made into the first j letters of `word` (b).
     const std::size_t n = misspeltLetters.size();
@@ -66,8 +65,8 @@ float AccurateRanking::frequencyBonus(int32_t frequency) const {
     return table.frequencyWeight() * std::log(static_cast<float>(std::max(frequency, 1)));
 }
 
-float AccurateRanking::score(const std::u16string& word, int32_t frequency) {
-    return distance(word) - frequencyBonus(frequency);
+float AccurateRanking::score(WeightedDistance& measure, const std::u16string& word, int32_t frequency) const {
+    return measure.distance(word) - frequencyBonus(frequency);
 }
 
 float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFrequency,
@@ -76,19 +75,20 @@ float AccurateRanking::splitScore(const std::u16string& left, int32_t leftFreque
     return cost - frequencyBonus(std::min(leftFrequency, rightFrequency));
 }
 
-void AccurateRanking::addWord(const std::u16string& word, int32_t frequency, int agreeingCodes) {
-    scored.push_back(
-        {score(word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes), frequency, &word});
+AccurateRanking::Work& AccurateRanking::work() {
+    thread_local Work own;
+    return own;
 }
 
-void AccurateRanking::addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
-                               int32_t rightFrequency) {
-    splits.push_back(left + u' ' + right);
-    scored.push_back({splitScore(left, leftFrequency, rightFrequency),
-                      std::min(leftFrequency, rightFrequency), &splits.back()});
+void AccurateRanking::addWord(Work& w, const std::u16string& word, int32_t frequency,
+                              int agreeingCodes) const {
+    w.scored.push_back(
+        {score(w.measure, word, frequency) - table.codesWeight() * static_cast<float>(agreeingCodes),
+         frequency, &word});
 }
 
-void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
+void AccurateRanking::finish(Work& w, std::vector<std::u16string>& suggestions) {
+    std::vector<Scored>& scored = w.scored;
     // Ties go to the more frequent word, then to the smaller code units, so that the
     // order never depends on the order of gathering.
     const auto better = [](const Scored& l, const Scored& r) {
@@ -106,13 +106,30 @@ void AccurateRanking::finish(std::vector<std::u16string>& suggestions) {
         if (std::find(suggestions.begin(), suggestions.end(), *scored[i].word) == suggestions.end())
             suggestions.push_back(*scored[i].word);
     scored.clear();
-    splits.clear();
+    w.splits.clear();
+}
+
+std::pair<int32_t, int32_t> AccurateRanking::slotCodesOf(int32_t slot, const HashNode& node,
+                                                         const CodeTables& codes) const {
+    SlotCodes& known = slotCodes[static_cast<std::size_t>(slot)];
+    if (known.known.load(std::memory_order_acquire))
+        return {known.soundex.load(std::memory_order_relaxed), known.shapex.load(std::memory_order_relaxed)};
+    const int32_t soundex = codes.soundex.code(node.word);
+    const int32_t shapex = codes.shapex.code(node.word);
+    known.soundex.store(soundex, std::memory_order_relaxed);
+    known.shapex.store(shapex, std::memory_order_relaxed);
+    known.known.store(true, std::memory_order_release);
+    return {soundex, shapex};
 }
 
 void AccurateRanking::rank(const std::u16string& misspelt, const DistanceBuckets& buckets,
                            const HashTable& lexicon, const CodeTables& codes, std::size_t longestWord,
-                           std::vector<std::u16string>& suggestions) {
-    setWord(misspelt);
+                           std::vector<std::u16string>& suggestions) const {
+    Work& w = work();
+    w.scored.clear();
+    w.splits.clear();
+    w.measure.use(table);
+    w.measure.setWord(misspelt);
     // Every word the exact ranking could reach within two edits, the ones its levels
     // leave out included; past two only for long words with nothing nearer, as there.
     const bool nothingNear = buckets[1].empty() && buckets[2].empty();
@@ -121,35 +138,37 @@ void AccurateRanking::rank(const std::u16string& misspelt, const DistanceBuckets
     const int32_t misspeltSoundex = useCodes ? codes.soundex.code(misspelt) : 0;
     const int32_t misspeltShapex = useCodes ? codes.shapex.code(misspelt) : 0;
     if (useCodes)
-        slotCodes.resize(static_cast<std::size_t>(std::max(lexicon.getTableSize(), 0)));
+        std::call_once(codesSized, [&] {
+            slotCodes =
+                std::make_unique<SlotCodes[]>(static_cast<std::size_t>(std::max(lexicon.getTableSize(), 0)));
+        });
     for (int32_t d = 1; d <= farthest; ++d)
         for (int32_t slot : buckets[static_cast<std::size_t>(d)]) {
             const HashNode& node = lexicon.nodeAt(slot);
             int agreeing = 0;
             if (useCodes) {
-                SlotCodes& known = slotCodes[static_cast<std::size_t>(slot)];
-                if (!known.known)
-                    known = {codes.soundex.code(node.word), codes.shapex.code(node.word), true};
-                agreeing = (known.soundex == misspeltSoundex) + (known.shapex == misspeltShapex);
+                const auto [soundex, shapex] = slotCodesOf(slot, node, codes);
+                agreeing = (soundex == misspeltSoundex) + (shapex == misspeltShapex);
             }
-            addWord(node.word, node.frequency, agreeing);
+            addWord(w, node.word, node.frequency, agreeing);
         }
-    addSplits(misspelt, lexicon, longestWord);
-    finish(suggestions);
+    addSplits(w, misspelt, lexicon, longestWord);
+    finish(w, suggestions);
 }
 
-void AccurateRanking::addSplits(const std::u16string& misspelt, const HashTable& lexicon,
-                                std::size_t longestWord) {
+void AccurateRanking::addSplits(Work& w, const std::u16string& misspelt, const HashTable& lexicon,
+                                std::size_t longestWord) const {
     // Two words run together: every cut into two lexicon words that are both common
     // enough. A part longer than every lexicon word is none, so only the cuts that
     // leave both parts within that length are tried: a long word costs as many
     // lookups as a short one.
     const int32_t attested = table.splitAttested();
+    std::size_t units = 0;
     const auto frequency = [&](const std::u16string& part) {
         int32_t best = -1;
-        lookedUp += part.size();
-        lexicon.find(part, searchResults);
-        for (const HashNode& hit : searchResults)
+        units += part.size();
+        lexicon.find(part, w.searchResults);
+        for (const HashNode& hit : w.searchResults)
             best = std::max(best, hit.frequency);
         return best;
     };
@@ -163,9 +182,13 @@ void AccurateRanking::addSplits(const std::u16string& misspelt, const HashTable&
             continue;
         const std::u16string right = misspelt.substr(cut);
         const int32_t rightFrequency = frequency(right);
-        if (rightFrequency >= attested)
-            addSplit(left, leftFrequency, right, rightFrequency);
+        if (rightFrequency >= attested) {
+            w.splits.push_back(left + u' ' + right);
+            w.scored.push_back({splitScore(left, leftFrequency, rightFrequency),
+                                std::min(leftFrequency, rightFrequency), &w.splits.back()});
+        }
     }
+    lookedUp.fetch_add(units, std::memory_order_relaxed);
 }
 
 }  // namespace zabrel

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/codetables.h"
@@ -13,10 +17,32 @@
 
 namespace zabrel {
 
+// The accurate ranking's measure: the cheapest edit of one misspelt word into others,
+// priced by a CostTable. One object measures for one thread; it keeps its buffers
+// between words.
+class WeightedDistance {
+public:
+    WeightedDistance() = default;
+    explicit WeightedDistance(const CostTable& costs) : table(&costs) {}
+    void use(const CostTable& costs) { table = &costs; }
+
+    // The misspelt word the next measurements are against.
+    void setWord(const std::u16string& misspelt);
+    // Substitutions, additions, removals and swaps of neighbours, priced by the table
+    // (the word's last letters by its end prices).
+    float distance(const std::u16string& word);
+
+private:
+    const CostTable* table = nullptr;
+    std::vector<uint8_t> misspeltLetters;
+    std::vector<uint8_t> wordLetters;
+    std::vector<char16_t> misspeltUnits;
+    std::vector<float> rows;
+};
+
 // The accurate ranking: its measure is a weighted edit distance whose prices come from
-// a CostTable, less a frequency bonus; lower scores are better suggestions. One object
-// ranks one misspelt word at a time and keeps its buffers between words; it is not
-// shared between threads.
+// a CostTable, less a frequency bonus; lower scores are better suggestions. Ranking is
+// const and may run on many threads at once: each thread works in buffers of its own.
 class AccurateRanking {
 public:
     // The list is cut here: past it lie words no reader looks for.
@@ -32,58 +58,58 @@ public:
     // lexicon words offered as "left right". Best first, each word once. `longestWord`:
     // no lexicon word is longer, so no cut leaves a longer part.
     void rank(const std::u16string& misspelt, const DistanceBuckets& buckets, const HashTable& lexicon,
-              const CodeTables& codes, std::size_t longestWord, std::vector<std::u16string>& suggestions);
+              const CodeTables& codes, std::size_t longestWord,
+              std::vector<std::u16string>& suggestions) const;
 
     // Code units of the parts looked up in the lexicon so far: the work of the cuts,
     // which must grow with the word's length and not with its square.
-    std::size_t lookedUpUnits() const { return lookedUp; }
+    std::size_t lookedUpUnits() const { return lookedUp.load(std::memory_order_relaxed); }
 
-    // The misspelt word the next measurements are against; forgets the words added.
-    void setWord(const std::u16string& misspelt);
-    // The cheapest edit of the misspelt word into `word`: substitutions, additions,
-    // removals and swaps of neighbours, priced by the table (the word's last letters
-    // by its end prices).
-    float distance(const std::u16string& word);
-    float score(const std::u16string& word, int32_t frequency);
+    // The score of `word` against the word `measure` was set to.
+    float score(WeightedDistance& measure, const std::u16string& word, int32_t frequency) const;
     // The score of offering the misspelt word as `left` and `right` with a space
     // between; both must be lexicon words of at least the table's attested frequency.
     float splitScore(const std::u16string& left, int32_t leftFrequency, int32_t rightFrequency) const;
     float frequencyBonus(int32_t frequency) const;
 
 private:
-    // One check's suggestions are collected, then finish() lists the best first, each
-    // word once. `word` must stay in place until finish(). `agreeingCodes`: how many of
-    // the sound and shape codes `word` shares with the misspelt word.
-    void addWord(const std::u16string& word, int32_t frequency, int agreeingCodes);
-    void addSplit(const std::u16string& left, int32_t leftFrequency, const std::u16string& right,
-                  int32_t rightFrequency);
-    void addSplits(const std::u16string& misspelt, const HashTable& lexicon, std::size_t longestWord);
-    void finish(std::vector<std::u16string>& suggestions);
-
-    // The sound and shape codes of lexicon slots, worked out once each (they only
-    // change with the lexicon, which outlives this object's use).
-    struct SlotCodes {
-        int32_t soundex = 0;
-        int32_t shapex = 0;
-        bool known = false;
-    };
-
     struct Scored {
         float score;
         int32_t frequency;
         const std::u16string* word;
     };
+    // One thread's working state of a ranking. `splits` holds the "left right" words
+    // `scored` points at until the list is made.
+    struct Work {
+        WeightedDistance measure;
+        std::vector<Scored> scored;
+        std::deque<std::u16string> splits;
+        std::vector<HashNode> searchResults;
+    };
+    static Work& work();
+
+    // `agreeingCodes`: how many of the sound and shape codes `word` shares with the
+    // misspelt word. `word` must stay in place until finish().
+    void addWord(Work& w, const std::u16string& word, int32_t frequency, int agreeingCodes) const;
+    void addSplits(Work& w, const std::u16string& misspelt, const HashTable& lexicon,
+                   std::size_t longestWord) const;
+    static void finish(Work& w, std::vector<std::u16string>& suggestions);
+    // The sound and shape codes of a lexicon slot, worked out once (they only change
+    // with the lexicon, which outlives this object's use). Threads that meet an unknown
+    // slot together work out the same codes.
+    std::pair<int32_t, int32_t> slotCodesOf(int32_t slot, const HashNode& node,
+                                            const CodeTables& codes) const;
+
+    struct SlotCodes {
+        std::atomic<int32_t> soundex{0};
+        std::atomic<int32_t> shapex{0};
+        std::atomic<bool> known{false};
+    };
 
     CostTable table;
-    std::vector<Scored> scored;
-    std::deque<std::u16string> splits;
-    std::vector<SlotCodes> slotCodes;
-    std::vector<HashNode> searchResults;
-    std::vector<uint8_t> misspeltLetters;
-    std::vector<uint8_t> wordLetters;
-    std::vector<char16_t> misspeltUnits;
-    std::vector<float> rows;
-    std::size_t lookedUp = 0;
+    mutable std::once_flag codesSized;
+    mutable std::unique_ptr<SlotCodes[]> slotCodes;
+    mutable std::atomic<std::size_t> lookedUp{0};
 };
 
 }  // namespace zabrel

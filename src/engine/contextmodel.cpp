@@ -70,6 +70,17 @@ void ContextModel::load(const std::string& path) {
     take(std::move(made));
 }
 
+void ContextModel::loadBytes(std::string_view bytes, const std::string& label) {
+    if (bytes.size() > LARGEST_FILE)
+        damaged(label, "too large");
+    std::string owned(bytes);
+    Tables made = read(reinterpret_cast<const unsigned char*>(owned.data()), owned.size(), label);
+    // A model is never shorter than its header, so its bytes live on the heap and move
+    // with the string.
+    made.owned = std::move(owned);
+    take(std::move(made));
+}
+
 ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t size,
                                         const std::string& path) {
     Tables made;
@@ -144,6 +155,7 @@ ContextModel::Tables ContextModel::read(const unsigned char* bytes, std::size_t 
 void ContextModel::take(Tables&& made) {
     tables = std::move(made);
     deletions.clear();
+    deletionsMade = std::make_unique<std::once_flag>();
 }
 
 ContextModel::Counts ContextModel::countsOf(const std::vector<Pair>& pairs) {
@@ -369,8 +381,7 @@ void ContextModel::nearWords(std::u16string_view word, std::vector<std::u16strin
     // looking would cost the square of the word's length.
     if (word.empty() || word.size() > tables.longest + 1)
         return;
-    if (deletions.empty())
-        indexDeletions();
+    std::call_once(*deletionsMade, [this] { indexDeletions(); });
     const std::vector<std::u16string>& words = tables.words;
     const std::u16string own(word);
     const auto add = [&](uint32_t number) {

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,7 +26,8 @@ namespace zabrel {
 //   B pairs sorted by their words: u16 first, u16 second, u8 cost of the second
 //     after the first, u8 cost of backing off after the pair;
 //   T triples sorted by their words: three u16, u8 cost of the third after the two.
-// A cost is −ln p in steps of 1/8.
+// A cost is −ln p in steps of 1/8. Queries are const and may run on many threads at
+// once; loading and assigning must not run beside them.
 class ContextModel {
 public:
     using Pair = std::pair<std::u16string, std::u16string>;
@@ -41,6 +44,8 @@ public:
     // file is mapped, not copied: n-grams are looked up in its bytes. A load that
     // fails leaves the model as it was, and fails the same way the next time.
     void load(const std::string& path);
+    // The same from a model file's bytes (copied); `label` stands for the file in messages.
+    void loadBytes(std::string_view bytes, const std::string& label);
     // A model of these counts, estimated as the builder does.
     void assign(const Counts& counts);
     // The same from pairs alone, commonest first (a pair twice keeps its first place):
@@ -98,7 +103,9 @@ private:
     const unsigned char* findTriple(uint32_t first, uint32_t second, uint32_t third) const;
 
     Tables tables;
+    // Made on the first nearWords, once whichever thread asks first.
     mutable std::unordered_multimap<std::u16string, uint32_t> deletions;
+    mutable std::unique_ptr<std::once_flag> deletionsMade = std::make_unique<std::once_flag>();
     mutable std::atomic<std::size_t> lookedUp{0};
 };
 

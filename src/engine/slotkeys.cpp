@@ -9,8 +9,10 @@
 
 // The measuring loop counts bits. A generic x86-64 build would call a library routine
 // for that; a second copy of the loop built for the processor's popcnt instruction is
-// chosen at load time where the processor has it.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__has_attribute)
+// chosen at load time where the processor has it. Not under ThreadSanitizer: the
+// chooser runs before the sanitizer is set up, and its instrumented code would crash.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__has_attribute) && \
+    !defined(__SANITIZE_THREAD__)
 #if __has_attribute(target_clones)
 #define ZABREL_POPCOUNT_CLONES __attribute__((target_clones("popcnt", "default")))
 #endif

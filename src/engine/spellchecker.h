@@ -2,9 +2,12 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,10 @@ enum class Ranking { Exact, Accurate };
 // files) or loads them (later runs). checkWord() then answers one word at a time:
 // filter the word, gather candidates from the posting lists, bucket them by distance,
 // rank the buckets. Set-up failures leave initialize() as QuelmException-family errors.
+//
+// Threads: once set up, checking and suggesting (every const call) may run on many
+// threads at once; each thread works in buffers of its own. Setting up again and
+// loading a cost table must not run beside them.
 class SpellChecker {
 public:
     static constexpr int32_t DISTANCE_BUCKETS = 40;
@@ -51,9 +58,9 @@ public:
     // is then empty. The accurate ranking raises IOException when its cost table is
     // bad.
     bool checkWord(std::u16string word, std::vector<std::u16string>& suggestions,
-                   Ranking ranking = Ranking::Exact);
+                   Ranking ranking = Ranking::Exact) const;
     // The same, for callers that always say which ranking.
-    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) {
+    bool check(std::u16string word, std::vector<std::u16string>& suggestions, Ranking ranking) const {
         return checkWord(std::move(word), suggestions, ranking);
     }
     // The fix surefixes.txt gives `word` (a misspelt word whose intended word is
@@ -67,7 +74,8 @@ public:
     // dictionary folder when it has one, else the shipped table built into the engine.
     // Both raise IOException for a bad table.
     void loadCostTable(const std::string& path);
-    void prepareAccurateRanking();
+    // Made on first use, once, whichever thread asks first.
+    void prepareAccurateRanking() const { accurateRanking(); }
 
     int32_t soundexCode(const std::u16string& word) const { return codes.soundex.code(word); }
     int32_t shapexCode(const std::u16string& word) const { return codes.shapex.code(word); }
@@ -80,9 +88,9 @@ public:
     const std::string& contextModelPath() const { return files.contextModelFilePath; }
     // What the accurate ranking scores `suggestion` as a suggestion for `misspelt`
     // (lower is better): a lexicon word, or two run together written "left right".
-    float accurateScore(const std::u16string& misspelt, const std::u16string& suggestion);
+    float accurateScore(const std::u16string& misspelt, const std::u16string& suggestion) const;
     // The highest frequency the lexicon gives `word`, -1 when it does not hold it.
-    int32_t frequencyOf(const std::u16string& word);
+    int32_t frequencyOf(const std::u16string& word) const;
     // Code units of the words checks have looked up in the lexicon since set-up (the
     // accurate ranking's included): how the work of a check grows with its word.
     std::size_t lookedUpUnits() const;
@@ -98,6 +106,28 @@ public:
     const SetUpFile& failedFile() const { return atFile; }
 
 private:
+    // No lexicon word farther in length than this from a misspelt word is listed.
+    static constexpr int32_t LENGTH_WINDOW = 3;
+    struct RankedSlot {
+        int32_t frequency;
+        int32_t slot;
+    };
+    // The working state of one check. Each thread has its own, kept between checks so
+    // that the hot path allocates nothing once the buffers have grown; a check leaves
+    // `seen`, `candidates` and `buckets` empty however it ends.
+    struct Work {
+        std::vector<uint64_t> seen;
+        DistanceBuckets buckets;
+        std::vector<int32_t> candidates;
+        std::vector<int32_t> postingList;
+        std::vector<unsigned char> rawList;
+        std::vector<HashNode> searchResults;
+        WordProbe probe;
+        std::array<std::vector<RankedSlot>, 3> rankResult;
+        std::vector<RankedSlot> res;
+    };
+    static Work& work();
+
     // Each letter's digit in a code table, by alphabet index.
     using LetterDigits = std::array<uint8_t, 256>;
     LetterDigits letterDigits(const CodeTable& table) const;
@@ -107,18 +137,20 @@ private:
     std::string inFolder(const std::string& path) const;
     void checkAlphabet() const;
     void checkPostingRecords();
-    void gatherCandidates(const std::u16string& errWord);
-    void gatherTranspositions(const std::u16string& errWord);
-    void gatherFromLists(const std::u16string& errWord, bool bigrams);
-    int32_t nearestBeforeMeasuring() const;
-    void bucketCandidates(const std::u16string& errWord);
-    void bucketPlainly(const std::u16string& errWord, int32_t& nearest);
-    void rankBuckets(const std::u16string& errWord, std::vector<std::u16string>& suggestions);
-    bool readPostingList(FileReader& reader, const PostingEntry& entry);
-    bool readWholeList(FileReader& reader, const PostingEntry& entry);
-    void markSeen(int32_t slot, std::vector<int32_t>& into);
-    void gatherUnseen(const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest);
-    void indexLexicon();
+    const AccurateRanking& accurateRanking() const;
+    void gatherCandidates(Work& w, const std::u16string& errWord) const;
+    void gatherTranspositions(Work& w, const std::u16string& errWord) const;
+    void gatherFromLists(Work& w, const std::u16string& errWord, bool bigrams) const;
+    static int32_t nearestBeforeMeasuring(const Work& w);
+    void bucketCandidates(Work& w, const std::u16string& errWord) const;
+    void bucketPlainly(Work& w, const std::u16string& errWord, int32_t& nearest) const;
+    void rankBuckets(Work& w, const std::u16string& errWord, std::vector<std::u16string>& suggestions) const;
+    enum class ListFile { Bigrams, Unigrams };
+    // The list's slots into w.postingList.
+    void readPostingList(Work& w, ListFile list, const PostingEntry& entry) const;
+    void markSeen(Work& w, int32_t slot, std::vector<int32_t>& into) const;
+    void gatherUnseen(Work& w, const std::vector<int32_t>& list, uint8_t shortest, uint8_t longest) const;
+    void indexLexicon() const;
 
     HashTable hashTable;
     ConfigManager config;  // as read: written back with its own relative paths
@@ -132,27 +164,20 @@ private:
     CodeTables codes;
     SureFixes sureFixes;
 
-    // Working state of one check, kept between checks so that the hot path allocates
-    // nothing once the buffers have grown.
-    std::vector<uint64_t> seen;
-    DistanceBuckets buckets;
-    std::vector<int32_t> candidates;
-    std::vector<int32_t> postingList;
-    std::vector<unsigned char> rawList;
-    std::vector<HashNode> searchResults;
-    WordProbe probe;
-    SlotKeys slotKeys;
-    std::size_t longestWord = 0;
-    std::size_t lookedUp = 0;
-    int32_t indexedSlots = -1;
-    struct RankedSlot {
-        int32_t frequency;
-        int32_t slot;
-    };
-    std::array<std::vector<RankedSlot>, 3> rankResult;
-    std::vector<RankedSlot> res;
+    // Made from the lexicon after set-up, or on the first check after one that failed
+    // part-way (under `indexing`).
+    mutable SlotKeys slotKeys;
+    mutable std::size_t longestWord = 0;
+    mutable std::atomic<int32_t> indexedSlots{-1};
+    mutable std::mutex indexing;
+    mutable std::atomic<std::size_t> lookedUp{0};
+    // Per list file: a read met its end (the file was cut after set-up).
+    mutable std::array<std::atomic<bool>, 2> listEnded{};
 
-    std::unique_ptr<AccurateRanking> accurate;
+    // Made on first use under `accurateMaking`; `accurateMade` is read without it.
+    mutable std::unique_ptr<AccurateRanking> accurate;
+    mutable std::atomic<const AccurateRanking*> accurateMade{nullptr};
+    mutable std::mutex accurateMaking;
 };
 
 }  // namespace zabrel

@@ -331,6 +331,22 @@ bool HashTable::load(const char* fileName) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;
     }
+    return readFrom(hashReader);
+}
+
+bool HashTable::loadBytes(std::string_view bytes, const std::string& label) {
+    clear();
+    FileReader hashReader;
+    try {
+        hashReader.openBytes(bytes, label, false);
+    } catch (IOException& ex) {
+        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
+        throw;
+    }
+    return readFrom(hashReader);
+}
+
+bool HashTable::readFrom(FileReader& hashReader) {
     try {
         unsigned char countBytes[4];
         if (!hashReader.readBytes(countBytes, 4) || hashReader.lastReadSize() != 4)

@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zabrel {
 
+class FileReader;
 class UniChar2IndexMap;
 
 constexpr int32_t EMPTY_SLOT = -1;
@@ -59,9 +61,12 @@ public:
     bool save(const std::string& fileName) const { return save(fileName.c_str()); }
     bool load(const char* fileName);
     bool load(const std::string& fileName) { return load(fileName.c_str()); }
+    // The same from a file's bytes; `label` stands for the file in messages.
+    bool loadBytes(std::string_view bytes, const std::string& label);
     const std::string& saveFailureReason() const { return saveFailure; }
 
 private:
+    bool readFrom(FileReader& reader);
     enum class WalkEnd { Matched, ChainEnd, Broken };
     // Follows the chain through the word's home slot, calling onMatch(slot, node) for
     // each stored copy of the word until it returns true.

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The library's facade over the engine: engine errors become zabrel::Error, text
-// arrives as UTF-8 or UTF-16, and one lock serialises the calls on a dictionary.
+// arrives as UTF-8 or UTF-16, and a dictionary's checks run side by side while its
+// changes wait for them.
 #include "zabrel/zabrel.h"
 
-#include <atomic>
+#include <algorithm>
 #include <exception>
 #include <mutex>
-#include <thread>
+#include <shared_mutex>
 
 #include "core/errors.h"
 #include "programs/dictionaryfolder.h"
@@ -44,22 +45,31 @@ auto guarded(Action action) -> decltype(action()) {
 
 }  // namespace
 
+// The dictionaries whose checkText this thread is inside (a callback may check another).
+thread_local std::vector<const void*> walking;
+
 struct Dictionary::Impl {
     std::string folder;
-    mutable std::mutex lock;
-    mutable SpellerSession speller;
+    // Shared by checks, exclusive for changes.
+    mutable std::shared_mutex lock;
+    SpellerSession speller;
     bool personalChosen = false;
-    // The thread inside a checkText callback: a call of its own would wait for the
-    // lock it holds.
-    std::atomic<std::thread::id> walker;
 
-    std::unique_lock<std::mutex> hold() {
-        if (walker.load() == std::this_thread::get_id())
+    bool walkedHere() const { return std::find(walking.begin(), walking.end(), this) != walking.end(); }
+    // A checkText callback holds the lock shared already: its checks go on under it.
+    std::shared_lock<std::shared_mutex> reading() const {
+        if (walkedHere())
+            return {};
+        return std::shared_lock<std::shared_mutex>(lock);
+    }
+    // A change from a checkText callback would wait for the walk that waits for it.
+    std::unique_lock<std::shared_mutex> writing() {
+        if (walkedHere())
             throw Error("zabrel: a checkText callback called its own Dictionary");
-        return std::unique_lock<std::mutex>(lock);
+        return std::unique_lock<std::shared_mutex>(lock);
     }
 
-    // Called with the lock held.
+    // Called with the lock held exclusively.
     void choosePersonal(const std::string& path) {
         std::filesystem::path file =
             path.empty() ? PersonalWordList::defaultPath() : std::filesystem::path(path);
@@ -75,13 +85,16 @@ struct Dictionary::Impl {
     }
 };
 
-Dictionary::Dictionary(const std::string& folder)
+Dictionary::Dictionary(const std::string& folder) : Dictionary(folder, Ranking::Context) {}
+
+Dictionary::Dictionary(const std::string& folder, Ranking best)
     : impl(guarded([&] {
           auto made = std::make_unique<Impl>();
           made->folder = folder;
           if (!made->speller.open(std::filesystem::path(folder)))
               throw Error("zabrel: the dictionary in " + folder + " could not be set up");
-          made->speller.useBestRanking();
+          if (best != Ranking::Exact)
+              made->speller.useBestRanking(best == Ranking::Context);
           return made;
       })) {}
 
@@ -115,8 +128,8 @@ bool Dictionary::check(std::string_view word) const {
 
 bool Dictionary::check(std::u16string_view word) const {
     return guarded([&] {
-        Impl& self = state();
-        const auto hold = self.hold();
+        const Impl& self = state();
+        const auto hold = self.reading();
         std::vector<std::u16string> ignored;
         return !self.speller.checkToken(word, ignored);
     });
@@ -131,8 +144,8 @@ std::vector<std::string> Dictionary::suggest(std::string_view word) const {
 
 std::vector<std::u16string> Dictionary::suggest(std::u16string_view word) const {
     return guarded([&] {
-        Impl& self = state();
-        const auto hold = self.hold();
+        const Impl& self = state();
+        const auto hold = self.reading();
         std::vector<std::u16string> suggestions;
         self.speller.checkToken(word, suggestions);
         return suggestions;
@@ -188,13 +201,12 @@ void Dictionary::checkText(std::string_view text,
     ByteOffsets offsets(text);
     std::exception_ptr raised;
     guarded([&] {
-        Impl& self = state();
-        const auto hold = self.hold();
-        self.walker = std::this_thread::get_id();
+        const Impl& self = state();
+        const auto hold = self.reading();
+        walking.push_back(&self);
         struct Leave {
-            Impl& self;
-            ~Leave() { self.walker = std::thread::id(); }
-        } leave{self};
+            ~Leave() { walking.pop_back(); }
+        } leave;
         self.speller.checkText(units, [&](TextSpan& span) {
             Misspelling found;
             found.offset = offsets.of(span.start);
@@ -219,7 +231,7 @@ void Dictionary::checkText(std::string_view text,
 void Dictionary::setRanking(Ranking ranking) {
     guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         self.speller.setRanking(ranking == Ranking::Exact ? zabrel::Ranking::Exact
                                                           : zabrel::Ranking::Accurate);
         self.speller.setContext(ranking == Ranking::Context);
@@ -228,8 +240,8 @@ void Dictionary::setRanking(Ranking ranking) {
 
 Dictionary::Ranking Dictionary::ranking() const {
     return guarded([&] {
-        Impl& self = state();
-        const auto hold = self.hold();
+        const Impl& self = state();
+        const auto hold = self.reading();
         if (self.speller.context())
             return Ranking::Context;
         return self.speller.ranking() == zabrel::Ranking::Exact ? Ranking::Exact : Ranking::Accurate;
@@ -239,7 +251,7 @@ Dictionary::Ranking Dictionary::ranking() const {
 void Dictionary::usePersonalList(const std::string& path) {
     guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         self.choosePersonal(path);
     });
 }
@@ -248,7 +260,7 @@ void Dictionary::addPersonal(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         self.ensurePersonal();
         self.speller.addPersonal(converted);
     });
@@ -258,7 +270,7 @@ void Dictionary::removePersonal(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         self.ensurePersonal();
         self.speller.removePersonal(converted);
     });
@@ -268,7 +280,7 @@ void Dictionary::addSession(std::string_view word) {
     const std::u16string converted = fromUtf8(word);
     guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         self.speller.accept(converted);
     });
 }
@@ -276,7 +288,7 @@ void Dictionary::addSession(std::string_view word) {
 std::vector<std::string> Dictionary::warnings() const {
     return guarded([&] {
         Impl& self = state();
-        const auto hold = self.hold();
+        const auto hold = self.writing();
         return self.speller.takeWarnings();
     });
 }

@@ -143,7 +143,7 @@ bool PostListResources::save(const ConfigManager& config) {
     return bigrams && unigrams;
 }
 
-void PostListResources::readRecords(const std::string& path, std::vector<PostingEntry>& records,
+void PostListResources::readRecords(const Source& source, std::vector<PostingEntry>& records,
                                     std::size_t rows, const char* indexName) {
     const std::size_t n = static_cast<std::size_t>(alphabetSize);
     std::vector<unsigned char> buffer;
@@ -157,7 +157,10 @@ void PostListResources::readRecords(const std::string& path, std::vector<Posting
                 "Could not allocate memory for '" + std::string(indexName) + "'.");
         }
         FileReader fr;
-        fr.open(path, false);
+        if (source.bytes)
+            fr.openBytes(*source.bytes, source.name, false);
+        else
+            fr.open(source.name, false);
         const int32_t rowBytes = static_cast<int32_t>(buffer.size());
         for (std::size_t i = 0; i < rows; ++i) {
             // A short row means the file ends before its last record: nothing is
@@ -179,7 +182,15 @@ bool PostListResources::loadBigramMatrix(const std::string& path) {
     if (alphabetSize <= 0)
         return false;
     releaseBigramMatrix();
-    readRecords(path, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
+    readRecords({path, nullptr}, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
+    return true;
+}
+
+bool PostListResources::loadBigramMatrixBytes(std::string_view bytes, const std::string& label) {
+    if (alphabetSize <= 0)
+        return false;
+    releaseBigramMatrix();
+    readRecords({label, &bytes}, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
     return true;
 }
 
@@ -187,7 +198,15 @@ bool PostListResources::loadUnigramIndex(const std::string& path) {
     if (alphabetSize < 1)
         throw QuelmException(ZABREL_HERE, ERR_GENERAL, "Alphabet size not set");
     releaseUnigramIndex();
-    readRecords(path, unigramIndex, 1, "Unigram List Index");
+    readRecords({path, nullptr}, unigramIndex, 1, "Unigram List Index");
+    return true;
+}
+
+bool PostListResources::loadUnigramIndexBytes(std::string_view bytes, const std::string& label) {
+    if (alphabetSize < 1)
+        throw QuelmException(ZABREL_HERE, ERR_GENERAL, "Alphabet size not set");
+    releaseUnigramIndex();
+    readRecords({label, &bytes}, unigramIndex, 1, "Unigram List Index");
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zabrel {
@@ -50,6 +51,9 @@ public:
     bool load(const ConfigManager& config);
     bool loadBigramMatrix(const std::string& path);
     bool loadUnigramIndex(const std::string& path);
+    // The same from a file's bytes; `label` stands for the file in messages.
+    bool loadBigramMatrixBytes(std::string_view bytes, const std::string& label);
+    bool loadUnigramIndexBytes(std::string_view bytes, const std::string& label);
 
     const PostingEntry& bigramRecord(int32_t i, int32_t j) const {
         return bigramMatrix[static_cast<std::size_t>(i) * static_cast<std::size_t>(alphabetSize) +
@@ -79,7 +83,12 @@ private:
                            const std::string& listPath, std::string& unwritten, std::string& reason);
     static void assignOffsets(std::vector<PostingEntry>& records,
                               const std::vector<std::vector<int32_t>>& lists);
-    void readRecords(const std::string& path, std::vector<PostingEntry>& records, std::size_t rows,
+    // A file by its path, or the bytes of one (`bytes` set) that `name` stands for.
+    struct Source {
+        const std::string& name;
+        const std::string_view* bytes;
+    };
+    void readRecords(const Source& source, std::vector<PostingEntry>& records, std::size_t rows,
                      const char* indexName);
 
     // Row-major n × n, record (i, j) at i × n + j.

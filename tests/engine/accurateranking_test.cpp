@@ -143,7 +143,8 @@ TEST(CostTable, bad_tables_are_refused_with_file_and_line) {
 }
 
 TEST(AccurateDistance, prices_edits_by_the_table) {
-    AccurateRanking ranking(CostTable::parse(TEST_COSTS, "test"));
+    const CostTable costs = CostTable::parse(TEST_COSTS, "test");
+    WeightedDistance ranking(costs);
     ranking.setWord(u"\u0633\u0628\u0631");                                 // سبر
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0635\u0628\u0631"), 0.25f);        // صبر: one family letter
     EXPECT_FLOAT_EQ(ranking.distance(u"\u062C\u0628\u0631"), 1.0f);         // جبر: an unrelated one
@@ -155,7 +156,8 @@ TEST(AccurateDistance, prices_edits_by_the_table) {
     EXPECT_FLOAT_EQ(ranking.distance(u"\u0628\u06CC"), 1.25f);
 
     // With a price on the first letter: every edit there costs it more, once.
-    AccurateRanking startFirm(CostTable::parse(std::string(TEST_COSTS) + "weight start 0.5\n", "test"));
+    const CostTable firmCosts = CostTable::parse(std::string(TEST_COSTS) + "weight start 0.5\n", "test");
+    WeightedDistance startFirm(firmCosts);
     startFirm.setWord(u"\u0633\u0628\u0631");                           // سبر
     EXPECT_FLOAT_EQ(startFirm.distance(u"\u0635\u0628\u0631"), 0.75f);  // صبر
     EXPECT_FLOAT_EQ(startFirm.distance(u"\u0633\u0628\u0631\u06CC"), 0.25f);

@@ -108,12 +108,14 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
     EXPECT_EQ(found, 0U);
     zabrel_misspellings_free(spans, found);
     // One at a time: the same misspellings, the walk stopped by a callback that
-    // returns non-zero; a callback that calls the dictionary gets -1 from it.
+    // returns non-zero; a callback may check with the dictionary, and gets -1 when it
+    // would change it.
     struct Seen {
         zabrel_dictionary* urdu;
         std::vector<std::pair<size_t, std::vector<std::string>>> spans;
         int stopAfter;
         int inner = 0;
+        int change = 0;
     } seen{urdu.get(), {}, 3};
     const auto collect = [](const zabrel_misspelling* misspelling, void* context) {
         Seen& into = *static_cast<Seen*>(context);
@@ -122,11 +124,15 @@ TEST(ZabrelC, answers_as_the_facade_with_lists_the_caller_frees) {
                                                          misspelling->suggestions + misspelling->count));
         EXPECT_EQ(misspelling->suggestions[misspelling->count], nullptr);
         into.inner = zabrel_check(into.urdu, "x", 1);
+        into.change = zabrel_add_session(into.urdu, "x", 1);
         return static_cast<int>(into.spans.size()) >= into.stopAfter ? 1 : 0;
     };
     EXPECT_EQ(zabrel_check_text_each(urdu.get(), text.data(), text.size(), collect, &seen), 0);
     ASSERT_EQ(seen.spans.size(), 2U);
-    EXPECT_EQ(seen.inner, -1);
+    EXPECT_EQ(seen.inner, 1);
+    EXPECT_EQ(seen.change, -1);
+    EXPECT_EQ(std::string(zabrel_error(urdu.get())),
+              "zabrel: a checkText callback called its own Dictionary");
     for (size_t k = 0; k < 2; ++k) {
         EXPECT_EQ(seen.spans[k].first, expected[k].offset);
         EXPECT_EQ(seen.spans[k].second, expected[k].suggestions);

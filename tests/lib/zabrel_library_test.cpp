@@ -102,23 +102,46 @@ TEST(ZabrelLibrary, additions_go_to_the_default_list_and_a_moved_from_dictionary
 TEST(ZabrelLibrary, one_dictionary_answers_several_threads_as_it_answers_one) {
     TempDir folder;
     writeDictionary(folder.path().string(), sampleContents());
-    zabrel::Dictionary urdu(folder.path().string());
     const std::vector<std::string> words = {BAAT, "\u0628\u0627", "\u06A9\u0627\u0645\u0627",
-                                            "\u0628\u0631\u0627\u062A"};
+                                            "\u0628\u0631\u0627\u062A", KAM};
+    const std::string text = BAAT + " " + KAM + " \u0628\u0627\n\u0628\u0631\u0627\u062A";
+    // The answers of a dictionary of its own; the shared one starts with nothing
+    // remembered, so the threads race to work out and remember the same answers.
+    const std::string added = "\u062C\u0627\u0645\u0632";
     std::vector<std::vector<std::string>> expected;
-    for (const std::string& word : words)
-        expected.push_back(urdu.suggest(word));
+    std::size_t spans = 0;
+    {
+        zabrel::Dictionary alone(folder.path().string());
+        for (const std::string& word : words)
+            expected.push_back(alone.suggest(word));
+        spans = alone.checkText(text).size();
+        ASSERT_FALSE(alone.check(added));
+    }
+    ASSERT_EQ(spans, 3u);
+    zabrel::Dictionary urdu(folder.path().string());
     std::vector<std::thread> threads;
     std::vector<int> mismatches(4, 0);
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 200; ++round)
-                for (std::size_t k = 0; k < words.size(); ++k)
-                    mismatches[static_cast<std::size_t>(t)] += urdu.suggest(words[k]) != expected[k];
+            int& wrong = mismatches[static_cast<std::size_t>(t)];
+            for (int round = 0; round < 50; ++round) {
+                for (std::size_t i = 0; i < words.size(); ++i) {
+                    const std::size_t k = (i + static_cast<std::size_t>(t)) % words.size();
+                    wrong +=
+                        urdu.check(words[k]) != expected[k].empty() || urdu.suggest(words[k]) != expected[k];
+                }
+                wrong += urdu.checkText(text).size() != spans;
+                // A change waits for the checks under way, and the checks after it see it.
+                if (t == 0 && round == 25)
+                    urdu.addSession(added);
+                if (t == 0 && round > 25)
+                    wrong += !urdu.check(added);
+            }
         });
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+    EXPECT_TRUE(urdu.check(added));
 }
 
 TEST(ZabrelLibrary, the_accurate_ranking_is_the_default_and_offers_words_run_together) {
@@ -214,15 +237,26 @@ TEST(ZabrelLibrary, check_text_one_misspelling_at_a_time_stops_when_asked_and_ke
         EXPECT_EQ(streamed[k].length, whole[k].length);
         EXPECT_EQ(streamed[k].suggestions, whole[k].suggestions);
     }
-    // The caller's own exception comes out as it was; a call back into the dictionary
-    // is refused instead of waiting for itself; afterwards the dictionary answers.
+    // The caller's own exception comes out as it was; the callback may check and
+    // suggest with the dictionary, but a change from it is refused instead of waiting
+    // for the walk; afterwards the dictionary answers.
     EXPECT_THROW(urdu.checkText(text, [](zabrel::Dictionary::Misspelling&) -> bool { throw 7; }), int);
+    std::size_t inside = 0;
+    urdu.checkText(text, [&](zabrel::Dictionary::Misspelling& found) {
+        EXPECT_EQ(urdu.suggest(BAAT), found.suggestions);
+        return urdu.check(BAT) && ++inside < 2;
+    });
+    EXPECT_EQ(inside, 2u);
     try {
-        urdu.checkText(text, [&](zabrel::Dictionary::Misspelling&) { return urdu.check(BAT); });
-        ADD_FAILURE() << "a call from the callback went through";
+        urdu.checkText(text, [&](zabrel::Dictionary::Misspelling&) {
+            urdu.addSession(BAAT);
+            return true;
+        });
+        ADD_FAILURE() << "a change from the callback went through";
     } catch (const zabrel::Error& ex) {
         EXPECT_EQ(std::string(ex.what()), "zabrel: a checkText callback called its own Dictionary");
     }
     EXPECT_TRUE(urdu.check(BAT));
+    EXPECT_FALSE(urdu.check(BAAT));
     EXPECT_EQ(urdu.checkText(text).size(), 3u);
 }
