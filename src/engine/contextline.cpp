@@ -20,6 +20,14 @@ void ContextLine::start(std::u16string_view text, const WordLetters& letters) {
     pairJoin.clear();
 }
 
+void ContextLine::reportFrom(std::size_t i) {
+    from = i;
+    if (context == nullptr) {
+        cursor = windowStart = std::min(i, textWords.size());
+        window.clear();
+    }
+}
+
 std::u16string_view ContextLine::written(std::size_t i) const {
     return line.substr(textWords[i].start, textWords[i].length);
 }
