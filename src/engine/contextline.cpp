@@ -105,7 +105,8 @@ bool ContextLine::next(LineSpan& span) {
             continue;
         if (joins == Joins::Offer) {
             if (std::u16string join = brokenWith(i); !join.empty()) {
-                span = LineSpan{Span::Kind::Broken, i, i + 1, i, {join}};
+                // It stops at the piece that is no word.
+                span = LineSpan{Span::Kind::Broken, i, i + 1, at(i).misspelt ? i : i + 1, {join}};
                 at(i) = at(i + 1) = Checked{true, {std::move(join)}};
                 ++cursor;
                 if (i >= from)
