@@ -59,7 +59,7 @@ protected:
         folder = dir.path() / "dict";
         fs::create_directories(folder);
         std::vector<ListedWord> words = sampleWords();
-        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}});
+        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}, {u"کتابیں", 3}});
         makeDictionary(folder, words);
         // Running text writes سخت ہزار and بڑے شہر.
         writeContextModel(folder.string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
@@ -267,6 +267,23 @@ TEST_F(Pass, broken_words_are_one_span_or_two_as_the_caller_replaces_them) {
         EXPECT_TRUE(suggestion.ends_with(u" زار")) << utf16ToUtf8(suggestion);
     EXPECT_EQ(pass.wordsChecked(), 6u);
     EXPECT_EQ(pass.stopCount(), 2u);
+
+    // A correct word and a piece that is none: the pass stops at the piece, and its
+    // decisions key on it, not on the word before.
+    speller.setContext(true);
+    CheckPass ending = speller.pass(u"کتاب یں", {Positions::Utf16Units, Joins::Widen});
+    ASSERT_TRUE(ending.next());
+    EXPECT_EQ(seen(ending.span()), (Seen{Span::Kind::Broken, 0, 7, u"کتاب یں", u"کتابیں"}));
+    EXPECT_EQ(ending.span().piece, u"یں");
+    CheckPass offered = speller.pass(u"کتاب یں");
+    ASSERT_TRUE(offered.next());
+    EXPECT_EQ(offered.span().piece, u"یں");
+    EXPECT_EQ(offered.span().suggestions, std::vector<std::u16string>{u"کتابیں"});
+    ending.ignoreAll();
+    EXPECT_FALSE(ending.next());
+    EXPECT_EQ(ending.wordsChecked(), 2u);
+    EXPECT_EQ(ending.misspeltCount(), 1u);
+    EXPECT_EQ(spansOf(speller, u"کتاب کتاب یں"), std::vector<Seen>{});
 }
 
 TEST_F(Pass, the_context_reranks_a_paused_word_and_flags_slips_and_run_together_words_when_asked) {
