@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <algorithm>
 #include <memory>
@@ -215,4 +216,25 @@ QSize DialogControls::startSize(const QDialog& dialog) const {
         height = std::min(height, room.height() * 9 / 10);
     }
     return {width, height};
+}
+
+void DialogControls::highlight(int start, int length) {
+    // An extra selection colours the word without touching the document, so the undo
+    // history holds the user's edits only.
+    QTextEdit::ExtraSelection word;
+    word.cursor = QTextCursor(inputBox->document());
+    word.cursor.setPosition(start);
+    word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    word.format.setForeground(QColor(255, 0, 0));
+    inputBox->setExtraSelections({word});
+    // Bring the word into view in a long text.
+    QTextCursor caret(inputBox->document());
+    caret.setPosition(start);
+    inputBox->setTextCursor(caret);
+    inputBox->ensureCursorVisible();
+}
+
+void DialogControls::clearHighlight() {
+    if (!inputBox->extraSelections().isEmpty())
+        inputBox->setExtraSelections({});
 }

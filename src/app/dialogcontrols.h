@@ -50,6 +50,10 @@ struct DialogControls {
     // The window's first size: the template's proportions in the dialog's font, room
     // for the list, and never more than the screen.
     QSize startSize(const QDialog& dialog) const;
+    // Colours the text box's characters from `start` red, the pass's mark, and brings
+    // them into view; the undo history keeps the user's edits only.
+    void highlight(int start, int length);
+    void clearHighlight();
 
     QTextEdit* inputBox = nullptr;
     QPushButton* checkButton = nullptr;

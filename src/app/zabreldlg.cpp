@@ -14,7 +14,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -28,7 +27,6 @@
 namespace {
 
 using namespace dialogtexts;
-const QColor RED(255, 0, 0);
 
 }  // namespace
 
@@ -211,7 +209,7 @@ void CZabrelDlg::changeWord(bool everywhere) {
     if (!paused() || !(everywhere ? ui.changeAllButton : ui.changeButton)->isEnabled())
         return;
     const QString replacement = ui.replacementEdit->text();
-    clearHighlight();
+    ui.clearHighlight();
     const zabrel::Span& span = pass->span();
     replaceText(static_cast<int>(span.start), static_cast<int>(span.length), replacement);
     if (everywhere)
@@ -224,14 +222,14 @@ void CZabrelDlg::changeWord(bool everywhere) {
 void CZabrelDlg::onAdd() {
     if (!paused() || !spelling->adding([this] { pass->add(); }))
         return;
-    clearHighlight();
+    ui.clearHighlight();
     runPass();
 }
 
 void CZabrelDlg::onIgnoreAll() {
     if (!paused())
         return;
-    clearHighlight();
+    ui.clearHighlight();
     pass->ignoreAll();
     spelling->wordsChanged();
     runPass();
@@ -263,7 +261,7 @@ void CZabrelDlg::replaceText(int start, int length, const QString& replacement) 
 void CZabrelDlg::onLeave() {
     if (!paused())
         return;
-    clearHighlight();
+    ui.clearHighlight();
     pass->leave();
     runPass();
 }
@@ -271,7 +269,7 @@ void CZabrelDlg::onLeave() {
 void CZabrelDlg::onStop() {
     if (!paused())
         return;
-    clearHighlight();
+    ui.clearHighlight();
     pass->stop();
     returnToIdle();
     showStatus(STATUS_STOPPED);
@@ -404,7 +402,7 @@ void CZabrelDlg::pauseOnWord() {
 void CZabrelDlg::showSuggestions() {
     ui.suggestionList->clear();
     const zabrel::Span& span = pass->span();
-    highlightWord(static_cast<int>(span.start), static_cast<int>(span.length));
+    ui.highlight(static_cast<int>(span.start), static_cast<int>(span.length));
     for (const std::u16string& suggestion : span.suggestions)
         ui.suggestionList->addItem(QString::fromStdU16String(suggestion));
 }
@@ -485,7 +483,7 @@ void CZabrelDlg::refreshControls() {
     if (boxEdited && textboxtext::snapshot(*ui.inputBox->document()) != inputText)
         ui.inputBox->setPlainText(textboxtext::forTextBox(inputText));
     boxEdited = false;
-    clearHighlight();
+    ui.clearHighlight();
 }
 
 void CZabrelDlg::refreshMembers() {
@@ -494,25 +492,4 @@ void CZabrelDlg::refreshMembers() {
     if (boxEdited)
         inputText = textboxtext::snapshot(*ui.inputBox->document());
     boxEdited = false;
-}
-
-void CZabrelDlg::highlightWord(int start, int length) {
-    // An extra selection colours the word without touching the document, so the undo
-    // history holds the user's edits only.
-    QTextEdit::ExtraSelection word;
-    word.cursor = QTextCursor(ui.inputBox->document());
-    word.cursor.setPosition(start);
-    word.cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    word.format.setForeground(RED);
-    ui.inputBox->setExtraSelections({word});
-    // Bring the word into view in a long text.
-    QTextCursor caret(ui.inputBox->document());
-    caret.setPosition(start);
-    ui.inputBox->setTextCursor(caret);
-    ui.inputBox->ensureCursorVisible();
-}
-
-void CZabrelDlg::clearHighlight() {
-    if (!ui.inputBox->extraSelections().isEmpty())
-        ui.inputBox->setExtraSelections({});
 }

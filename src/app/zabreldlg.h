@@ -125,9 +125,6 @@ private:
     void refreshControls();
     void refreshMembers();
 
-    void highlightWord(int start, int length);
-    void clearHighlight();
-
     QIcon icon;
     QString promptText;
     QString suggestionsCaption;

@@ -20,6 +20,14 @@ void ContextLine::start(std::u16string_view text, const WordLetters& letters) {
     pairJoin.clear();
 }
 
+void ContextLine::reportFrom(std::size_t i) {
+    from = i;
+    if (context == nullptr) {
+        cursor = windowStart = std::min(i, textWords.size());
+        window.clear();
+    }
+}
+
 std::u16string_view ContextLine::written(std::size_t i) const {
     return line.substr(textWords[i].start, textWords[i].length);
 }
@@ -97,7 +105,8 @@ bool ContextLine::next(LineSpan& span) {
             continue;
         if (joins == Joins::Offer) {
             if (std::u16string join = brokenWith(i); !join.empty()) {
-                span = LineSpan{Span::Kind::Broken, i, i + 1, i, {join}};
+                // It stops at the piece that is no word.
+                span = LineSpan{Span::Kind::Broken, i, i + 1, at(i).misspelt ? i : i + 1, {join}};
                 at(i) = at(i + 1) = Checked{true, {std::move(join)}};
                 ++cursor;
                 if (i >= from)

@@ -55,8 +55,9 @@ public:
     // A new line; `line` must outlive the reading of it.
     void start(std::u16string_view line, const WordLetters& letters);
     // Spans are reported from the line's `i`th word on: those before it are read, for
-    // their neighbours, and neither reported nor take the words after them.
-    void reportFrom(std::size_t i) { from = i; }
+    // their neighbours, and neither reported nor take the words after them. Without a
+    // context no word reads another, so those before are not read at all.
+    void reportFrom(std::size_t i);
     const std::vector<LineWord>& words() const { return textWords; }
     // The next span, false at the line's end.
     bool next(LineSpan& span);

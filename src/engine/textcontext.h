@@ -23,7 +23,7 @@ class SpellChecker;
 // setters are for set-up.
 class TextContext {
 public:
-    explicit TextContext(SpellChecker& checker) : checker(checker) {}
+    explicit TextContext(const SpellChecker& checker) : checker(checker) {}
 
     // Reads the context model; raises as ContextModel::load does.
     void load(const std::string& path);
@@ -66,7 +66,7 @@ public:
 private:
     float accurateScore(const std::u16string& misspelt, const std::u16string& suggestion) const;
 
-    SpellChecker& checker;
+    const SpellChecker& checker;
     ContextModel contextModel;
     ContextRanking ranking{contextModel};
     float slipMargin = SLIP_MARGIN;

@@ -41,8 +41,8 @@ struct Span {
     std::size_t length = 0;
     // What the span covers, as written.
     std::u16string word;
-    // The words Ignore All, Change All and Add key on: `word`, but for a Broken span
-    // of Joins::Widen, the misspelt piece the pass stopped on.
+    // The word Ignore All, Change All and Add key on: `word`, but for a Broken span
+    // the misspelt piece the pass stopped on.
     std::u16string piece;
     // Best first, in the session's ranking (with the context when it is on).
     std::vector<std::u16string> suggestions;

@@ -59,7 +59,7 @@ protected:
         folder = dir.path() / "dict";
         fs::create_directories(folder);
         std::vector<ListedWord> words = sampleWords();
-        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}});
+        words.insert(words.end(), {{u"بڑی", 90}, {u"بڑے", 90}, {u"بڑےشہر", 2}, {u"کتابیں", 3}});
         makeDictionary(folder, words);
         // Running text writes سخت ہزار and بڑے شہر.
         writeContextModel(folder.string(), {{u"سخت", u"ہزار"}, {u"بڑے", u"شہر"}});
@@ -267,6 +267,23 @@ TEST_F(Pass, broken_words_are_one_span_or_two_as_the_caller_replaces_them) {
         EXPECT_TRUE(suggestion.ends_with(u" زار")) << utf16ToUtf8(suggestion);
     EXPECT_EQ(pass.wordsChecked(), 6u);
     EXPECT_EQ(pass.stopCount(), 2u);
+
+    // A correct word and a piece that is none: the pass stops at the piece, and its
+    // decisions key on it, not on the word before.
+    speller.setContext(true);
+    CheckPass ending = speller.pass(u"کتاب یں", {Positions::Utf16Units, Joins::Widen});
+    ASSERT_TRUE(ending.next());
+    EXPECT_EQ(seen(ending.span()), (Seen{Span::Kind::Broken, 0, 7, u"کتاب یں", u"کتابیں"}));
+    EXPECT_EQ(ending.span().piece, u"یں");
+    CheckPass offered = speller.pass(u"کتاب یں");
+    ASSERT_TRUE(offered.next());
+    EXPECT_EQ(offered.span().piece, u"یں");
+    EXPECT_EQ(offered.span().suggestions, std::vector<std::u16string>{u"کتابیں"});
+    ending.ignoreAll();
+    EXPECT_FALSE(ending.next());
+    EXPECT_EQ(ending.wordsChecked(), 2u);
+    EXPECT_EQ(ending.misspeltCount(), 1u);
+    EXPECT_EQ(spansOf(speller, u"کتاب کتاب یں"), std::vector<Seen>{});
 }
 
 TEST_F(Pass, the_context_reranks_a_paused_word_and_flags_slips_and_run_together_words_when_asked) {
@@ -322,6 +339,56 @@ TEST_F(Pass, stop_ends_the_pass_and_a_failing_engine_ends_it_with_the_users_mess
     SpellerSession none;
     CheckPass nothing = none.pass(u"کتاب");
     EXPECT_THROW(nothing.next(), SessionError);
+}
+
+TEST(PassOverAnswers, only_words_reach_the_engine_and_a_failed_pass_leaves_the_session_ready) {
+    // Arabic letters only: brackets, quotes, digits, hyphens and ZWNJ are not.
+    std::vector<std::u16string> asked;
+    bool failing = false;
+    SpellerSession speller(
+        [&](const std::u16string& word, std::vector<std::u16string>& suggestions) {
+            asked.push_back(word);
+            if (failing)
+                throw std::runtime_error("disk gone");
+            suggestions = {word + u"\u0627"};
+            return word.size() == 2;
+        },
+        WordLetters([](char16_t unit) { return unit >= u'\u0621' && unit <= u'\u06D3'; }));
+    // Nothing but separators: the pass ends at once, asking nothing.
+    for (const std::u16string text : {u"", u" \u060C\u06D4\r\n\t?! (12) \"-\""}) {
+        CheckPass pass = speller.pass(text);
+        EXPECT_FALSE(pass.next());
+        EXPECT_TRUE(pass.atEnd());
+        EXPECT_EQ(pass.wordsChecked(), 0u);
+    }
+    EXPECT_TRUE(asked.empty());
+    // The words in and between the rest; the hyphen and ZWNJ stay between the two
+    // words of a token.
+    const std::u16string text =
+        u"\u0627 (\u0627\u0628) \"\u062A\u062B\". \u0628\u0628-\u0627\u200C\u062C\u062C, ?!";
+    CheckPass pass = speller.pass(text);
+    std::vector<Seen> stops;
+    while (pass.next())
+        stops.push_back(seen(pass.span()));
+    EXPECT_EQ(stops,
+              (std::vector<Seen>{{Span::Kind::Misspelt, 3, 2, u"\u0627\u0628", u"\u0627\u0628\u0627"},
+                                 {Span::Kind::Misspelt, 8, 2, u"\u062A\u062B", u"\u062A\u062B\u0627"},
+                                 {Span::Kind::Misspelt, 13, 2, u"\u0628\u0628", u"\u0628\u0628\u0627"},
+                                 {Span::Kind::Misspelt, 18, 2, u"\u062C\u062C", u"\u062C\u062C\u0627"}}));
+    // Each word once: the session remembers the engine's answers.
+    EXPECT_EQ(asked, (std::vector<std::u16string>{u"\u0627", u"\u0627\u0628", u"\u062A\u062B",
+                                                  u"\u0628\u0628", u"\u062C\u062C"}));
+    EXPECT_EQ(pass.wordsChecked(), 6u);
+    EXPECT_EQ(pass.misspeltCount(), 4u);
+    // A failure ends that pass only.
+    failing = true;
+    CheckPass broken = speller.pass(u"\u062F\u062F");
+    EXPECT_THROW(broken.next(), SessionError);
+    EXPECT_FALSE(broken.next());
+    failing = false;
+    CheckPass again = speller.pass(u"\u062F\u062F");
+    ASSERT_TRUE(again.next());
+    EXPECT_EQ(again.span().start, 0u);
 }
 
 TEST_F(Pass, passes_on_one_session_run_from_many_threads_with_the_answers_of_one) {
