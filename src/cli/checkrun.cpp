@@ -230,7 +230,8 @@ bool CheckRun::correct(std::string_view piece, std::string& out) {
         return false;
     // The spans of the text as written: each is read beside its neighbours as they
     // stand, not as corrected here.
-    CheckPass pass = std::as_const(speller).pass(text, {Positions::Utf8Bytes, Joins::Offer});
+    CheckPass pass = std::as_const(speller).pass(
+        text, {.positions = Positions::Utf8Bytes, .joins = Joins::Offer, .inPlace = true});
     std::size_t done = 0;
     while (pass.next()) {
         const Span& span = pass.span();

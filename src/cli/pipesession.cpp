@@ -124,7 +124,8 @@ void PipeSession::checkText(std::u16string_view line, std::size_t offset, std::s
     // other (words of another script too) a * unless terse. With the context the line
     // is read as a whole; an editor replaces one word at a time, so a broken word is
     // answered piece by piece.
-    CheckPass pass = std::as_const(speller).pass(line, {Positions::CodePoints, Joins::WordByWord});
+    CheckPass pass = std::as_const(speller).pass(
+        line, {.positions = Positions::CodePoints, .joins = Joins::WordByWord, .inPlace = true});
     std::size_t answered = 0;
     const auto correctUpTo = [&](std::size_t passed) {
         if (!terse)

@@ -16,7 +16,8 @@ bool TextReport::checkPiece(std::string_view fileName, std::size_t lineNumber, s
             column = 0;
         return false;
     }
-    CheckPass pass = speller.pass(text, {Positions::CodePoints, Joins::Offer});
+    CheckPass pass =
+        speller.pass(text, {.positions = Positions::CodePoints, .joins = Joins::Offer, .inPlace = true});
     while (pass.next()) {
         ++misspelt;
         report(fileName, lineNumber, pass.span(), out);

@@ -170,7 +170,9 @@ void Dictionary::checkText(std::string_view text,
             ~Leave() { walking.pop_back(); }
         } leave;
         // The pass counts the spans' places in bytes of the caller's UTF-8.
-        CheckPass pass = std::as_const(self.speller).pass(units, {Positions::Utf8Bytes, Joins::Offer});
+        CheckPass pass =
+            std::as_const(self.speller)
+                .pass(units, {.positions = Positions::Utf8Bytes, .joins = Joins::Offer, .inPlace = true});
         while (pass.next()) {
             const Span& span = pass.span();
             Misspelling found;

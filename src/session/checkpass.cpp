@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <shared_mutex>
+#include <stdexcept>
 #include <utility>
 
 #include "engine/contextline.h"
@@ -30,8 +31,8 @@ struct CheckPass::State {
         : reader(session),
           decider(deciding),
           options(chosen),
-          own(given),
-          text(own),
+          own(chosen.inPlace ? std::u16string_view() : given),
+          text(chosen.inPlace ? given : std::u16string_view(own)),
           verdicts(session.verdicts()),
           reading(nullptr, verdicts, chosen.joins, false) {}
 
@@ -91,6 +92,12 @@ struct CheckPass::State {
     }
     SpellerSession& deciding();
     void replace(std::u16string_view replacement);
+    // The caller's text, read in place, is no longer what the pass would read after a
+    // change, and may have moved.
+    void refuseInPlace() const {
+        if (options.inPlace)
+            throw std::logic_error("a pass that reads its text in place cannot change it");
+    }
     // Reads the line again from its start, as the session now answers, taking no word
     // before `resume` again.
     void reread(std::size_t resume);
@@ -291,6 +298,7 @@ void CheckPass::leave() {
 
 void CheckPass::change(std::u16string_view replacement) {
     State& s = *state;
+    s.refuseInPlace();
     if (!s.isPaused)
         return;
     s.isPaused = false;
@@ -299,6 +307,7 @@ void CheckPass::change(std::u16string_view replacement) {
 
 void CheckPass::changeAll(std::u16string_view replacement) {
     State& s = *state;
+    s.refuseInPlace();
     if (!s.isPaused)
         return;
     SpellerSession& session = s.deciding();

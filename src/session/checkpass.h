@@ -17,6 +17,11 @@ class SpellerSession;
 struct PassOptions {
     Positions positions = Positions::Utf16Units;
     Joins joins = Joins::Offer;
+    // Reads the caller's text where it is instead of a copy of its own, for a caller
+    // that only reads spans (a report, a library call): the text must then stay as it
+    // is, and where it is, for the pass's life, and change() and changeAll() are
+    // refused. A pass over a piece of a long file costs no copy of the piece.
+    bool inPlace = false;
 };
 
 // One checking pass over a text: the one walk beneath every program. It cuts the text
@@ -42,7 +47,8 @@ struct PassOptions {
 // word); no stop is counted for it.
 //
 // Made by SpellerSession::pass(); it holds the session by reference, which must
-// outlive it, and a copy of the text, which the caller is free to edit. A pass is
+// outlive it, and a copy of the text, which the caller is free to edit (unless asked
+// to read it in place). A pass is
 // used by one thread; a session's passes may run on many threads at once as long as
 // none of them decides (ignoreAll, changeAll, add): a pass made from a const session
 // cannot, and raises SessionError when asked to. An error of the engine

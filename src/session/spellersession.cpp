@@ -351,13 +351,15 @@ CheckPass SpellerSession::pass(std::u16string_view text, PassOptions options) co
 
 void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins) const {
     spans.clear();
-    for (CheckPass walk = pass(text, {Positions::Utf16Units, joins}); walk.next();)
+    for (CheckPass walk = pass(text, {.positions = Positions::Utf16Units, .joins = joins, .inPlace = true});
+         walk.next();)
         spans.push_back(walk.span());
 }
 
 void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
                                Joins joins) const {
-    for (CheckPass walk = pass(text, {Positions::Utf16Units, joins}); walk.next();) {
+    for (CheckPass walk = pass(text, {.positions = Positions::Utf16Units, .joins = joins, .inPlace = true});
+         walk.next();) {
         TextSpan span = walk.span();
         if (!onSpan(span))
             return;

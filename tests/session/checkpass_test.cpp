@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,6 +97,16 @@ TEST_F(Pass, spans_stand_where_the_caller_counts_in_units_bytes_and_code_points)
     for (const Seen& span : inBytes)
         EXPECT_EQ(bytes.substr(span.start, span.length), utf16ToUtf8(span.word)) << span;
     EXPECT_EQ(inBytes[0].start, 13u);
+    // Read in place, as the report and the library read, the spans are the same; a
+    // change is refused, since the pass would no longer read what the caller has.
+    for (const Positions positions : {Positions::Utf16Units, Positions::Utf8Bytes, Positions::CodePoints})
+        EXPECT_EQ(spansOf(speller, text, {.positions = positions, .inPlace = true}),
+                  spansOf(speller, text, {.positions = positions}));
+    CheckPass inPlace = speller.pass(text, {.inPlace = true});
+    ASSERT_TRUE(inPlace.next());
+    EXPECT_THROW(inPlace.change(BAZAR), std::logic_error);
+    EXPECT_THROW(inPlace.changeAll(BAZAR), std::logic_error);
+    EXPECT_TRUE(inPlace.paused());
     // A lone surrogate counts as the U+FFFD it becomes: one code point, three bytes.
     const std::u16string lone = std::u16string(1, u'\xD83D') + u" " + BZAR;
     EXPECT_EQ(spansOf(speller, lone, {Positions::Utf8Bytes}).at(0).start, 4u);
