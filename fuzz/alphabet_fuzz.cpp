@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The alphabet file: loading, the word filter, and a first-run build over it.
+#include <map>
+#include <string>
+
 #include "core/errors.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
@@ -15,11 +18,9 @@ constexpr std::size_t BUILD_LIMIT = 8192;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzz::enterScratch();
-    fuzz::writeBytes("alphabet.txt", data, size);
     UniChar2IndexMap map;
     try {
-        map.load("alphabet.txt");
+        map.load("alphabet.txt", DictionaryFiles::inMemory({{"alphabet.txt", fuzz::bytesOf(data, size)}}));
     } catch (const QuelmException&) {
         return 0;
     }
@@ -35,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size > BUILD_LIMIT)
         return 0;
 
-    fuzz::writeDictionary(".");
-    fuzz::writeBytes("alphabet.txt", data, size);
-    if (auto checker = fuzz::setUp())
+    std::map<std::string, std::string> files = fuzz::freshDictionary();
+    files["alphabet.txt"] = fuzz::bytesOf(data, size);
+    if (auto checker = fuzz::setUp(files))
         fuzz::exerciseChecker(*checker);
     return 0;
 }

@@ -7,12 +7,11 @@
 using namespace zabrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzz::enterScratch();
-    fuzz::writeBytes("codes.txt", data, size);
+    const DictionaryFiles files = DictionaryFiles::inMemory({{"codes.txt", fuzz::bytesOf(data, size)}});
     CodeTables codes;
     try {
-        codes.soundex.load("codes.txt");
-        codes.shapex.load("codes.txt");
+        codes.soundex.load("codes.txt", files);
+        codes.shapex.load("codes.txt", files);
     } catch (const QuelmException&) {
         return 0;
     }

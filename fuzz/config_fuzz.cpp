@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// config.ini as users edit it: read, write back, and read again.
+// config.ini as users edit it: read from the input's bytes, written back (to a
+// scratch folder: writing the file is what is tried), and read again.
 #include "core/configmanager.h"
 #include "core/errors.h"
 #include "fixture.h"
@@ -7,14 +8,14 @@
 using namespace zabrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzz::enterScratch();
-    fuzz::writeBytes(ConfigManager::FILE_NAME, data, size);
     ConfigManager first;
     try {
-        first.read();
+        first.read(ConfigManager::FILE_NAME,
+                   DictionaryFiles::inMemory({{ConfigManager::FILE_NAME, fuzz::bytesOf(data, size)}}));
     } catch (const QuelmException&) {
         return 0;
     }
+    fuzz::enterScratch();
     if (!first.write())
         fuzz::fail("config.ini could not be written back");
     // What write() puts down must read back as the same nine paths.

@@ -153,8 +153,31 @@ const std::vector<std::u16string>& misspellings() {
     return words;
 }
 
-const std::map<std::string, Bytes>& builtDictionary() {
-    static const std::map<std::string, Bytes> files = [] {
+namespace {
+
+std::map<std::string, std::string> filesOf(const std::string& folder) {
+    std::map<std::string, std::string> read;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const Bytes bytes = readBytes(entry.path().string());
+        read[entry.path().filename().string()] = std::string(bytes.begin(), bytes.end());
+    }
+    return read;
+}
+
+}  // namespace
+
+const std::map<std::string, std::string>& freshDictionary() {
+    static const std::map<std::string, std::string> files = [] {
+        const std::string folder = scratchDir() + "/fresh";
+        std::filesystem::create_directories(folder);
+        writeDictionary(folder);
+        return filesOf(folder);
+    }();
+    return files;
+}
+
+const std::map<std::string, std::string>& builtDictionary() {
+    static const std::map<std::string, std::string> files = [] {
         const std::string folder = scratchDir() + "/built";
         std::filesystem::create_directories(folder);
         writeDictionary(folder);
@@ -162,28 +185,37 @@ const std::map<std::string, Bytes>& builtDictionary() {
             fail("cannot enter the built dictionary");
         if (setUp() == nullptr)
             fail("the fixed dictionary does not build");
-        std::map<std::string, Bytes> read;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            read[entry.path().filename().string()] = readBytes(entry.path().string());
+        std::map<std::string, std::string> read = filesOf(folder);
         enterScratch();
         return read;
     }();
     return files;
 }
 
-void writeBuiltDictionary() {
-    for (const auto& [name, bytes] : builtDictionary())
-        writeBytes(name, bytes);
-}
+namespace {
 
-std::unique_ptr<SpellChecker> setUp() {
+std::unique_ptr<SpellChecker> setUpFrom(DictionaryFiles files) {
     auto checker = std::make_unique<SpellChecker>();
     try {
-        checker->initialize();
+        checker->initialize(std::move(files));
     } catch (const QuelmException&) {
         return nullptr;
     }
     return checker;
+}
+
+}  // namespace
+
+std::unique_ptr<SpellChecker> setUp() {
+    return setUpFrom(DictionaryFiles());
+}
+
+std::unique_ptr<SpellChecker> setUp(const std::map<std::string, std::string>& files) {
+    return setUpFrom(DictionaryFiles::inMemory(files));
+}
+
+std::string bytesOf(const uint8_t* data, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
 }
 
 SpellChecker& fixedChecker() {

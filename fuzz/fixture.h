@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 class SpellChecker;
 }
@@ -42,13 +44,17 @@ void writeDictionary(const std::string& folder);
 // The derived files a first run writes, in a fixed order.
 const std::vector<std::string>& derivedFiles();
 
-// The fixed dictionary after its first run: every file of its folder, by name
-// (config.ini then says NO).
-const std::map<std::string, Bytes>& builtDictionary();
-// Writes builtDictionary() into the current directory.
-void writeBuiltDictionary();
+// The files writeDictionary() writes, by name (written once, in a folder of their own).
+const std::map<std::string, std::string>& freshDictionary();
+// The fixed dictionary after its first run (built once, in a folder of its own):
+// every file of its folder, by name (config.ini then says NO).
+const std::map<std::string, std::string>& builtDictionary();
 // A checker set up from the current directory, or nullptr when set-up raised.
 std::unique_ptr<SpellChecker> setUp();
+// The same from files in memory.
+std::unique_ptr<SpellChecker> setUp(const std::map<std::string, std::string>& files);
+// The input as the bytes of one file.
+std::string bytesOf(const uint8_t* data, std::size_t size);
 
 // Misspelt forms of the sample words (letters dropped, swapped and replaced),
 // short ones for the letter lists and long ones for the letter-pair lists.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The hash-table file of a later run, damaged: read from its bytes, and when it loads,
 // set up with the other files intact and checked with.
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "core/errors.h"
@@ -31,10 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // A table the loader refuses, set-up refuses too.
     if (!loaded)
         return 0;
-    fuzz::enterScratch();
-    fuzz::writeBuiltDictionary();
-    fuzz::writeBytes("hashtable.dat", data, size);
-    auto checker = fuzz::setUp();
+    std::map<std::string, std::string> files = fuzz::builtDictionary();
+    files["hashtable.dat"] = fuzz::bytesOf(data, size);
+    auto checker = fuzz::setUp(files);
     if (checker == nullptr)
         return 0;
     fuzz::exerciseChecker(*checker);

@@ -6,6 +6,8 @@
 // unigram-index.dat a 16-bit little-endian length and that many bytes; whatever
 // remains is unigram-lists.dat. A short input leaves the later files empty.
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "engine/spellchecker.h"
 #include "fixture.h"
@@ -13,8 +15,7 @@
 using namespace zabrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzz::enterScratch();
-    fuzz::writeBuiltDictionary();
+    std::map<std::string, std::string> dictionary = fuzz::builtDictionary();
     static const char* const files[] = {"bigram-index.dat", "bigram-lists.dat", "unigram-index.dat",
                                         "unigram-lists.dat"};
     std::size_t at = 0;
@@ -29,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                 at = size;
             }
         }
-        fuzz::writeBytes(files[f], data + at, length);
+        dictionary[files[f]] = fuzz::bytesOf(data + at, length);
         at += length;
     }
-    auto checker = fuzz::setUp();
+    auto checker = fuzz::setUp(dictionary);
     if (checker == nullptr)
         return 0;
     fuzz::exerciseChecker(*checker);

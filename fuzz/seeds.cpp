@@ -36,7 +36,7 @@ Bytes utf16(const std::u16string& text, bool mark) {
     return bytes;
 }
 
-void append16(Bytes& to, const Bytes& file) {
+void append16(Bytes& to, const std::string& file) {
     to.push_back(static_cast<unsigned char>(file.size() & 0xFF));
     to.push_back(static_cast<unsigned char>(file.size() >> 8));
     to.insert(to.end(), file.begin(), file.end());

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The word list of a first run: the hash table, the posting lists, the files they
-// are written to, and checks against the result.
+// The word list of a first run (in memory): the hash table, the posting lists, and
+// checks against the result.
+#include <map>
+#include <string>
+
 #include "core/errors.h"
 #include "engine/spellchecker.h"
 #include "fixture.h"
@@ -25,10 +28,9 @@ int32_t countLine(const uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (countLine(data, size) > SLOT_LIMIT)
         return 0;
-    fuzz::enterScratch();
-    fuzz::writeDictionary(".");
-    fuzz::writeBytes("wordlist.txt", data, size);
-    auto checker = fuzz::setUp();
+    std::map<std::string, std::string> files = fuzz::freshDictionary();
+    files["wordlist.txt"] = fuzz::bytesOf(data, size);
+    auto checker = fuzz::setUp(files);
     if (checker == nullptr)
         return 0;
     fuzz::exerciseChecker(*checker);

@@ -49,10 +49,10 @@ bool ConfigManager::read() {
     return read(FILE_NAME);
 }
 
-bool ConfigManager::read(const std::string& path) {
+bool ConfigManager::read(const std::string& path, const DictionaryFiles& from) {
     FileReader configReader;
     try {
-        configReader.open(path, true);
+        from.open(configReader, path, true);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;

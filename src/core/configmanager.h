@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 // True for blank, tab, line feed and carriage return only.
@@ -34,7 +36,7 @@ public:
     bool read();
     // The same for a config.ini given by path (relative paths inside it are not
     // touched: they are relative to the folder that holds it).
-    bool read(const std::string& path);
+    bool read(const std::string& path, const DictionaryFiles& from = DictionaryFiles());
     // Replaces config.ini with "initialize = NO" and the nine paths (and the context
     // model's when there is one). The lines go to a
     // uniquely named temporary file first and are renamed into place, so a failed

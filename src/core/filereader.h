@@ -56,6 +56,9 @@ public:
     // The open file's descriptor (-1 when closed), for positioned reads that leave the
     // stream alone.
     int descriptor() const { return stream != nullptr ? fileno(stream) : -1; }
+    // What an openBytes stream reads (its mark included), for reads that leave the
+    // stream alone; empty for a file.
+    std::string_view heldBytes() const { return held; }
 
 private:
     bool readUnit(char16_t& unit);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "core/errors.h"
 #include "engine/editdistance.h"
@@ -126,14 +127,24 @@ void SpellChecker::readPostingList(Work& w, ListFile list, const PostingEntry& e
     // Positioned reads, which share no file position between threads. The records were
     // checked against the files' sizes at set-up; a file cut short since yields the
     // entries that were read, and every later read of it fails as the end it met.
+    // Lists held in memory are read the same way, from the bytes.
     const std::size_t file = static_cast<std::size_t>(list);
-    const int fd = (list == ListFile::Bigrams ? bigramPLReader : unigramPLReader).descriptor();
+    const FileReader& reader = list == ListFile::Bigrams ? bigramPLReader : unigramPLReader;
+    const int fd = reader.descriptor();
     w.postingList.clear();
-    if (fd >= 0 && listEnded[file].load(std::memory_order_acquire))
+    if (listEnded[file].load(std::memory_order_acquire))
         throw IOException(ZABREL_HERE, ERR_FILE_READ, "End of file encountered.");
     std::vector<unsigned char>& raw = w.rawList;
     raw.resize(static_cast<std::size_t>(entry.count) * 4);
     std::size_t bytes = 0;
+    const std::string_view held = fd < 0 ? reader.heldBytes() : std::string_view();
+    if (!held.empty() && entry.offset >= 0) {
+        const std::size_t from = std::min(held.size(), static_cast<std::size_t>(entry.offset) + 2);
+        bytes = std::min(raw.size(), held.size() - from);
+        if (bytes < raw.size())
+            listEnded[file].store(true, std::memory_order_release);
+        std::copy_n(held.data() + from, bytes, raw.data());
+    }
     while (fd >= 0 && entry.offset >= 0 && bytes < raw.size()) {
         const ssize_t got = ::pread(fd, raw.data() + bytes, raw.size() - bytes,
                                     static_cast<off_t>(entry.offset) + 2 + static_cast<off_t>(bytes));

@@ -9,11 +9,11 @@
 
 namespace zabrel {
 
-void CodeTable::load(const std::string& path) {
+void CodeTable::load(const std::string& path, const DictionaryFiles& from) {
     digits.fill(0);
     FileReader reader;
     try {
-        reader.open(path, true);
+        from.open(reader, path, true);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;

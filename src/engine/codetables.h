@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 // One letter-code file (soundex or shapex): a digit for each code unit of
@@ -16,7 +18,7 @@ public:
     static constexpr char16_t FIRST = 0x0600;
 
     // Replaces the table by the file's; raises IOException when it cannot be read.
-    void load(const std::string& path);
+    void load(const std::string& path, const DictionaryFiles& from = DictionaryFiles());
     // 0 for units outside the table and for letters without a digit.
     uint8_t digit(char16_t unit) const {
         return unit >= FIRST && unit < FIRST + SIZE ? digits[unit - FIRST] : 0;

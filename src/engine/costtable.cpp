@@ -189,7 +189,15 @@ CostTable CostTable::parse(std::string_view text, const std::string& source) {
     return table;
 }
 
-CostTable CostTable::load(const std::string& path) {
+CostTable CostTable::load(const std::string& path, const DictionaryFiles& from) {
+    if (from.isInMemory()) {
+        const std::string* bytes = from.bytesOf(path);
+        if (bytes == nullptr)
+            throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open cost table: " + path + ".");
+        if (bytes->size() > MAX_FILE_BYTES)
+            throw IOException(ZABREL_HERE, ERR_FILE_READ, "Cost table is larger than 1 MiB: " + path + ".");
+        return parse(*bytes, path);
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw IOException(ZABREL_HERE, ERR_FILE_OPEN, "Could not open cost table: " + path + ".");

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 // The costs of the accurate ranking: what it costs to mistake one letter for another,
@@ -40,7 +42,7 @@ public:
 
     // Raises IOException, naming `source` and the line, for anything it cannot read.
     static CostTable parse(std::string_view text, const std::string& source);
-    static CostTable load(const std::string& path);
+    static CostTable load(const std::string& path, const DictionaryFiles& from = DictionaryFiles());
     // The shipped table, built into the engine.
     static const CostTable& builtIn();
 

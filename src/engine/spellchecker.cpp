@@ -67,6 +67,10 @@ bool SpellChecker::initialize() {
 }
 
 bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
+    return initialize(DictionaryFiles(dictionaryFolder));
+}
+
+bool SpellChecker::initialize(DictionaryFiles dictionaryFiles) {
     // A second set-up (after one that failed part-way, say) keeps nothing of the first.
     unigramPLReader.close();
     bigramPLReader.close();
@@ -79,21 +83,24 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     accurate.reset();
     sureFixes = {};
     indexedSlots = -1;
-    folder = dictionaryFolder;
+    source = std::move(dictionaryFiles);
     const std::string configFile = inFolder(ConfigManager::FILE_NAME);
     atFile = {"configuration file", configFile};
-    if (!config.read(configFile))
+    if (!config.read(configFile, source))
         return false;
     // Programs starting together on a fresh folder: the first builds, the others wait
-    // on the lock and then find "NO" and load what it wrote.
+    // on the lock and then find "NO" and load what it wrote. Files in memory are no
+    // one else's: they need no lock.
     FolderLock lock;
-    if (config.initialize == "YES") {
-        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Exclusive, true);
-        config = ConfigManager{};
-        if (!config.read(configFile))
-            return false;
-    } else {
-        lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Shared, false);
+    if (!source.isInMemory()) {
+        if (config.initialize == "YES") {
+            lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Exclusive, true);
+            config = ConfigManager{};
+            if (!config.read(configFile, source))
+                return false;
+        } else {
+            lock.acquire(inFolder(LOCK_FILE_NAME), FolderLock::Mode::Shared, false);
+        }
     }
     files = config;
     for (std::string* path : {&files.wordListFilePath, &files.hashTableFilePath, &files.bigramMatrixFilePath,
@@ -103,7 +110,7 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     if (!files.contextModelFilePath.empty())
         files.contextModelFilePath = inFolder(files.contextModelFilePath);
     atFile = {"alphabet file", files.urduAlphabetFilePath};
-    if (!alphabetMap.load(files.urduAlphabetFilePath))
+    if (!alphabetMap.load(files.urduAlphabetFilePath, source))
         return false;
     checkAlphabet();
     postLists.setAlphabetSize(alphabetMap.getAlphabetSize());
@@ -111,22 +118,22 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
         buildDerivedFiles();
     } else if (config.initialize == "NO") {
         atFile = {"hash table", files.hashTableFilePath};
-        if (!hashTable.load(files.hashTableFilePath))
+        if (!hashTable.load(files.hashTableFilePath, source))
             refused("Hash table file is damaged: " + files.hashTableFilePath + ".");
         atFile = {"letter-pair index", files.bigramMatrixFilePath};
-        postLists.loadBigramMatrix(files.bigramMatrixFilePath);
+        postLists.loadBigramMatrix(files.bigramMatrixFilePath, source);
         atFile = {"letter index", files.unigramListsFilePath};
-        postLists.loadUnigramIndex(files.unigramListsFilePath);
+        postLists.loadUnigramIndex(files.unigramListsFilePath, source);
     }
     atFile = {"soundex table", files.soundexFilePath};
-    codes.soundex.load(files.soundexFilePath);
+    codes.soundex.load(files.soundexFilePath, source);
     atFile = {"shapex table", files.shapexFilePath};
-    codes.shapex.load(files.shapexFilePath);
+    codes.shapex.load(files.shapexFilePath, source);
     try {
         atFile = {"letter-pair lists", files.bigramPLFilePath};
-        bigramPLReader.open(files.bigramPLFilePath, false);
+        source.open(bigramPLReader, files.bigramPLFilePath, false);
         atFile = {"letter lists", files.unigramPLFilePath};
-        unigramPLReader.open(files.unigramPLFilePath, false);
+        source.open(unigramPLReader, files.unigramPLFilePath, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file reading problem occurred.");
         throw;
@@ -135,9 +142,9 @@ bool SpellChecker::initialize(const std::filesystem::path& dictionaryFolder) {
     checkPostingRecords();
     // Its messages name the file and the line themselves.
     atFile = {"sure-fix table", {}};
-    sureFixes = SureFixes::load(inFolder(SureFixes::FILE_NAME), [this](std::u16string slip) {
-        return alphabetMap.filterWord(std::move(slip));
-    });
+    sureFixes = SureFixes::load(
+        inFolder(SureFixes::FILE_NAME),
+        [this](std::u16string slip) { return alphabetMap.filterWord(std::move(slip)); }, source);
     atFile = {};
     indexLexicon();
     return true;
@@ -182,16 +189,26 @@ void SpellChecker::checkPostingRecords() {
 }
 
 void SpellChecker::buildDerivedFiles() {
-    for (const std::string* path :
-         {&files.hashTableFilePath, &files.bigramMatrixFilePath, &files.bigramPLFilePath,
-          &files.unigramListsFilePath, &files.unigramPLFilePath})
-        requireInsideFolder(*path, folder);
+    if (!source.isInMemory())
+        for (const std::string* path :
+             {&files.hashTableFilePath, &files.bigramMatrixFilePath, &files.bigramPLFilePath,
+              &files.unigramListsFilePath, &files.unigramPLFilePath})
+            requireInsideFolder(*path, source.folder());
     // A header that is no count would give an empty lexicon that calls every word
     // misspelt, and the run would still rewrite config.ini as done.
     atFile = {"word list", files.wordListFilePath};
-    if (!hashTable.build(files.wordListFilePath, alphabetMap))
+    if (!hashTable.build(files.wordListFilePath, alphabetMap, source))
         refused("Word list header is not a word count: " + files.wordListFilePath + ".");
     postLists.build(hashTable, alphabetMap);
+    if (source.isInMemory()) {
+        // Nowhere to write: the lexicon and the indexes stay as built, and the list
+        // files join the files in memory, where set-up reads them as it reads written ones.
+        source.put(files.bigramPLFilePath, postLists.bigramListBytes());
+        source.put(files.unigramPLFilePath, postLists.unigramListBytes());
+        postLists.releaseBigramLists();
+        postLists.releaseUnigramLists();
+        return;
+    }
     atFile = {"hash table", files.hashTableFilePath};
     if (!hashTable.save(files.hashTableFilePath))
         notWritten(files.hashTableFilePath, hashTable.saveFailureReason());
@@ -208,9 +225,7 @@ void SpellChecker::buildDerivedFiles() {
 }
 
 std::string SpellChecker::inFolder(const std::string& path) const {
-    if (folder.empty() || path.empty() || std::filesystem::path(path).is_absolute())
-        return path;
-    return (folder / path).string();
+    return source.locate(path);
 }
 
 // ---- the accurate ranking's prices -------------------------------------------------
@@ -228,10 +243,9 @@ const AccurateRanking& SpellChecker::accurateRanking() const {
     const std::lock_guard hold(accurateMaking);
     if (!accurate) {
         // The dictionary folder may bring its own prices; the shipped ones otherwise.
-        std::error_code ec;
         const std::string file = inFolder(CostTable::FILE_NAME);
-        accurate = std::make_unique<AccurateRanking>(
-            std::filesystem::exists(file, ec) ? CostTable::load(file) : CostTable::builtIn());
+        accurate = std::make_unique<AccurateRanking>(source.exists(file) ? CostTable::load(file, source)
+                                                                         : CostTable::builtIn());
         accurateMade.store(accurate.get(), std::memory_order_release);
     }
     return *accurate;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/configmanager.h"
+#include "core/dictionaryfiles.h"
 #include "core/filereader.h"
 #include "engine/codetables.h"
 #include "engine/slotkeys.h"
@@ -53,6 +54,11 @@ public:
     // from it, and the current directory plays no part. Answers are the same as
     // initialize() run inside the folder.
     bool initialize(const std::filesystem::path& dictionaryFolder);
+    // The same from a folder, or from its files held in memory: every file is read from
+    // `files`, and answers and messages are those of the same files in a folder. A
+    // first run in memory builds as one in a folder does but writes nothing: the
+    // files it would write are kept with the checker.
+    bool initialize(DictionaryFiles files);
     // True when `word` is misspelt; `suggestions` then holds the suggestions (possibly
     // none) in the order of `ranking`. False when the word is accepted; `suggestions`
     // is then empty. The accurate ranking raises IOException when its cost table is
@@ -155,7 +161,7 @@ private:
     HashTable hashTable;
     ConfigManager config;  // as read: written back with its own relative paths
     ConfigManager files;   // the same with every path taken from the folder
-    std::filesystem::path folder;
+    DictionaryFiles source;
     SetUpFile atFile;
     UniChar2IndexMap alphabetMap;
     PostListResources postLists;

@@ -70,7 +70,16 @@ SureFixes SureFixes::parse(std::string_view text, const std::string& source, con
     return table;
 }
 
-SureFixes SureFixes::load(const std::string& path, const Key& key) {
+SureFixes SureFixes::load(const std::string& path, const Key& key, const DictionaryFiles& from) {
+    if (from.isInMemory()) {
+        const std::string* bytes = from.bytesOf(path);
+        if (bytes == nullptr)
+            return {};
+        if (bytes->size() > MAX_FILE_BYTES)
+            throw IOException(ZABREL_HERE, ERR_FILE_READ,
+                              "Sure-fix table is larger than 16 MiB: " + path + ".");
+        return parse(*bytes, path, key);
+    }
     // Read as the user's files are: a FIFO or a device in its place is refused, never
     // waited on.
     std::string text;

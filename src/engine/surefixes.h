@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 // Slips whose intended word is certain, `surefixes.txt` in the dictionary folder: the
@@ -22,7 +24,8 @@ public:
     // Raises IOException, naming `source` and the line, for a line it cannot take.
     static SureFixes parse(std::string_view text, const std::string& source, const Key& key);
     // An absent file is an empty table.
-    static SureFixes load(const std::string& path, const Key& key);
+    static SureFixes load(const std::string& path, const Key& key,
+                          const DictionaryFiles& from = DictionaryFiles());
 
     // The fix of `slip` (given as its key), or null.
     const std::u16string* find(const std::u16string& slip) const {

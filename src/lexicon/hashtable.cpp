@@ -219,7 +219,8 @@ bool HashTable::setNode(int32_t slot, const HashNode& node) {
     return true;
 }
 
-bool HashTable::build(const char* wordListFileName, const UniChar2IndexMap& alphabetMap) {
+bool HashTable::build(const std::string& wordListFileName, const UniChar2IndexMap& alphabetMap,
+                      const DictionaryFiles& from) {
     clear();
     FileReader wordlistReader;
     std::u16string tempwordcount;
@@ -227,7 +228,7 @@ bool HashTable::build(const char* wordListFileName, const UniChar2IndexMap& alph
     std::u16string wfreq;
     uint32_t i = 0;
     try {
-        wordlistReader.open(wordListFileName, false);
+        from.open(wordlistReader, wordListFileName, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;
@@ -322,11 +323,11 @@ bool HashTable::chainsAreSound() const {
     return true;
 }
 
-bool HashTable::load(const char* fileName) {
+bool HashTable::load(const std::string& fileName, const DictionaryFiles& from) {
     clear();
     FileReader hashReader;
     try {
-        hashReader.open(fileName, false);
+        from.open(hashReader, fileName, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;

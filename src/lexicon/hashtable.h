@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 class FileReader;
@@ -51,16 +53,17 @@ public:
     // Direct read access for the hot path of the checker; slot must be in range.
     const HashNode& nodeAt(int32_t slot) const { return nodes[static_cast<std::size_t>(slot)]; }
 
-    bool build(const char* wordListFileName, const UniChar2IndexMap& alphabetMap);
-    bool build(const std::string& wordListFileName, const UniChar2IndexMap& alphabetMap) {
-        return build(wordListFileName.c_str(), alphabetMap);
+    bool build(const std::string& wordListFileName, const UniChar2IndexMap& alphabetMap,
+               const DictionaryFiles& from = DictionaryFiles());
+    bool build(const char* wordListFileName, const UniChar2IndexMap& alphabetMap) {
+        return build(std::string(wordListFileName != nullptr ? wordListFileName : ""), alphabetMap);
     }
     // False when the file could not be written completely; saveFailureReason() then
     // says why. The file is replaced whole or not at all.
     bool save(const char* fileName) const;
     bool save(const std::string& fileName) const { return save(fileName.c_str()); }
-    bool load(const char* fileName);
-    bool load(const std::string& fileName) { return load(fileName.c_str()); }
+    bool load(const std::string& fileName, const DictionaryFiles& from = DictionaryFiles());
+    bool load(const char* fileName) { return load(std::string(fileName != nullptr ? fileName : "")); }
     // The same from a file's bytes; `label` stands for the file in messages.
     bool loadBytes(std::string_view bytes, const std::string& label);
     const std::string& saveFailureReason() const { return saveFailure; }

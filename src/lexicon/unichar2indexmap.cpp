@@ -8,11 +8,11 @@
 
 namespace zabrel {
 
-bool UniChar2IndexMap::load(const char* fileName) {
+bool UniChar2IndexMap::load(const std::string& fileName, const DictionaryFiles& from) {
     FileReader charReader;
     std::u16string character;
     try {
-        charReader.open(fileName, false);
+        from.open(charReader, fileName, false);
     } catch (IOException& ex) {
         annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
         throw;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 constexpr uint16_t NO_INDEX = 0xFFFF;
@@ -20,8 +22,8 @@ public:
     UniChar2IndexMap& operator=(const UniChar2IndexMap&) = delete;
 
     // Adds every letter of the alphabet file on top of what the map holds.
-    bool load(const char* fileName);
-    bool load(const std::string& fileName) { return load(fileName.c_str()); }
+    bool load(const std::string& fileName, const DictionaryFiles& from = DictionaryFiles());
+    bool load(const char* fileName) { return load(std::string(fileName != nullptr ? fileName : "")); }
     bool addChar(char16_t character);
 
     uint16_t getIndex(char16_t character) const {

@@ -84,6 +84,18 @@ void PostListResources::assignOffsets(std::vector<PostingEntry>& records,
     }
 }
 
+std::string PostListResources::listBytes(const std::vector<std::vector<int32_t>>& lists) {
+    // The mark, then every list in record order, as the list file holds them.
+    std::string bytes = "\xFF\xFE";
+    for (const std::vector<int32_t>& list : lists)
+        for (const int32_t slot : list) {
+            const uint32_t id = static_cast<uint32_t>(slot);
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes.push_back(static_cast<char>(static_cast<unsigned char>(id >> shift)));
+        }
+    return bytes;
+}
+
 bool PostListResources::writeFiles(const std::vector<PostingEntry>& records,
                                    const std::vector<std::vector<int32_t>>& lists,
                                    const std::string& indexPath, const std::string& listPath,
@@ -143,8 +155,9 @@ bool PostListResources::save(const ConfigManager& config) {
     return bigrams && unigrams;
 }
 
-void PostListResources::readRecords(const Source& source, std::vector<PostingEntry>& records,
-                                    std::size_t rows, const char* indexName) {
+void PostListResources::readRecords(const DictionaryFiles& from, const std::string& path,
+                                    std::vector<PostingEntry>& records, std::size_t rows,
+                                    const char* indexName) {
     const std::size_t n = static_cast<std::size_t>(alphabetSize);
     std::vector<unsigned char> buffer;
     try {
@@ -157,10 +170,7 @@ void PostListResources::readRecords(const Source& source, std::vector<PostingEnt
                 "Could not allocate memory for '" + std::string(indexName) + "'.");
         }
         FileReader fr;
-        if (source.bytes)
-            fr.openBytes(*source.bytes, source.name, false);
-        else
-            fr.open(source.name, false);
+        from.open(fr, path, false);
         const int32_t rowBytes = static_cast<int32_t>(buffer.size());
         for (std::size_t i = 0; i < rows; ++i) {
             // A short row means the file ends before its last record: nothing is
@@ -178,36 +188,28 @@ void PostListResources::readRecords(const Source& source, std::vector<PostingEnt
     }
 }
 
-bool PostListResources::loadBigramMatrix(const std::string& path) {
+bool PostListResources::loadBigramMatrix(const std::string& path, const DictionaryFiles& from) {
     if (alphabetSize <= 0)
         return false;
     releaseBigramMatrix();
-    readRecords({path, nullptr}, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
+    readRecords(from, path, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
     return true;
 }
 
 bool PostListResources::loadBigramMatrixBytes(std::string_view bytes, const std::string& label) {
-    if (alphabetSize <= 0)
-        return false;
-    releaseBigramMatrix();
-    readRecords({label, &bytes}, bigramMatrix, static_cast<std::size_t>(alphabetSize), "Bigram Matrix Index");
-    return true;
+    return loadBigramMatrix(label, DictionaryFiles::inMemory({{label, std::string(bytes)}}));
 }
 
-bool PostListResources::loadUnigramIndex(const std::string& path) {
+bool PostListResources::loadUnigramIndex(const std::string& path, const DictionaryFiles& from) {
     if (alphabetSize < 1)
         throw QuelmException(ZABREL_HERE, ERR_GENERAL, "Alphabet size not set");
     releaseUnigramIndex();
-    readRecords({path, nullptr}, unigramIndex, 1, "Unigram List Index");
+    readRecords(from, path, unigramIndex, 1, "Unigram List Index");
     return true;
 }
 
 bool PostListResources::loadUnigramIndexBytes(std::string_view bytes, const std::string& label) {
-    if (alphabetSize < 1)
-        throw QuelmException(ZABREL_HERE, ERR_GENERAL, "Alphabet size not set");
-    releaseUnigramIndex();
-    readRecords({label, &bytes}, unigramIndex, 1, "Unigram List Index");
-    return true;
+    return loadUnigramIndex(label, DictionaryFiles::inMemory({{label, std::string(bytes)}}));
 }
 
 bool PostListResources::load(const ConfigManager& config) {

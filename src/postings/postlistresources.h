@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/dictionaryfiles.h"
+
 namespace zabrel {
 
 class ConfigManager;
@@ -43,14 +45,18 @@ public:
     bool save(const ConfigManager& config);
     bool writeBigramFiles(const std::string& matrixPath, const std::string& listPath);
     bool writeUnigramFiles(const std::string& indexPath, const std::string& listPath);
+    // What writeBigramFiles and writeUnigramFiles would write as the list file, for a
+    // dictionary kept in memory; between build() and save().
+    std::string bigramListBytes() const { return listBytes(bigramLists); }
+    std::string unigramListBytes() const { return listBytes(unigramLists); }
     // The path of the first file that could not be written by the last save.
     const std::string& failedPath() const { return unwritten; }
     // The system's reason for that failure, when it gave one.
     const std::string& failureReason() const { return unwrittenReason; }
 
     bool load(const ConfigManager& config);
-    bool loadBigramMatrix(const std::string& path);
-    bool loadUnigramIndex(const std::string& path);
+    bool loadBigramMatrix(const std::string& path, const DictionaryFiles& from = DictionaryFiles());
+    bool loadUnigramIndex(const std::string& path, const DictionaryFiles& from = DictionaryFiles());
     // The same from a file's bytes; `label` stands for the file in messages.
     bool loadBigramMatrixBytes(std::string_view bytes, const std::string& label);
     bool loadUnigramIndexBytes(std::string_view bytes, const std::string& label);
@@ -81,15 +87,11 @@ private:
     static bool writeFiles(const std::vector<PostingEntry>& records,
                            const std::vector<std::vector<int32_t>>& lists, const std::string& indexPath,
                            const std::string& listPath, std::string& unwritten, std::string& reason);
+    static std::string listBytes(const std::vector<std::vector<int32_t>>& lists);
     static void assignOffsets(std::vector<PostingEntry>& records,
                               const std::vector<std::vector<int32_t>>& lists);
-    // A file by its path, or the bytes of one (`bytes` set) that `name` stands for.
-    struct Source {
-        const std::string& name;
-        const std::string_view* bytes;
-    };
-    void readRecords(const Source& source, std::vector<PostingEntry>& records, std::size_t rows,
-                     const char* indexName);
+    void readRecords(const DictionaryFiles& from, const std::string& path, std::vector<PostingEntry>& records,
+                     std::size_t rows, const char* indexName);
 
     // Row-major n × n, record (i, j) at i × n + j.
     std::vector<std::vector<int32_t>> bigramLists;
