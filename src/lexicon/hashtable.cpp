@@ -336,15 +336,7 @@ bool HashTable::load(const std::string& fileName, const DictionaryFiles& from) {
 }
 
 bool HashTable::loadBytes(std::string_view bytes, const std::string& label) {
-    clear();
-    FileReader hashReader;
-    try {
-        hashReader.openBytes(bytes, label, false);
-    } catch (IOException& ex) {
-        annotate(ex, ZABREL_HERE, " Config file not opened sucessfully.");
-        throw;
-    }
-    return readFrom(hashReader);
+    return load(label, DictionaryFiles::inMemory({{label, std::string(bytes)}}));
 }
 
 bool HashTable::readFrom(FileReader& hashReader) {
