@@ -356,16 +356,6 @@ void SpellerSession::checkText(std::u16string_view text, std::vector<TextSpan>& 
         spans.push_back(walk.span());
 }
 
-void SpellerSession::checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
-                               Joins joins) const {
-    for (CheckPass walk = pass(text, {.positions = Positions::Utf16Units, .joins = joins, .inPlace = true});
-         walk.next();) {
-        TextSpan span = walk.span();
-        if (!onSpan(span))
-            return;
-    }
-}
-
 void SpellerSession::accept(std::u16string_view word) {
     std::u16string kept = letterTable ? letterTable->lettersOf(word) : std::u16string();
     if (kept.empty())

@@ -180,11 +180,6 @@ public:
     // The spans of a whole pass, without stopping, in UTF-16 units.
     using Joins = zabrel::Joins;
     void checkText(std::u16string_view text, std::vector<TextSpan>& spans, Joins joins = Joins::Offer) const;
-    // The same one span at a time, in order, as each is found: `onSpan` may take the
-    // span's suggestions, and returns false to stop. Memory stays that of a few
-    // words, whatever the text's length. `onSpan` must not call this session.
-    void checkText(std::u16string_view text, const std::function<bool(TextSpan&)>& onSpan,
-                   Joins joins = Joins::Offer) const;
 
     // Accepted for this session only (Ignore All, @WORD), by its letters.
     void accept(std::u16string_view word);
