@@ -253,16 +253,17 @@ bool SpellerSession::check(std::u16string_view word, std::vector<std::u16string>
         suggestions.clear();
         return false;
     }
-    if (std::u16string urdu = correctUrduForms(word); !urdu.empty()) {
+    const std::u16string urdu = correctUrduForms(word);
+    if (!urdu.empty()) {
         if (arabicForms == ArabicForms::Accept) {
             suggestions.clear();
             return false;
         }
         std::erase(suggestions, urdu);
-        suggestions.insert(suggestions.begin(), std::move(urdu));
-    }
-    if (contextOn && correctUrduForms(word).empty())
+        suggestions.insert(suggestions.begin(), urdu);
+    } else if (contextOn) {
         guarded([&] { textContext->completionsFirst(word, suggestions); }, saying(WHILE_CHECKING));
+    }
     sureFixFirst(word, suggestions);
     const std::shared_lock hold(words);
     personalWords.appendNear(word, suggestions);
