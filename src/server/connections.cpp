@@ -191,7 +191,9 @@ void GuardedServer::setLogger(httplib::Logger wanted) {
 
 void GuardedServer::finish() {
     finishing = true;
-    stop();
+    // Once, and only once it listens: the caller asks again until it has stopped.
+    if (is_running() && !stopped.exchange(true))
+        stop();
 }
 
 bool GuardedServer::process_and_close_socket(socket_t sock) {

@@ -3,6 +3,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -38,7 +39,8 @@ struct ConnectionLimits {
 class GuardedServer : public httplib::Server {
 public:
     explicit GuardedServer(ConnectionLimits limits);
-    // Ends the listening; the connections being served finish their request.
+    // Ends the listening, when it has begun; the connections being served finish their
+    // request.
     void finish();
     // Called with each request and its response, as the library's logger.
     void setLogger(httplib::Logger logger);
@@ -48,6 +50,7 @@ private:
     ConnectionLimits limits;
     httplib::Logger logger;
     std::atomic<bool> finishing{false};
+    std::atomic<bool> stopped{false};
 };
 
 // A fixed set of threads over a bounded queue: enqueue() waits while the queue is full,

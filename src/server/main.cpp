@@ -4,6 +4,8 @@
 #include <signal.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -97,10 +99,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: cannot listen on %s:%d\n", PROGRAM, options.host.c_str(), options.port);
         return EXIT_TROUBLE;
     }
-    std::thread waiter([&service, &ending] {
+    // A signal before the listening loop runs would find nothing to stop: the waiter
+    // asks again until the loop has ended.
+    std::atomic<bool> ended{false};
+    std::thread waiter([&service, &ending, &ended] {
         int signal = 0;
         sigwait(&ending, &signal);
-        service.stop();
+        while (!ended.load()) {
+            service.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     });
     const bool ipv6 = options.host.find(':') != std::string::npos;
     std::printf("%s: listening on http://%s%s%s:%d/\n", PROGRAM, ipv6 ? "[" : "", options.host.c_str(),
@@ -108,6 +116,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const bool served = service.run();
+    ended = true;
     pthread_kill(waiter.native_handle(), SIGUSR1);
     waiter.join();
     if (!served) {
