@@ -91,6 +91,8 @@ done = function(summary, latency, requests)
   io.write(string.format("zabrel p50_ms %.3f\\n", latency:percentile(50) / 1000))
   io.write(string.format("zabrel p99_ms %.3f\\n", latency:percentile(99) / 1000))
   io.write(string.format("zabrel failed %d\\n", e.connect + e.read + e.write + e.status + e.timeout))
+  io.write(string.format("zabrel why connect %d read %d write %d status %d timeout %d\\n",
+                         e.connect, e.read, e.write, e.status, e.timeout))
 end
 """
 
@@ -100,6 +102,8 @@ def parse_figures(output):
     figures = {}
     for name, value in re.findall(r"^zabrel (\w+) ([0-9.]+)$", output, re.MULTILINE):
         figures[name] = float(value)
+    why = re.search(r"^zabrel why (.*)$", output, re.MULTILINE)
+    figures["why"] = why.group(1) if why else ""
     missing = {"requests", "seconds", "p50_ms", "p99_ms", "failed"} - figures.keys()
     if missing:
         raise ValueError(f"wrk's output lacks {sorted(missing)}:\n{output}")
@@ -191,7 +195,7 @@ def main(argv=None):
           f"end {rss['end'] / 1024:.1f} MiB")
     problems = []
     if figures["failed"]:
-        problems.append(f"{int(figures['failed'])} requests failed")
+        problems.append(f"{int(figures['failed'])} requests failed ({figures['why']})")
     if not memory_flat(rss["middle"], rss["end"]):
         problems.append("memory grew from the middle of the run to its end")
     if status != 0:
