@@ -37,15 +37,21 @@ std::string addressOf(const sockaddr_storage& address, int& port) {
 }
 
 // The library's Stream over one accepted socket, every wait bounded by the idle time
-// and, while a request is read, by the request's deadline.
+// and by the deadline of the request being read or of the reply being written.
 class DeadlineStream : public httplib::Stream {
 public:
     DeadlineStream(int sock, const ConnectionLimits& limits) : sock(sock), limits(limits) {}
 
-    void startRequest() { deadline = Clock::now() + limits.requestDeadline; }
+    void startRequest() {
+        deadline = Clock::now() + limits.requestDeadline;
+        replying = false;
+    }
 
     bool is_readable() const override { return bufferedFrom < bufferedTo || wait(POLLIN); }
-    bool is_writable() const override { return wait(POLLOUT); }
+    bool is_writable() const override {
+        beginReply();
+        return wait(POLLOUT);
+    }
 
     // The library reads the head a byte at a time: it is served from a buffer.
     ssize_t read(char* ptr, size_t size) override {
@@ -69,6 +75,7 @@ public:
     bool buffered() const { return bufferedFrom < bufferedTo; }
 
     ssize_t write(const char* ptr, size_t size) override {
+        beginReply();
         if (!wait(POLLOUT))
             return -1;
         ssize_t sent;
@@ -110,16 +117,22 @@ public:
     }
 
 private:
+    // The reply has a deadline of its own, from its first byte: a client that reads it
+    // a byte now and then is cut off as one that writes so.
+    void beginReply() const {
+        if (!replying) {
+            replying = true;
+            deadline = Clock::now() + limits.requestDeadline;
+        }
+    }
+
     bool wait(short events) const {
         const Clock::time_point now = Clock::now();
-        auto most = limits.idle;
-        // The deadline holds for reading the request; the reply has the idle time.
-        if (events == POLLIN) {
-            if (now >= deadline)
-                return false;
-            most = std::min(most, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+        if (now >= deadline)
+            return false;
+        const auto most =
+            std::min(limits.idle, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
                                       std::chrono::milliseconds(1));
-        }
         pollfd one{sock, events, 0};
         int ready;
         do
@@ -130,7 +143,8 @@ private:
 
     int sock;
     const ConnectionLimits& limits;
-    Clock::time_point deadline = Clock::now();
+    mutable Clock::time_point deadline = Clock::now();
+    mutable bool replying = false;
     char buffer[4096];
     std::size_t bufferedFrom = 0;
     std::size_t bufferedTo = 0;
