@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SECONDS ?= 60
 
-.PHONY: all deps configure build test run bench fuzz format install deb clean
+.PHONY: all deps configure build test run bench bench-server fuzz format install deb clean
 
 all: build
 
@@ -26,6 +26,10 @@ run: build
 
 bench: build
 	@BASELINE=$(BASELINE) bash scripts/bench $(BUILD)
+	@if [ -x $(BUILD)/src/server/zabrel-server ]; then bash scripts/bench-server $(BUILD); fi
+
+bench-server: configure
+	@bash scripts/bench-server $(BUILD)
 
 fuzz: deps
 	@bash scripts/fuzz $(SECONDS)

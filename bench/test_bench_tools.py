@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
-"""make-misspellings and make-hunspell-dictionary on small word lists of their own."""
+"""make-misspellings and make-hunspell-dictionary on small word lists of their own, and
+the server benchmark's text and wrk script."""
 
+import http.server
+import importlib.util
+import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
+import urllib.parse
 from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parent.parent / "tools"
@@ -96,6 +102,92 @@ class MakeHunspellDictionary(unittest.TestCase):
             self.assertEqual(result.returncode, 0, result.stderr)
             self.assertEqual((tmp / "out" / "ur0.aff").read_bytes().decode("utf-8"),
                              "SET UTF-8\nTRY ابت\nMAXNGRAMSUGS 0\n")
+
+
+def load_server_bench():
+    sys.dont_write_bytecode = True
+    spec = importlib.util.spec_from_file_location("server_bench", Path(__file__).resolve().parent / "server_bench.py")
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+class ServerBench(unittest.TestCase):
+    """The load benchmark's own parts: its text, and its wrk script run by the real wrk
+    against a small stand-in that records what it is sent and fails every third request."""
+
+    def setUp(self):
+        self.bench = load_server_bench()
+
+    def test_text_of_dictionary_words_one_in_ten_misspelt(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = Path(tmp) / "wordlist.txt"
+            write_wordlist(path, WORDS)
+            entries = self.bench.read_wordlist(path)
+        self.assertEqual(entries[0], (WORDS[0], 1000))
+        self.assertEqual(len(entries), len(WORDS) + 1)  # the list's last word comes twice
+        misspelt = ["کتابب", "ااردو"]
+        text = self.bench.make_text(entries, misspelt, words=300)
+        self.assertEqual(text, self.bench.make_text(entries, misspelt, words=300))
+        words = text.split()
+        self.assertEqual(len(words), 300)
+        self.assertEqual(text.count("۔"), 25)  # sentences of twelve words
+        bare = [word.rstrip("۔") for word in words]
+        self.assertEqual(sum(word in misspelt for word in bare), 30)
+        self.assertTrue(all(word in WORDS or word in misspelt for word in bare))
+        self.assertEqual(self.bench.read_misspellings(self.bench.MISSPELLINGS)[:1], ["ظو"])
+
+    def test_wrk_posts_the_body_and_its_figures_are_read(self):
+        if shutil.which("wrk") is None:
+            self.skipTest("wrk missing (scripts/install-deps installs it)")
+        text = "یہ کتابب & 50% + اچھی ہے"
+        body = self.bench.form_body(text)
+        received = []
+
+        class StandIn(http.server.BaseHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def do_POST(self):
+                data = self.rfile.read(int(self.headers["Content-Length"]))
+                received.append((self.path, self.headers["Content-Type"], data))
+                status = 500 if len(received) % 3 == 0 else 200
+                self.send_response(status)
+                self.send_header("Content-Length", "2")
+                self.end_headers()
+                self.wfile.write(b"{}")
+
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), StandIn)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            with tempfile.TemporaryDirectory() as tmp:
+                script = Path(tmp) / "check.lua"
+                script.write_text(self.bench.lua_script(body), encoding="ascii")
+                run = subprocess.run(["wrk", "-t1", "-c2", "-d1s", "-s", str(script),
+                                      f"http://127.0.0.1:{server.server_address[1]}/v2/check"],
+                                     capture_output=True, text=True, timeout=60)
+        finally:
+            server.shutdown()
+            server.server_close()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        figures = self.bench.parse_figures(run.stdout)
+        self.assertGreaterEqual(len(received), 3)
+        path, kind, data = received[0]
+        self.assertEqual((path, kind), ("/v2/check", "application/x-www-form-urlencoded"))
+        self.assertEqual(urllib.parse.parse_qs(data.decode("ascii")), {"text": [text], "language": ["ur-PK"]})
+        # Requests still in flight when wrk stops reach the stand-in but are not counted.
+        self.assertLessEqual(figures["requests"], len(received))
+        # One in three failed; which of those in flight at the end wrk counted is not known.
+        self.assertGreater(figures["failed"], 0)
+        self.assertLessEqual(abs(figures["failed"] - figures["requests"] // 3), 2)
+        self.assertLessEqual(figures["p50_ms"], figures["p99_ms"])
+        with self.assertRaises(ValueError):
+            self.bench.parse_figures("Running 1s test\nzabrel requests 5\n")
+
+    def test_memory_is_flat_within_its_margin(self):
+        self.assertTrue(self.bench.memory_flat(100_000, 100_000 + 10_000 + 4096))
+        self.assertFalse(self.bench.memory_flat(100_000, 100_000 + 10_000 + 4097))
+        self.assertTrue(self.bench.memory_flat(100_000, 90_000))
 
 
 if __name__ == "__main__":

@@ -40,7 +40,11 @@ std::set<std::string> listOf(std::string_view value) {
 }
 
 std::optional<Refusal> chooseLanguage(std::string_view asked, CheckRequest& request) {
-    const std::string code = lower(asked);
+    std::string code = lower(asked);
+    // LibreOffice 7.4's client joins the locale's language and country with a hyphen
+    // even when there is no country: Urdu alone comes as "ur-".
+    if (code.size() > 1 && code.back() == '-')
+        code.pop_back();
     if (code == "auto") {
         request.variant = 0;
         request.detected = true;

@@ -173,7 +173,9 @@ void lingerAndClose(int sock) {
 }  // namespace
 
 GuardedServer::GuardedServer(ConnectionLimits limits) : limits(limits) {
-    new_task_queue = [this] { return new BoundedPool(this->limits.threads, this->limits.waiting); };
+    new_task_queue = [this] {
+        return new BoundedPool(this->limits.threads, this->limits.waiting, waitingConnections);
+    };
     // What the library says in its Keep-Alive header.
     set_keep_alive_max_count(limits.requestsPerConnection);
     set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.keepAlive).count());
@@ -205,7 +207,10 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
             break;
         stream.startRequest();
         refused = false;
-        const bool last = n + 1 == limits.requestsPerConnection || finishing.load();
+        // A kept-alive connection holds its thread between requests: while others wait
+        // for one, this answer is its last, and the client comes back behind them.
+        const bool last =
+            n + 1 == limits.requestsPerConnection || finishing.load() || waitingConnections.load() > 0;
         served = process_request(stream, last, closed, [&](httplib::Request& request) {
             stream.get_remote_ip_and_port(request.remote_addr, request.remote_port);
         });
@@ -215,7 +220,8 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
     return served;
 }
 
-BoundedPool::BoundedPool(std::size_t count, std::size_t waiting) : bound(waiting == 0 ? 1 : waiting) {
+BoundedPool::BoundedPool(std::size_t count, std::size_t waiting, std::atomic<std::size_t>& waitingCount)
+    : bound(waiting == 0 ? 1 : waiting), waitingCount(waitingCount) {
     for (std::size_t i = 0; i < (count == 0 ? 1 : count); ++i)
         threads.emplace_back([this] { work(); });
 }
@@ -228,6 +234,7 @@ void BoundedPool::enqueue(std::function<void()> fn) {
     std::unique_lock lock(mutex);
     room.wait(lock, [this] { return jobs.size() < bound || stopping; });
     jobs.push_back(std::move(fn));
+    waitingCount = jobs.size();
     ready.notify_one();
 }
 
@@ -254,6 +261,7 @@ void BoundedPool::work() {
                 return;
             job = std::move(jobs.front());
             jobs.pop_front();
+            waitingCount = jobs.size();
         }
         room.notify_one();
         job();

@@ -51,13 +51,16 @@ private:
     httplib::Logger logger;
     std::atomic<bool> finishing{false};
     std::atomic<bool> stopped{false};
+    // Accepted connections waiting for a thread, counted by the pool.
+    std::atomic<std::size_t> waitingConnections{0};
 };
 
 // A fixed set of threads over a bounded queue: enqueue() waits while the queue is full,
 // so the listening loop stops accepting instead of piling up sockets.
 class BoundedPool : public httplib::TaskQueue {
 public:
-    BoundedPool(std::size_t threads, std::size_t waiting);
+    // `waitingCount` follows how many connections wait in the queue.
+    BoundedPool(std::size_t threads, std::size_t waiting, std::atomic<std::size_t>& waitingCount);
     ~BoundedPool() override;
     void enqueue(std::function<void()> fn) override;
     void shutdown() override;
@@ -65,6 +68,7 @@ public:
 private:
     void work();
     std::size_t bound;
+    std::atomic<std::size_t>& waitingCount;
     std::deque<std::function<void()>> jobs;
     bool stopping = false;
     std::mutex mutex;

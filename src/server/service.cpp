@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "server/checkrequest.h"
+#include "server/rawform.h"
 #include "server/response.h"
 #include "session/spellersession.h"
 #include "text/utf8.h"
@@ -117,6 +118,10 @@ bool Service::Impl::readForm(const httplib::Request& req, httplib::Response& res
         })) {
         refuse(res, 413, "the request body is larger than this server takes");
         return false;
+    }
+    if (std::optional<Parameters> unescaped = unescapedForm(body)) {
+        parameters.insert(unescaped->begin(), unescaped->end());
+        return true;
     }
     if (!wellEscaped(body)) {
         refuse(res, 400, "the form has a malformed percent-encoding");

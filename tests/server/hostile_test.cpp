@@ -264,5 +264,46 @@ TEST_F(Hostile, clients_gone_mid_reply_leave_the_server_serving) {
     EXPECT_EQ(server->stop(SIGTERM), 0);
 }
 
+TEST_F(Hostile, a_kept_alive_client_gives_its_thread_up_to_one_that_waits) {
+    // One thread: a client that asks again and again on its connection would keep the
+    // next one waiting until its hundredth request, past any client's timeout.
+    start({"--threads", "1"});
+    const std::string body = "language=ur&text=" + formValue("سخت بزار");
+    const std::string request =
+        "POST /v2/check HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+        "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
+    const auto ask = [&](int sock) {
+        EXPECT_EQ(::send(sock, request.data(), request.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(request.size()));
+        return readAnswer(sock);
+    };
+    const int greedy = connectTo(server->port());
+    ASSERT_GE(greedy, 0);
+    const std::string first = ask(greedy);
+    ASSERT_EQ(statusOf(first), 200) << first;
+    EXPECT_EQ(first.find("Connection: close"), std::string::npos) << first;
+
+    const int waiting = connectTo(server->port());
+    ASSERT_GE(waiting, 0);
+    ASSERT_EQ(::send(waiting, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    // Once the other is waiting, the greedy client's next answer ends its connection.
+    std::size_t asked = 1;
+    bool closed = false;
+    while (!closed && asked < 50) {
+        const std::string answer = ask(greedy);
+        ASSERT_EQ(statusOf(answer), 200) << answer;
+        closed = answer.find("Connection: close") != std::string::npos;
+        ++asked;
+    }
+    EXPECT_TRUE(closed) << "still kept alive after " << asked << " requests while another client waited";
+    const std::string served = readAnswer(waiting);
+    EXPECT_EQ(statusOf(served), 200) << served;
+    ::close(greedy);
+    ::close(waiting);
+    EXPECT_EQ(server->stop(SIGTERM), 0);
+}
+
 }  // namespace
 }  // namespace zabrel::test
