@@ -3,7 +3,8 @@ the real zabrel-server on a free port with a small dictionary written here: text
 is underlined where it is misspelt, a click on the word and one on a suggestion change
 the text (and the browser can undo that), the keyboard alone does the same, Ignore and
 Add do what they say, the text outlives a reload, offsets hold past characters outside
-the BMP, and the page asks nothing of any other origin.
+the BMP, a text longer than the server takes at once is checked whole, and the page
+asks nothing of any other origin.
 
 usage: test_page.py ZABREL_SERVER SOURCE_DIR
 Skipped (exit 77) when Chromium, its driver or Selenium is missing, except under CI."""
@@ -22,6 +23,7 @@ TEST = "web_page"
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
 WAIT = 60  # seconds: generous, for a loaded machine and the sanitizer build
+MAX_TEXT_LENGTH = 3000  # below what the page puts in one request
 
 WORDS = [("سخت", 500), ("بازار", 400), ("پچھلے", 300), ("دوستوں", 200), ("کتاب", 150), ("شہر", 120), ("ہزار", 100)]
 ALPHABET = "اآبپتٹثجچحخدڈذرڑزژسشصضطظعغفقکگلمنںوہھءیےئ"
@@ -215,6 +217,19 @@ def keyboard_and_ignore(page, failures):
     page.until("only the word not ignored underlined", lambda: page.marks() == ["شہرر"])
 
 
+def long_text(page, failures):
+    """More text than the server takes at once, pasted: every paragraph is still
+    checked (the page asks in parts the server accepts) and marked in its place; a
+    paragraph longer than the server takes is named, and the rest still checked."""
+    paragraphs = ["بازارر " + "سخت " * i + "شہرر" for i in range(40)]
+    page.set_text("\n".join(paragraphs))
+    page.until("every paragraph's two words underlined", lambda: page.marks() == ["بازارر", "شہرر"] * 40)
+    page.set_text("\n".join(paragraphs[:2] + ["بازار " * 700 + "ہزارر"]))
+    status = page.driver.find_element("id", "status")
+    page.until("the server's limit shown", lambda: str(MAX_TEXT_LENGTH) in status.text)
+    page.until("the paragraphs within it still underlined", lambda: page.marks() == ["بازارر", "شہرر"] * 2)
+
+
 def added(page, personal, failures):
     """A server that keeps a list offers Add, and the word goes into the list."""
     from selenium.webdriver.common.keys import Keys
@@ -280,11 +295,11 @@ def main(program, source):
         servers = []
         driver = None
         try:
-            plain = Server(program, dictionary, web_root, home)
+            plain = Server(program, dictionary, web_root, home, ("--max-text-length", str(MAX_TEXT_LENGTH)))
             servers.append(plain)
             driver = browser(work)
             page = Page(driver, plain.url)
-            for case in (typed_and_corrected, keyboard_and_ignore):
+            for case in (typed_and_corrected, keyboard_and_ignore, long_text):
                 try:
                     case(page, failures)
                 except AssertionError as e:

@@ -177,8 +177,17 @@
             const now = new Set(paragraphs(area.value).map((p) => p.text));
             const wanted = texts.filter((t) => now.has(t));
             if (opts !== options()) return;
-            if (wanted.length) await ask(wanted, opts);
+            if (wanted.length) await askWithin(wanted, opts);
         }
+    }
+
+    // A server may take less text than a batch: halves are asked in turn until each
+    // fits, and a paragraph longer than the server takes says so.
+    async function askWithin(texts, opts) {
+        if ((await ask(texts, opts)) !== 413 || texts.length < 2) return;
+        const half = Math.ceil(texts.length / 2);
+        await askWithin(texts.slice(0, half), opts);
+        await askWithin(texts.slice(half), opts);
     }
 
     function errorText(status, body) {
@@ -200,10 +209,13 @@
         keys.forEach((k) => pending.add(k));
         inFlight++;
         showStatus();
+        let status = 0;
         try {
             const response = await fetch("v2/check", {method: "POST", body: form, cache: "no-store"});
             const body = await response.text();
-            if (!response.ok) throw new Error(errorText(response.status, body));
+            status = response.status;
+            if (status === 413 && texts.length > 1) return status;
+            if (!response.ok) throw new Error(errorText(status, body));
             const starts = [];
             let at = 0;
             for (const t of texts) {
@@ -235,6 +247,7 @@
             inFlight--;
         }
         refresh();
+        return status;
     }
 
     function markOf(m) {
