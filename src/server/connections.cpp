@@ -7,13 +7,20 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace zabrel::server {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Set when this thread's last response refused its request: what follows such a
+// request on the connection (the rest of a refused body, say) is no request, so the
+// connection ends there.
+thread_local bool refused = false;
 
 std::string addressOf(const sockaddr_storage& address, int& port) {
     char text[INET6_ADDRSTRLEN] = {};
@@ -37,18 +44,29 @@ public:
 
     void startRequest() { deadline = Clock::now() + limits.requestDeadline; }
 
-    bool is_readable() const override { return wait(POLLIN); }
+    bool is_readable() const override { return bufferedFrom < bufferedTo || wait(POLLIN); }
     bool is_writable() const override { return wait(POLLOUT); }
 
+    // The library reads the head a byte at a time: it is served from a buffer.
     ssize_t read(char* ptr, size_t size) override {
-        if (!wait(POLLIN))
-            return -1;
-        ssize_t got;
-        do
-            got = ::recv(sock, ptr, size, 0);
-        while (got < 0 && errno == EINTR);
-        return got;
+        if (bufferedFrom == bufferedTo) {
+            if (!wait(POLLIN))
+                return -1;
+            ssize_t got;
+            do
+                got = ::recv(sock, buffer, sizeof buffer, 0);
+            while (got < 0 && errno == EINTR);
+            if (got <= 0)
+                return got;
+            bufferedFrom = 0;
+            bufferedTo = static_cast<std::size_t>(got);
+        }
+        const std::size_t taken = std::min(size, bufferedTo - bufferedFrom);
+        std::memcpy(ptr, buffer + bufferedFrom, taken);
+        bufferedFrom += taken;
+        return static_cast<ssize_t>(taken);
     }
+    bool buffered() const { return bufferedFrom < bufferedTo; }
 
     ssize_t write(const char* ptr, size_t size) override {
         if (!wait(POLLOUT))
@@ -78,17 +96,17 @@ public:
     // Whether the next request begins within `wait`, or the server stops first.
     bool awaitRequest(std::chrono::milliseconds most, const std::atomic<bool>& finishing) const {
         const Clock::time_point until = Clock::now() + most;
-        while (!finishing.load()) {
+        for (;;) {
+            // What has arrived is served even when the server is finishing.
+            if (buffered())
+                return true;
             pollfd one{sock, POLLIN, 0};
             const int ready = ::poll(&one, 1, 50);
             if (ready > 0)
                 return true;
-            if (ready < 0 && errno != EINTR)
-                return false;
-            if (Clock::now() >= until)
+            if ((ready < 0 && errno != EINTR) || finishing.load() || Clock::now() >= until)
                 return false;
         }
-        return false;
     }
 
 private:
@@ -113,12 +131,48 @@ private:
     int sock;
     const ConnectionLimits& limits;
     Clock::time_point deadline = Clock::now();
+    char buffer[4096];
+    std::size_t bufferedFrom = 0;
+    std::size_t bufferedTo = 0;
 };
+
+// A connection closed with bytes of the client's unread would be reset, and the reset
+// can take our answer with it (a 413 for a body the client is still sending): the
+// server says it is done, and reads what comes for a moment, then closes.
+void lingerAndClose(int sock) {
+    ::shutdown(sock, SHUT_WR);
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(500);
+    char sink[16384];
+    std::size_t drained = 0;
+    while (drained < (std::size_t{4} << 20) && Clock::now() < until) {
+        pollfd one{sock, POLLIN, 0};
+        if (::poll(&one, 1, 100) <= 0)
+            break;
+        const ssize_t n = ::recv(sock, sink, sizeof sink, 0);
+        if (n <= 0)
+            break;
+        drained += static_cast<std::size_t>(n);
+    }
+    ::close(sock);
+}
 
 }  // namespace
 
 GuardedServer::GuardedServer(ConnectionLimits limits) : limits(limits) {
     new_task_queue = [this] { return new BoundedPool(this->limits.threads, this->limits.waiting); };
+    // What the library says in its Keep-Alive header.
+    set_keep_alive_max_count(limits.requestsPerConnection);
+    set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.keepAlive).count());
+    setLogger({});
+}
+
+void GuardedServer::setLogger(httplib::Logger wanted) {
+    logger = std::move(wanted);
+    set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+        refused = res.status >= 400;
+        if (logger)
+            logger(req, res);
+    });
 }
 
 void GuardedServer::finish() {
@@ -134,13 +188,14 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
         if (n > 0 && !stream.awaitRequest(limits.keepAlive, finishing))
             break;
         stream.startRequest();
+        refused = false;
         const bool last = n + 1 == limits.requestsPerConnection || finishing.load();
         served = process_request(stream, last, closed, [&](httplib::Request& request) {
             stream.get_remote_ip_and_port(request.remote_addr, request.remote_port);
         });
+        served = served && !refused;
     }
-    ::shutdown(sock, SHUT_RDWR);
-    ::close(sock);
+    lingerAndClose(sock);
     return served;
 }
 

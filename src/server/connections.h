@@ -40,10 +40,13 @@ public:
     explicit GuardedServer(ConnectionLimits limits);
     // Ends the listening; the connections being served finish their request.
     void finish();
+    // Called with each request and its response, as the library's logger.
+    void setLogger(httplib::Logger logger);
 
 private:
     bool process_and_close_socket(socket_t sock) override;
     ConnectionLimits limits;
+    httplib::Logger logger;
     std::atomic<bool> finishing{false};
 };
 

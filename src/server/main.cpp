@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -38,6 +39,11 @@ bool startSpeller(const Options& options, SpellerSession& speller) {
             speller.setOrder(*options.order);
         else
             speller.useBestRanking();
+        if (options.contextWeights && speller.context()) {
+            const std::array<float, 4>& weights = *options.contextWeights;
+            speller.setContextWeights(weights[0], weights[1], weights[2]);
+            speller.setRunTogether(weights[3]);
+        }
         // Run-together words come with the slips; whether a request sees the slips
         // themselves is its own choice (ZABREL_UR_REAL_WORD), made on the matches.
         speller.setRealWordSlips(speller.context());

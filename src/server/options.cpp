@@ -33,13 +33,18 @@ void usage() {
         "  --threads=N          connections served at once (default %zu)\n"
         "  --ranking=ORDER      exact, accurate or context (default: the best the\n"
         "                       dictionary offers)\n"
+        "  --context-weights=W,R,M[,J]  the context's weights, as zabrel-check takes them\n"
+        "  --request-timeout=S  seconds a client has to send a whole request (default %lld)\n"
         "  --quiet              no line per request on standard error\n"
         "      --help           show this help and exit\n"
         "      --version        show the version and exit\n"
         "\n"
         "When ready it prints \"%s: listening on http://HOST:PORT/\". SIGTERM or\n"
         "SIGINT ends it once the requests in service are answered.\n",
-        PROGRAM, ServiceSettings{}.maxTextLength, ConnectionLimits{}.threads, PROGRAM);
+        PROGRAM, ServiceSettings{}.maxTextLength, ConnectionLimits{}.threads,
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::seconds>(ConnectionLimits{}.requestDeadline).count()),
+        PROGRAM);
 }
 
 bool readCount(const char* text, std::size_t most, std::size_t& out) {
@@ -82,6 +87,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         OPT_THREADS,
         OPT_RANKING,
         OPT_QUIET,
+        OPT_WEIGHTS,
+        OPT_REQUEST_TIMEOUT,
         OPT_HELP,
         OPT_VERSION
     };
@@ -96,6 +103,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
         {"threads", required_argument, nullptr, OPT_THREADS},
         {"ranking", required_argument, nullptr, OPT_RANKING},
         {"quiet", no_argument, nullptr, OPT_QUIET},
+        {"context-weights", required_argument, nullptr, OPT_WEIGHTS},
+        {"request-timeout", required_argument, nullptr, OPT_REQUEST_TIMEOUT},
         {"help", no_argument, nullptr, OPT_HELP},
         {"version", no_argument, nullptr, OPT_VERSION},
         {nullptr, 0, nullptr, 0},
@@ -144,6 +153,23 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
                 else
                     return bad("--ranking must be exact, accurate or context", optarg);
                 break;
+            case OPT_WEIGHTS: {
+                std::array<float, 4> weights{0, 0, 0, SpellerSession::JOIN_EVIDENCE};
+                char end = 0;
+                const int read = std::sscanf(optarg, "%f,%f,%f,%f%c", &weights[0], &weights[1], &weights[2],
+                                             &weights[3], &end);
+                if (read != 3 && read != 4)
+                    return bad("--context-weights takes three or four numbers W,R,M[,J]", optarg);
+                options.contextWeights = weights;
+                break;
+            }
+            case OPT_REQUEST_TIMEOUT: {
+                std::size_t seconds = 0;
+                if (!readCount(optarg, 3600, seconds))
+                    return bad("--request-timeout takes seconds from 1 to 3600", optarg);
+                options.service.limits.requestDeadline = std::chrono::seconds(seconds);
+                break;
+            }
             case OPT_QUIET:
                 options.service.quiet = true;
                 break;

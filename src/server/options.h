@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ struct Options {
     std::string dictionary;
     std::filesystem::path personal;
     std::optional<SpellerSession::Order> order;
+    // The context's weights W, R, M and the run-together evidence J, as zabrel-check
+    // takes them.
+    std::optional<std::array<float, 4>> contextWeights;
     ServiceSettings service;
 };
 

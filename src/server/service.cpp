@@ -282,7 +282,7 @@ void Service::route() {
     server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
         refuse(res, 500, "the server failed on this request");
     });
-    server.set_logger(
+    self.server.setLogger(
         [&self](const httplib::Request& req, const httplib::Response& res) { self.log(req, res); });
 }
 
