@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "server/service.h"
 
+#include <sys/socket.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -204,6 +206,12 @@ void Service::route() {
     Impl& self = *impl;
     httplib::Server& server = self.server;
     server.set_payload_max_length(self.settings.maxBodyBytes);
+    // The library's default also shares the port (SO_REUSEPORT): a second server on it
+    // would take half the requests instead of failing to start.
+    server.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
 
     server.Get("/v2/languages", [](const httplib::Request&, httplib::Response& res) {
         allowAnyOrigin(res);
