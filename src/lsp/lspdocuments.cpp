@@ -161,6 +161,11 @@ QJsonValue Server::codeActions(const QJsonObject& params, Failure& failure) {
     // Findings of an older version would put their fixes in the wrong place.
     if (open->findingsVersion != document.version())
         return actions;
+    // A client that asks for some kinds only (a source action, a refactoring) gets
+    // ours only when quick fixes are among them.
+    const QJsonValue only = params.value(QStringLiteral("context")).toObject().value(QStringLiteral("only"));
+    if (only.isArray() && !only.toArray().contains(QStringLiteral("quickfix")))
+        return actions;
     for (const Finding& finding : open->findings) {
         if (finding.start > end || finding.start + finding.length < start ||
             ignoredIn(open->ignored, finding))

@@ -188,6 +188,11 @@ class Actions(unittest.TestCase):
             self.assertEqual(commands[0]["arguments"], [WRONG])
             self.assertEqual(commands[1]["arguments"], [a, WRONG])
             self.assertEqual(actions[0]["diagnostics"][0]["code"], "ZABREL_UR_SPELLING")
+            for only, count in ((["source.organizeImports"], 0), (["refactor", "quickfix"], len(actions))):
+                self.assertEqual(len(s.request("textDocument/codeAction", {
+                    "textDocument": {"uri": a},
+                    "range": {"start": {"line": 0, "character": 4}, "end": {"line": 0, "character": 5}},
+                    "context": {"diagnostics": [], "only": only}})["result"]), count)
 
             # Ignored in a: a is published again without it, b still has it.
             ignore = s.request("workspace/executeCommand", commands[1])
