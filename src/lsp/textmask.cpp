@@ -257,7 +257,9 @@ void TextMask::latexLine(char16_t* line, std::size_t length) {
             ++k;
         while (k < length && line[k] == u'[')
             k = groupEnd(line, k, length, u'[', u']');
-        const bool environment = name == u"begin" || name == u"end";
+        // The name is read before the blanking below runs over it.
+        const bool begins = name == u"begin";
+        const bool environment = begins || name == u"end";
         std::u16string argument;
         if ((environment || among(NAME_ARGUMENTS, name)) && k < length && line[k] == u'{') {
             const std::size_t end = groupEnd(line, k, length, u'{', u'}');
@@ -268,8 +270,7 @@ void TextMask::latexLine(char16_t* line, std::size_t length) {
         }
         blank(line, j, k);
         j = k;
-        if (name == u"begin" &&
-            (among(MATH_ENVIRONMENTS, argument) || among(VERBATIM_ENVIRONMENTS, argument))) {
+        if (begins && (among(MATH_ENVIRONMENTS, argument) || among(VERBATIM_ENVIRONMENTS, argument))) {
             closer = u"\\end{" + argument + u"}";
             j = inMath(j);
         }

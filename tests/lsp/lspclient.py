@@ -19,7 +19,7 @@ WAIT = 120
 class Server:
     """One zabrel-lsp over a copy of the shipped dictionary in a temporary folder."""
 
-    def __init__(self, program, extra_args=(), dictionary=None, home=None):
+    def __init__(self, program, extra_args=(), dictionary=None, home=None, wrapper=()):
         self.tmp = tempfile.mkdtemp(prefix="zabrel-lsp-test-")
         self.dictionary = dictionary or os.path.join(self.tmp, "urdu")
         if dictionary is None:
@@ -29,11 +29,13 @@ class Server:
         self.personal = os.path.join(self.tmp, "personal.txt")
         env = dict(os.environ, HOME=self.home, XDG_DATA_HOME=os.path.join(self.home, "data"))
         self.process = subprocess.Popen(
-            [program, "--stdio", "-d", self.dictionary, "--personal", self.personal, *extra_args],
+            [*wrapper, program, "--stdio", "-d", self.dictionary, "--personal", self.personal, *extra_args],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
-        self.writer = JsonRpcStreamWriter(self.process.stdin)
+        # Urdu as it is, not as \\u escapes: a document's bytes are the message's.
+        self.writer = JsonRpcStreamWriter(self.process.stdin, ensure_ascii=False)
         self.messages = queue.Queue()
         self.next_id = 0
+        self.pending = []
         reader = JsonRpcStreamReader(self.process.stdout)
         self.thread = threading.Thread(target=reader.listen, args=(self.messages.put,), daemon=True)
         self.thread.start()
@@ -82,14 +84,15 @@ class Server:
             raise AssertionError("zabrel-lsp said nothing more") from None
 
     def wait_for(self, accept):
-        """The next message `accept` takes; notifications before it are kept in `seen`."""
+        """The first message `accept` takes; the others stay for later waits, in order."""
+        for at, message in enumerate(self.pending):
+            if accept(message):
+                return self.pending.pop(at)
         while True:
             message = self.next_message()
             if accept(message):
                 return message
-            self.seen.append(message)
-
-    seen = []
+            self.pending.append(message)
 
     def response(self, request_id):
         return self.wait_for(lambda m: m.get("id") == request_id and "method" not in m)
