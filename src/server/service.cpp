@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "server/service.h"
 
+#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <cstdio>
@@ -52,6 +53,18 @@ bool wellEscaped(const std::string& body) {
 bool isFormType(const std::string& type) {
     const std::string_view bare = std::string_view(type).substr(0, type.find(';'));
     return bare.empty() || bare == "application/x-www-form-urlencoded";
+}
+
+// Whether a Host header names this machine by an address (or as localhost) rather than
+// by a name from DNS. A page elsewhere can have its own name point at 127.0.0.1 after it
+// loads (DNS rebinding); its requests then come from its origin and to its host, which
+// match, so matching alone would let it add words.
+bool namedByAddress(std::string_view host) {
+    if (host.starts_with('['))
+        return host.find(']') != std::string_view::npos;  // an IPv6 literal
+    const std::string name(host.substr(0, host.rfind(':')));
+    in_addr address{};
+    return name == "localhost" || inet_pton(AF_INET, name.c_str(), &address) == 1;
 }
 
 }  // namespace
@@ -150,7 +163,8 @@ void Service::Impl::addWord(const httplib::Request& req, const Parameters& param
     // A page elsewhere must not add words to the writer's list: only this server's own
     // page, or a client that is no browser (it sends no Origin), may.
     const std::string origin = req.get_header_value("Origin");
-    if (!origin.empty() && origin != "http://" + req.get_header_value("Host"))
+    const std::string host = req.get_header_value("Host");
+    if (!origin.empty() && (origin != "http://" + host || !namedByAddress(host)))
         return refuse(res, 403, "words are added only from this server's own page");
     if (!settings.allowAdd || speller.personal().path().empty())
         return refuse(res, 403, "this server does not add words (start it with --personal FILE --allow-add)");

@@ -286,6 +286,14 @@ TEST_F(Server, words_are_added_only_when_allowed_and_never_from_another_origin) 
                    "Origin: https://elsewhere.example\r\n"),
               jsonAnswer(403, "Forbidden", R"({"error":"words are added only from this server's own page"})",
                          false));
+    // A page whose own name was made to point here: its origin matches the Host it sends.
+    const std::string rebound = "rebound.example:" + std::to_string(server.port());
+    EXPECT_EQ(statusOf(exchange(server.port(), "POST /v2/words/add HTTP/1.1\r\nHost: " + rebound +
+                                                   "\r\nOrigin: http://" + rebound +
+                                                   "\r\nConnection: close\r\nContent-Type: "
+                                                   "application/x-www-form-urlencoded\r\nContent-Length: " +
+                                                   std::to_string(word.size()) + "\r\n\r\n" + word)),
+              403);
     EXPECT_NE(bodyOf(post(server.port(), "/v2/check", check)).find("ZABREL_UR_SPELLING"), std::string::npos);
     EXPECT_EQ(statusOf(post(server.port(), "/v2/words/add", "word=" + formValue("دو لفظ"))), 400);
     EXPECT_EQ(statusOf(post(server.port(), "/v2/words/add", "word=%FF")), 400);
