@@ -15,7 +15,7 @@
 #include "cli/checkrun.h"
 #include "cli/options.h"
 #include "core/errors.h"
-#include "programs/dictionaryfolder.h"
+#include "session/opendictionary.h"
 #include "session/spellersession.h"
 
 namespace fs = std::filesystem;
@@ -29,18 +29,13 @@ constexpr const char* SHIPPED_NAME = "urdu";
 // Chooses the dictionary folder and sets the speller up from it, in the order asked
 // for or else the best the dictionary offers.
 bool startSpeller(const Settings& settings, SpellerSession& speller) {
-    std::string error;
-    const fs::path folder = DictionaryFolder::locate(settings.dictionary, error);
-    if (folder.empty()) {
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
-        return false;
-    }
+    const auto say = [](const std::string& sentence) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, sentence.c_str());
+    };
     try {
-        const bool ready = speller.open(folder);
-        for (const std::string& warning : speller.takeWarnings())
-            std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
-        if (!ready) {
-            std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
+        std::string failure;
+        if (!openDictionary(speller, settings.dictionary, failure, say)) {
+            say(failure);
             return false;
         }
         // A bad cost table or context model is reported before any text is read.

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "lsp/lspmessages.h"
-#include "programs/dictionaryfolder.h"
+#include "session/opendictionary.h"
 
 namespace zabrel::lsp {
 
@@ -173,20 +173,14 @@ QJsonObject Server::initialize(const QJsonObject& params, Failure& failure) {
 
 bool Server::startSpeller(QString& failure) {
     const std::string requested = settings.dictionary.empty() ? options.dictionary : settings.dictionary;
-    std::string error;
-    const std::filesystem::path folder = DictionaryFolder::locate(requested, error);
-    if (folder.empty()) {
-        failure = QStringLiteral("zabrel-lsp: ") + QString::fromStdString(error);
-        return false;
-    }
     auto made = std::make_unique<SpellerSession>();
     try {
-        const bool ready = made->open(folder);
-        for (const std::string& warning : made->takeWarnings())
-            showMessage(MESSAGE_WARNING, QStringLiteral("zabrel-lsp: ") + QString::fromStdString(warning));
-        if (!ready) {
-            failure = QStringLiteral("zabrel-lsp: the dictionary in %1 could not be loaded")
-                          .arg(QString::fromStdString(folder.string()));
+        std::string notOpened;
+        if (!openDictionary(*made, requested, notOpened, [this](const std::string& warning) {
+                showMessage(MESSAGE_WARNING,
+                            QStringLiteral("zabrel-lsp: ") + QString::fromStdString(warning));
+            })) {
+            failure = QStringLiteral("zabrel-lsp: ") + QString::fromStdString(notOpened);
             return false;
         }
         try {

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "programs/dictionaryfolder.h"
 #include "server/options.h"
 #include "server/service.h"
+#include "session/opendictionary.h"
 #include "session/spellersession.h"
 
 namespace fs = std::filesystem;
@@ -23,18 +23,13 @@ namespace {
 
 // The dictionary, its best order and the personal list, once for every request.
 bool startSpeller(const Options& options, SpellerSession& speller) {
-    std::string error;
-    const fs::path folder = DictionaryFolder::locate(options.dictionary, error);
-    if (folder.empty()) {
-        std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
-        return false;
-    }
+    const auto say = [](const std::string& sentence) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, sentence.c_str());
+    };
     try {
-        const bool ready = speller.open(folder);
-        for (const std::string& warning : speller.takeWarnings())
-            std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
-        if (!ready) {
-            std::fprintf(stderr, "%s: the dictionary in %s could not be loaded\n", PROGRAM, folder.c_str());
+        std::string failure;
+        if (!openDictionary(speller, options.dictionary, failure, say)) {
+            say(failure);
             return false;
         }
         if (options.order)
@@ -52,7 +47,7 @@ bool startSpeller(const Options& options, SpellerSession& speller) {
         if (!options.personal.empty())
             speller.usePersonalList(fs::absolute(options.personal));
         for (const std::string& warning : speller.takeWarnings())
-            std::fprintf(stderr, "%s: %s\n", PROGRAM, warning.c_str());
+            say(warning);
         return true;
     } catch (const SessionError& ex) {
         std::fprintf(stderr, "%s: %s\n", PROGRAM, ex.what());
