@@ -71,9 +71,13 @@ bool among(const std::array<std::u16string_view, N>& names, std::u16string_view 
 }  // namespace
 
 TextMask::Markup TextMask::forLanguage(std::string_view languageId) {
-    if (languageId == "markdown")
+    // Editors spell the ids their own way (Emacs's AUCTeX says "LaTeX").
+    std::string id(languageId);
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (id == "markdown")
         return Markup::Markdown;
-    if (languageId == "latex" || languageId == "tex" || languageId == "plaintex")
+    if (id == "latex" || id == "tex" || id == "plaintex")
         return Markup::Latex;
     return Markup::Plain;
 }

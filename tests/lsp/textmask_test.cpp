@@ -91,5 +91,6 @@ TEST(TextMask, StateCarriesAcrossPiecesAndPlainIsUntouched) {
     EXPECT_EQ(TextMask::forLanguage("markdown"), TextMask::Markup::Markdown);
     EXPECT_EQ(TextMask::forLanguage("tex"), TextMask::Markup::Latex);
     EXPECT_EQ(TextMask::forLanguage("latex"), TextMask::Markup::Latex);
+    EXPECT_EQ(TextMask::forLanguage("LaTeX"), TextMask::Markup::Latex);
     EXPECT_EQ(TextMask::forLanguage("html"), TextMask::Markup::Plain);
 }
