@@ -123,7 +123,10 @@ class Page:
         from selenium.webdriver.support.ui import WebDriverWait
 
         self.driver = driver
-        self.wait = WebDriverWait(driver, WAIT)
+        from selenium.common.exceptions import StaleElementReferenceException
+
+        # A condition that met an element just redrawn is asked again.
+        self.wait = WebDriverWait(driver, WAIT, ignored_exceptions=(StaleElementReferenceException,))
         driver.get(url)
         self.area = self.wait.until(lambda d: d.find_element("id", "text"))
 
@@ -131,7 +134,10 @@ class Page:
         return self.area.get_property("value")
 
     def marks(self):
-        return [m.get_property("textContent") for m in self.driver.find_elements("css selector", "#marks mark")]
+        # In one script: the page redraws its marks as answers come, and an element found
+        # in one round trip may be gone by the next.
+        return self.driver.execute_script(
+            "return Array.from(document.querySelectorAll('#marks mark'), m => m.textContent)")
 
     def until(self, what, condition):
         from selenium.common.exceptions import TimeoutException
