@@ -3,7 +3,6 @@
 the server benchmark's text and wrk script."""
 
 import http.server
-import importlib.util
 import shutil
 import subprocess
 import sys
@@ -106,10 +105,10 @@ class MakeHunspellDictionary(unittest.TestCase):
 
 def load_server_bench():
     sys.dont_write_bytecode = True
-    spec = importlib.util.spec_from_file_location("server_bench", Path(__file__).resolve().parent / "server_bench.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    sys.path.insert(0, str(Path(__file__).resolve().parent))
+    import server_bench  # noqa: E402
+
+    return server_bench
 
 
 class ServerBench(unittest.TestCase):
